@@ -1,0 +1,45 @@
+# make run   builds everything and starts the game
+# make test  builds everything and runs the whole test suite
+# make bench runs the benchmarks, make fuzz runs each fuzzer for FUZZ_SECONDS
+
+BUILD ?= build
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@echo "キーストーム: the typing core, the data files and ksdtool are built in $(BUILD)/app;"
+	@echo "the game's screens are not there yet."
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@$(BUILD)/tests/bench/bench_core
+
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKS_FUZZ=ON \
+	    -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@for f in fuzz_items fuzz_romaji_table; do \
+	    mkdir -p tests/fuzz/corpus-$$f; \
+	    echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	    $(FUZZ_BUILD)/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        tests/fuzz/corpus-$$f tests/fuzz/seeds || exit 1; \
+	done
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,45 @@
+#include "settings.h"
+
+#include "textfile.h"
+
+#include <algorithm>
+
+namespace ks {
+
+Result<std::vector<std::string>> readSettings(const std::string &path, std::size_t capacity)
+{
+    Result<std::string> text = readTextFile(path);
+    if (!text)
+        return text.error();
+    std::vector<std::string> lines = splitLines(*text);
+    if (lines.size() > capacity)
+        return Error{ErrorCode::TooManyLines, path};
+    lines.resize(capacity);
+    return lines;
+}
+
+Result<void> writeSettings(const std::string &path, const std::vector<std::string> &lines,
+                           const std::function<bool()> &beforeCommit)
+{
+    std::vector<std::string> out(lines.begin(),
+                                 lines.begin() + std::min(lines.size(), kSettingsLines));
+    out.resize(kSettingsLines);
+    // A line break inside a line would shift every later line on the next read.
+    for (const std::string &line : out) {
+        if (line.find_first_of("\r\n") != std::string::npos)
+            return Error{ErrorCode::UnsafeItem, path};
+    }
+    return writeTextLines(path, out, beforeCommit);
+}
+
+std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines)
+{
+    std::vector<std::string> slots;
+    for (std::size_t i = kFirstPlayMusic; i <= kEndingMusic && i < settingsLines.size(); ++i) {
+        if (settingsLines[i] != kNoMusic)
+            slots.push_back(settingsLines[i]);
+    }
+    return slots;
+}
+
+} // namespace ks

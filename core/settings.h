@@ -1,0 +1,39 @@
+#pragma once
+
+#include "result.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ks {
+
+inline constexpr const char *kSettingsFile = "settei.dat";
+inline constexpr const char *kNoMusic = "nodata"; // an empty music slot
+
+// Lines of settei.dat: 0 and 1 are the high scores of the 30- and 60-second
+// courses, 2 to 6 the play-music slots, 7 the ending-music slot.
+inline constexpr std::size_t kSettingsLines = 8;
+inline constexpr std::size_t kHighScore30 = 0;
+inline constexpr std::size_t kHighScore60 = 1;
+inline constexpr std::size_t kFirstPlayMusic = 2;
+inline constexpr std::size_t kEndingMusic = 7;
+
+// Most screens keep room for 11 lines, the battle and the ending for 8.
+inline constexpr std::size_t kSettingsCapacityWide = 11;
+inline constexpr std::size_t kSettingsCapacityNarrow = 8;
+
+// Reads the file into exactly capacity lines; lines the file does not supply
+// are empty. A file with more lines than capacity is TooManyLines.
+Result<std::vector<std::string>> readSettings(const std::string &path, std::size_t capacity);
+
+// Writes lines 0 to 7 (missing ones empty, extra ones dropped), atomically.
+Result<void> writeSettings(const std::string &path, const std::vector<std::string> &lines,
+                           const std::function<bool()> &beforeCommit = {});
+
+// The music pick of the play screens: the slots 2 to 7 that are not "nodata",
+// in order.
+std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines);
+
+} // namespace ks

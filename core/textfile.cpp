@@ -1,0 +1,279 @@
+#include "textfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ks {
+
+namespace {
+
+class Iconv
+{
+public:
+    Iconv(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
+    ~Iconv()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+    Iconv(const Iconv &) = delete;
+    Iconv &operator=(const Iconv &) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    // Converts all of in; on failure returns the offset of the offending input byte.
+    bool convert(std::string_view in, std::string &out, std::size_t &failedAt)
+    {
+        out.resize(in.size() * 3 + 4);
+        char *src = const_cast<char *>(in.data());
+        std::size_t srcLeft = in.size();
+        char *dst = out.data();
+        std::size_t dstLeft = out.size();
+        while (srcLeft > 0) {
+            if (iconv(m_cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
+                continue;
+            if (errno != E2BIG) {
+                failedAt = in.size() - srcLeft;
+                return false;
+            }
+            const std::size_t used = out.size() - dstLeft;
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            dstLeft = out.size() - used;
+        }
+        // Flush any shift state; CP932 has none, but the call is cheap and correct.
+        if (iconv(m_cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+            failedAt = in.size();
+            return false;
+        }
+        out.resize(out.size() - dstLeft);
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::string lineOf(std::string_view text, std::size_t offset)
+{
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n')
+            ++line;
+    }
+    return std::to_string(line) + " 行目";
+}
+
+// Characters that other programs write for the ones code page 932 holds:
+// a wave dash typed on a Mac or Linux becomes the Windows full-width tilde.
+std::string toWindowsForms(std::string_view utf8)
+{
+    static constexpr std::string_view kWaveDash = "\u301C";
+    static constexpr std::string_view kMinusSign = "\u2212";
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (utf8.substr(i, 3) == kWaveDash) {
+            out += "\uFF5E";
+            i += 3;
+        } else if (utf8.substr(i, 3) == kMinusSign) {
+            out += "\uFF0D";
+            i += 3;
+        } else {
+            out += utf8[i++];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Result<std::string> decodeCp932(std::string_view bytes)
+{
+    Iconv cd("UTF-8", "CP932");
+    if (!cd.valid())
+        return Error{ErrorCode::BadEncoding, "CP932 変換が使えません"};
+    std::string out;
+    std::size_t failedAt = 0;
+    if (!cd.convert(bytes, out, failedAt))
+        return Error{ErrorCode::BadEncoding, lineOf(bytes, failedAt)};
+    return out;
+}
+
+Result<std::string> encodeCp932(std::string_view utf8)
+{
+    Iconv cd("CP932", "UTF-8");
+    if (!cd.valid())
+        return Error{ErrorCode::Unencodable, "CP932 変換が使えません"};
+    const std::string text = toWindowsForms(utf8);
+    std::string out;
+    std::size_t failedAt = 0;
+    if (!cd.convert(text, out, failedAt)) {
+        const Utf8Char bad = firstUtf8Char(std::string_view(text).substr(failedAt));
+        return Error{ErrorCode::Unencodable,
+                     "「" + text.substr(failedAt, bad.bytes) + "」（" + lineOf(text, failedAt) + "）"};
+    }
+    return out;
+}
+
+Result<std::string> readTextFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Error{errno == ENOENT ? ErrorCode::NotFound : ErrorCode::Unreadable, path};
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error{ErrorCode::Unreadable, path};
+    }
+    if (static_cast<std::size_t>(st.st_size) > kMaxTextFileBytes) {
+        ::close(fd);
+        return Error{ErrorCode::TooLarge, path};
+    }
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return Error{ErrorCode::Unreadable, path};
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        // The file may have grown since fstat.
+        if (bytes.size() > kMaxTextFileBytes) {
+            ::close(fd);
+            return Error{ErrorCode::TooLarge, path};
+        }
+    }
+    ::close(fd);
+    Result<std::string> text = decodeCp932(bytes);
+    if (!text)
+        return Error{text.error().code, path + "：" + text.error().detail};
+    return text;
+}
+
+std::vector<std::string> splitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
+                             const std::function<bool()> &beforeCommit)
+{
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return Error{ErrorCode::WriteFailed, path};
+
+    // A replaced file keeps its permissions; a new one gets the usual 0644.
+    struct stat old{};
+    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+
+    auto abandon = [&] {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return Error{ErrorCode::WriteFailed, path};
+    };
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return abandon();
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        return abandon();
+    if (beforeCommit && !beforeCommit())
+        return abandon();
+    if (::close(fd) != 0) {
+        ::unlink(temp.c_str());
+        return Error{ErrorCode::WriteFailed, path};
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return Error{ErrorCode::WriteFailed, path};
+    }
+    return {};
+}
+
+Result<void> writeTextLines(const std::string &path, const std::vector<std::string> &lines,
+                            const std::function<bool()> &beforeCommit)
+{
+    std::string text;
+    for (const std::string &line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    Result<std::string> bytes = encodeCp932(text);
+    if (!bytes)
+        return Error{bytes.error().code, path + "：" + bytes.error().detail};
+    return writeFileAtomic(path, *bytes, beforeCommit);
+}
+
+std::size_t utf8Length(std::string_view text)
+{
+    std::size_t count = 0;
+    while (!text.empty()) {
+        text.remove_prefix(firstUtf8Char(text).bytes);
+        ++count;
+    }
+    return count;
+}
+
+Utf8Char firstUtf8Char(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return {lead, 1};
+    std::size_t length = 0;
+    char32_t code = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        code = lead & 0x07;
+    } else {
+        return {0xFFFD, 1};
+    }
+    if (text.size() < length)
+        return {0xFFFD, 1};
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return {0xFFFD, 1};
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    return {code, length};
+}
+
+} // namespace ks

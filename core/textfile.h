@@ -1,0 +1,53 @@
+#pragma once
+
+#include "result.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ks {
+
+// The game's own files are tiny (a practice file is at most a few kilobytes);
+// anything past this is not one of them, and is refused before it is read.
+inline constexpr std::size_t kMaxTextFileBytes = 1u << 20;
+
+// Code page 932 as Windows writes it: "\" stays a backslash and "～" is U+FF5E.
+// Inside the game every string is UTF-8.
+Result<std::string> decodeCp932(std::string_view bytes);
+Result<std::string> encodeCp932(std::string_view utf8);
+
+// Whole file, decoded to UTF-8, line ends left as they were.
+Result<std::string> readTextFile(const std::string &path);
+
+// Lines split at CR LF, LF or a lone CR. A final line end does not start
+// another line, so "a\r\nb\r\n" is two lines.
+std::vector<std::string> splitLines(std::string_view text);
+
+// Replaces the file at path with bytes: a temporary file beside it is written
+// and synced, then renamed over the old one, so a crash or a failed write at
+// any moment leaves the old file whole. beforeCommit runs just before the
+// rename; returning false abandons the write (tests use it to interrupt one).
+Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
+                             const std::function<bool()> &beforeCommit = {});
+
+// Each line encoded to code page 932 and followed by CR LF, written atomically.
+// A character that code page 932 cannot hold refuses the whole write.
+Result<void> writeTextLines(const std::string &path, const std::vector<std::string> &lines,
+                            const std::function<bool()> &beforeCommit = {});
+
+// Number of characters (code points) of a UTF-8 string.
+std::size_t utf8Length(std::string_view text);
+
+// The first character of a UTF-8 string and its length in bytes; an invalid
+// byte counts as one character of its own (U+FFFD), so this never overruns.
+struct Utf8Char
+{
+    char32_t code = 0;
+    std::size_t bytes = 0;
+};
+Utf8Char firstUtf8Char(std::string_view text);
+
+} // namespace ks

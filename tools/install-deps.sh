@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing キーストーム
+# need. Installs only what is missing, so a second run does nothing.
+set -euo pipefail
+
+packages=(
+    build-essential cmake make pkg-config
+    libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev     # make fuzz: libFuzzer with ASan and UBSan
+    python3                      # tools/make_roumazi.py, tests of the tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" != "install ok installed" ]; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
