@@ -31,8 +31,11 @@ public:
         item.clear();
         if (peek() == '"')
             readQuoted(item);
-        readPlain(item);
-        trimTrailingBlanks(item);
+        // Only what stands outside the quotes loses its trailing blanks.
+        std::string plain;
+        readPlain(plain);
+        trimTrailingBlanks(plain);
+        item += plain;
         finishItem();
         return true;
     }

@@ -1,1 +1,127 @@
+#include "core/textfile.h"
+
+#include "support/tempdir.h"
+
 #include <gtest/gtest.h>
+
+namespace ks {
+namespace {
+
+using test::TempDir;
+
+// Strings that Windows-era files hold and that a strict Shift_JIS codec mangles.
+TEST(Cp932, RoundTripsWhatWindowsWrites)
+{
+    for (const std::string text : {"ミッション～コード入力～", "ＲＸ－７８", "＿", "\\", "①ー、。"}) {
+        Result<std::string> bytes = encodeCp932(text);
+        ASSERT_TRUE(bytes.ok()) << text;
+        Result<std::string> back = decodeCp932(*bytes);
+        ASSERT_TRUE(back.ok()) << text;
+        EXPECT_EQ(*back, text);
+    }
+    // The exact bytes Windows writes: "\" is 0x5C, "～" is 0x81 0x60, "＿" 0x81 0x51.
+    EXPECT_EQ(*encodeCp932("\\～＿"), "\x5C\x81\x60\x81\x51");
+}
+
+TEST(Cp932, WaveDashAndMinusSignBecomeTheWindowsForms)
+{
+    EXPECT_EQ(*encodeCp932("\u301C\u2212"), *encodeCp932("\uFF5E\uFF0D"));
+}
+
+TEST(Cp932, BytesThatAreNoCp932AreAnErrorNamingTheLine)
+{
+    // 0x81 0x20 is a lead byte followed by an impossible trail byte; 0x82 at
+    // the end is a lead byte cut off.
+    for (const std::string bytes : {std::string("ok\r\n\x81\x20"), std::string("ok\r\nok\r\n\x82")}) {
+        Result<std::string> text = decodeCp932(bytes);
+        ASSERT_FALSE(text.ok());
+        EXPECT_EQ(text.error().code, ErrorCode::BadEncoding);
+    }
+    EXPECT_NE(decodeCp932("a\r\nb\r\n\x81\x20").error().detail.find("3 行目"), std::string::npos);
+}
+
+TEST(Cp932, CharactersOutsideCp932CannotBeEncoded)
+{
+    Result<std::string> bytes = encodeCp932("ゔ");
+    ASSERT_FALSE(bytes.ok());
+    EXPECT_EQ(bytes.error().code, ErrorCode::Unencodable);
+    EXPECT_NE(bytes.error().detail.find("ゔ"), std::string::npos);
+}
+
+TEST(SplitLines, AnyLineEndAndNoPhantomLastLine)
+{
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(splitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(splitLines("a\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(splitLines("a\r\r\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(splitLines("\r\n"), (Lines{""}));
+    EXPECT_EQ(splitLines(""), (Lines{}));
+}
+
+TEST(ReadTextFile, MissingOversizedAndDirectoryAreErrors)
+{
+    TempDir dir;
+    EXPECT_EQ(readTextFile(dir.path("none.dat")).error().code, ErrorCode::NotFound);
+    EXPECT_EQ(readTextFile(dir.root()).error().code, ErrorCode::Unreadable);
+    dir.write("big.dat", std::string(kMaxTextFileBytes + 1, 'a'));
+    EXPECT_EQ(readTextFile(dir.path("big.dat")).error().code, ErrorCode::TooLarge);
+    dir.write("max.dat", std::string(kMaxTextFileBytes, 'a'));
+    EXPECT_TRUE(readTextFile(dir.path("max.dat")).ok());
+}
+
+TEST(WriteTextLines, WritesCp932WithCrLf)
+{
+    TempDir dir;
+    ASSERT_TRUE(writeTextLines(dir.path("out.dat"), {"あ,a", "", "\\"}).ok());
+    EXPECT_EQ(dir.read("out.dat"), "\x82\xA0,a\r\n\r\n\\\r\n");
+}
+
+// A crash between writing and renaming must leave the old file whole and no
+// stray temporary file beside it.
+TEST(WriteTextLines, InterruptedBeforeTheRenameLeavesTheOldFile)
+{
+    TempDir dir;
+    dir.write("settei.dat", "old\r\n");
+    bool reachedCommit = false;
+    Result<void> written = writeTextLines(dir.path("settei.dat"), {"new"}, [&] {
+        reachedCommit = true;
+        return false;
+    });
+    EXPECT_TRUE(reachedCommit);
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code, ErrorCode::WriteFailed);
+    EXPECT_EQ(dir.read("settei.dat"), "old\r\n");
+    EXPECT_EQ(dir.listing(), "settei.dat\n");
+}
+
+TEST(WriteTextLines, AnUnencodableLineRefusesTheWholeWrite)
+{
+    TempDir dir;
+    dir.write("roumazi.dat", "old\r\n");
+    Result<void> written = writeTextLines(dir.path("roumazi.dat"), {"ok", "ゔ,vu"});
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code, ErrorCode::Unencodable);
+    EXPECT_EQ(dir.read("roumazi.dat"), "old\r\n");
+    EXPECT_EQ(dir.listing(), "roumazi.dat\n");
+}
+
+TEST(WriteTextLines, ANewFileCanBeWrittenAndAMissingDirectoryIsAnError)
+{
+    TempDir dir;
+    EXPECT_TRUE(writeTextLines(dir.path("fresh.dat"), {"1"}).ok());
+    EXPECT_EQ(dir.read("fresh.dat"), "1\r\n");
+    EXPECT_EQ(writeTextLines(dir.path("no/such/dir.dat"), {"1"}).error().code,
+              ErrorCode::WriteFailed);
+}
+
+TEST(Utf8, LengthCountsCharactersAndSurvivesBrokenBytes)
+{
+    EXPECT_EQ(utf8Length("akai,"), 5u);
+    EXPECT_EQ(utf8Length("かな"), 2u);
+    EXPECT_EQ(utf8Length("\xE3\x81"), 2u); // a cut-off sequence: each byte on its own
+    EXPECT_EQ(firstUtf8Char("").bytes, 0u);
+    EXPECT_EQ(firstUtf8Char("\xFF").code, U'\uFFFD');
+}
+
+} // namespace
+} // namespace ks
