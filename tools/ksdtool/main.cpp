@@ -1,1 +1,41 @@
-int main() { return 0; }
+// ksdtool: looks inside problem files (*.ksd) the way the game reads them, and
+// makes new ones from plain UTF-8 text.
+
+#include "checkcommand.h"
+#include "commandline.h"
+#include "linescommand.h"
+#include "makecommand.h"
+
+#include "core/romajitable.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const ksd::ParsedCommandLine parsed = ksd::parseCommandLine(args);
+    const ksd::CommandLine &line = parsed.commandLine;
+    if (line.help) {
+        std::cout << ksd::usageText();
+        return ksd::kExitOk;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "ksdtool: " << parsed.error << "\n\n" << ksd::usageText();
+        return ksd::kExitUsage;
+    }
+
+    // The play screens' reading: a short table is padded, as the game does.
+    ks::Result<ks::RomajiTable> table = ks::loadRomajiTableForPlay(line.tablePath);
+    if (!table) {
+        std::cerr << "ksdtool: ローマ字表 / romaji table：" << table.error().message() << '\n';
+        return ksd::kExitBadInput;
+    }
+
+    if (line.command == "lines")
+        return ksd::runLines(line, *table, std::cout, std::cerr);
+    if (line.command == "check")
+        return ksd::runCheck(line, *table, std::cout);
+    return ksd::runMake(line, *table, std::cout, std::cerr);
+}
