@@ -1,0 +1,566 @@
+// ksdtool driven as an author would drive it: the built program, real files,
+// exit statuses and output compared in full where the output is the product.
+
+#include "support/tempdir.h"
+
+#include "core/problemfile.h"
+#include "core/textfile.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+using ks::test::cp932;
+using ks::test::TempDir;
+
+const std::string kTool = KSDTOOL_PATH;
+const std::string kTable = KS_ROMAJI_TABLE;
+
+struct ToolRun
+{
+    int exitCode = -1; // -1 when the program did not exit normally (a crash)
+    std::string out;
+    std::string err;
+};
+
+ToolRun runTool(const TempDir &dir, const std::vector<std::string> &args)
+{
+    const std::string outPath = dir.path("run.stdout");
+    const std::string errPath = dir.path("run.stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<std::string> argvStore{kTool};
+    argvStore.insert(argvStore.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &arg : argvStore)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    ToolRun run;
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << kTool;
+        return run;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    run.out = dir.read("run.stdout");
+    run.err = dir.read("run.stderr");
+    return run;
+}
+
+std::vector<std::string> withTable(std::vector<std::string> args)
+{
+    args.insert(args.begin() + 1, {"--table", kTable});
+    return args;
+}
+
+// A practice file's seven header lines and the given body, CP932 and CRLF.
+std::string practiceFile(std::string_view body, std::string_view timeLimit = "60")
+{
+    std::string text = "タイトル,花の名前\r\nレベル,3\r\n問題数,1\r\n制限時間,";
+    text += timeLimit;
+    text += "\r\n素材フォルダ,\"\"\r\n文字サイズ,20\r\n作者,山田\r\n";
+    text += body;
+    return cp932(text);
+}
+
+std::string repeated(std::string_view piece, std::size_t times)
+{
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+std::vector<std::string> linesOf(const std::string &text)
+{
+    return ks::splitLines(text);
+}
+
+// ---------------------------------------------------------------- lines
+
+TEST(Lines, PrintsEachProblemWithItsDisplayTextAndTheTotal)
+{
+    TempDir dir;
+    dir.write("a.ksd", practiceFile("@,赤い花,あ,か,い,は,な,、\r\n@,end\r\n"));
+    const ToolRun run = runTool(dir, withTable({"lines", dir.path("a.ksd")}));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "0\t赤い花\takaihana,\n1\tend\t\ntotal 9\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Lines, TotalLeavesOutTheLastLineEvenWithoutTheSentinel)
+{
+    TempDir dir;
+    dir.write("a.ksd", practiceFile("@,赤,あ,か\r\n@,青,あ,お\r\n"));
+    const ToolRun run = runTool(dir, withTable({"lines", dir.path("a.ksd")}));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "0\t赤\taka\n1\t青\tao\ntotal 3\n");
+}
+
+TEST(Lines, ExamFileHasNoDisplayTextAndNoTotal)
+{
+    TempDir dir;
+    dir.write("e.ksd", cp932("@,が,っこ,う\r\n@,、,ー,ん\r\n"));
+    const ToolRun run = runTool(dir, withTable({"lines", "--exam", dir.path("e.ksd")}));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "0\t\tgakkou\n1\t\t,-nn\n");
+}
+
+// Files the game refuses: lines says why and prints nothing, check calls it an
+// error, and both exit 1.
+struct RefusedFile
+{
+    const char *name;
+    bool exam;
+    std::string bytes;
+    const char *reason; // part of the message on standard error
+};
+
+TEST(Lines, RefusesWhatTheGameRefusesAndCheckAgrees)
+{
+    const std::vector<RefusedFile> cases{
+        {"kana before the first @", false, practiceFile("か,@,赤,あ\r\n@,end\r\n"),
+         "最初の「@」より前にかなか「、」があります：14 番の項目「か」"},
+        {"comma before the first @ in an exam file", true, cp932("、,@,か\r\n"),
+         "0 番の項目「、」"},
+        {"time limit reading as 0", false, practiceFile("@,赤,あ\r\n@,end\r\n", "６０"),
+         "制限時間が 0 です"},
+        {"502 items in a practice file", false,
+         practiceFile("@,長い" + repeated(",あ", 484) + "\r\n@,end\r\n"), "項目が多すぎます"},
+        {"52 phrases in an exam file", true, cp932(repeated("@,か\r\n", 52)), "問題が多すぎます"},
+        {"bytes that are not Shift_JIS", false, practiceFile("@,赤,あ\r\n") + "\x81\x20\r\n",
+         "Shift_JIS として読めない"},
+    };
+    for (const RefusedFile &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("f.ksd", c.bytes);
+        const std::string kind = c.exam ? "--exam" : "--practice";
+        const ToolRun lines = runTool(dir, withTable({"lines", kind, dir.path("f.ksd")}));
+        EXPECT_EQ(lines.exitCode, 1);
+        EXPECT_EQ(lines.out, "");
+        EXPECT_NE(lines.err.find(c.reason), std::string::npos) << lines.err;
+
+        const ToolRun check = runTool(dir, withTable({"check", kind, dir.path("f.ksd")}));
+        EXPECT_EQ(check.exitCode, 1);
+        EXPECT_NE(check.out.find("error: "), std::string::npos) << check.out;
+    }
+}
+
+TEST(Lines, MissingFileIsABadInputNotAUsageError)
+{
+    TempDir dir;
+    const ToolRun run = runTool(dir, withTable({"lines", dir.path("none.ksd")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("見付かりません"), std::string::npos) << run.err;
+}
+
+// ---------------------------------------------------------------- check
+
+struct CheckCase
+{
+    const char *name;
+    bool exam;
+    std::string bytes;
+    int exitCode;
+    // Each output line must start with its entry, and there are no others.
+    std::vector<std::string> linePrefixes;
+};
+
+TEST(Check, ListsEveryFindingMarkedAsErrorOrWarning)
+{
+    const std::vector<CheckCase> cases{
+        {"clean practice file",
+         false,
+         practiceFile("@,赤い花,あ,か,い,は,な,、\r\n@,end\r\n"),
+         0,
+         {"OK"}},
+        {"clean exam file", true, cp932("@,か,き\r\n@,っこ,ヴぁ\r\n"), 0, {"OK"}},
+        // Items: 14 @, 15 赤い花, 16 あ, 17 か, 18 xyz, 19 @, 20 空, 21 ぬぬ, 22 @, 23 end.
+        // Display texts, "@" and "end" are no tokens to complain about.
+        {"unknown tokens and a problem that types nothing",
+         false,
+         practiceFile("@,赤い花,あ,か,xyz\r\n@,空,ぬぬ\r\n@,end\r\n"),
+         0,
+         {"warning: 18 番の項目「xyz」", "warning: 問題 1「空」（19 番の項目）",
+          "warning: 21 番の項目「ぬぬ」", "0 errors, 3 warnings"}},
+        {"kana before the first @, and plain text there",
+         false,
+         practiceFile("メモ,か,@,赤,あ\r\n@,end\r\n"),
+         1,
+         {"warning: 14 番の項目「メモ」",
+          "error: 最初の「@」より前にかなか「、」があります：15 番の項目「か」",
+          "1 error, 1 warning"}},
+        {"every stray kana is listed, not only the first",
+         true,
+         cp932("あ,い,@,う\r\n"),
+         1,
+         {"error: 最初の「@」より前にかなか「、」があります：0 番の項目「あ」",
+          "error: 最初の「@」より前にかなか「、」があります：1 番の項目「い」",
+          "2 errors, 0 warnings"}},
+        {"time limit reading as 0",
+         false,
+         practiceFile("@,赤,あ\r\n@,end\r\n", "abc"),
+         1,
+         {"error: 制限時間が 0 です：7 番の項目「abc」", "1 error, 0 warnings"}},
+        {"time limit with a unit still reads as a number",
+         false,
+         practiceFile("@,赤,あ\r\n@,end\r\n", "90秒"),
+         0,
+         {"OK"}},
+        {"missing sentinel",
+         false,
+         practiceFile("@,赤,あ\r\n@,青,あ,お\r\n"),
+         0,
+         {"warning: 終わりの「@」「end」がありません", "0 errors, 1 warning"}},
+        {"sentinel followed by a token is no sentinel",
+         false,
+         practiceFile("@,赤,あ\r\n@,end,あ\r\n"),
+         0,
+         {"warning: 終わりの「@」「end」がありません", "0 errors, 1 warning"}},
+        {"empty phrase in an exam file, the last one included",
+         true,
+         cp932("@,か\r\n@,xx\r\n@\r\n"),
+         0,
+         {"warning: 問題 1（2 番の項目）", "warning: 3 番の項目「xx」",
+          "warning: 問題 2（4 番の項目）", "0 errors, 3 warnings"}},
+        {"display text that is a kana is typed too",
+         false,
+         practiceFile("@,ー,あ\r\n@,end\r\n"),
+         0,
+         {"warning: 15 番の項目「ー」", "0 errors, 1 warning"}},
+        {"too many items, and the rest still checked",
+         false,
+         practiceFile("@,長い" + repeated(",あ", 484) + ",zz\r\n@,end\r\n"),
+         1,
+         {"error: 項目が多すぎます：503 / 501 項目", "warning: 500 番の項目「zz」",
+          "1 error, 1 warning"}},
+        {"too many phrases",
+         true,
+         cp932(repeated("@,か\r\n", 52)),
+         1,
+         {"error: 問題が多すぎます：52 / 51 問", "1 error, 0 warnings"}},
+        {"header one item short",
+         false,
+         cp932("タイトル,花\r\nレベル,3\r\n問題数,1\r\n制限時間,60\r\n素材フォルダ,"
+               "\"\"\r\n文字サイズ,20\r\n作者\r\n@,赤,あ\r\n@,end\r\n"),
+         1,
+         {"warning: 13 番の項目「@」：見出しの中に「@」があります", "warning: 14 番の項目「赤」",
+          "error: 最初の「@」より前にかなか「、」があります：15 番の項目「あ」",
+          "1 error, 2 warnings"}},
+    };
+    for (const CheckCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("f.ksd", c.bytes);
+        const ToolRun run =
+            runTool(dir, withTable({"check", c.exam ? "--exam" : "--practice", dir.path("f.ksd")}));
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const std::vector<std::string> lines = linesOf(run.out);
+        ASSERT_EQ(lines.size(), c.linePrefixes.size()) << run.out;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].starts_with(c.linePrefixes[i]))
+                << "line " << i << ": " << lines[i] << "\nexpected to start with "
+                << c.linePrefixes[i];
+    }
+}
+
+TEST(Check, UnreadableFileIsOneError)
+{
+    TempDir dir;
+    const ToolRun run = runTool(dir, withTable({"check", dir.path("none.ksd")}));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(linesOf(run.out).size(), 2u) << run.out;
+    EXPECT_TRUE(run.out.starts_with("error: ファイルが見付かりません")) << run.out;
+}
+
+// ---------------------------------------------------------------- make
+
+std::string makeInput()
+{
+    return "# 飲み物と学校\n"
+           "コーヒー\tコーヒー\n"
+           "\n"
+           "学校\tがっこう\r\n"
+           "花、鳥\tはな、 とり\n"
+           "楽器\tヴァイオリン\n"
+           "切手\tきって　きっぷ\n";
+}
+
+TEST(Make, RoundTripGivesBackTheRomajiOfTheReadings)
+{
+    TempDir dir;
+    dir.write("in.txt", makeInput());
+    const ToolRun made = runTool(
+        dir, withTable({"make", "--time", "60", dir.path("in.txt"), "-o", dir.path("out.ksd")}));
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(made.out, "");
+
+    const ToolRun lines = runTool(dir, withTable({"lines", dir.path("out.ksd")}));
+    EXPECT_EQ(lines.exitCode, 0) << lines.err;
+    EXPECT_EQ(lines.out, "0\tコーヒー\tko-hi-\n"
+                         "1\t学校\tgakkou\n"
+                         "2\t花、鳥\thana,tori\n"
+                         "3\t楽器\tvaiorinn\n"
+                         "4\t切手\tkittekippu\n"
+                         "5\tend\t\n"
+                         "total 39\n");
+
+    const ToolRun check = runTool(dir, withTable({"check", dir.path("out.ksd")}));
+    EXPECT_EQ(check.exitCode, 0);
+    EXPECT_EQ(check.out, "OK\n");
+}
+
+TEST(Make, WritesTheHeaderAndOneLinePerProblemInCp932)
+{
+    TempDir dir;
+    dir.write("in.txt", "学校\tがっこう\n花、鳥\tはな、とり\n");
+    const ToolRun made = runTool(
+        dir, withTable({"make", "--title", "花, 鳥", "--level", "2.5", "--time", "90", "--author",
+                        "山田", dir.path("in.txt"), "-o", dir.path("out.ksd")}));
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(dir.read("out.ksd"), cp932("タイトル,\"花, 鳥\"\r\n"
+                                         "レベル,2.5\r\n"
+                                         "問題数,2\r\n"
+                                         "制限時間,90\r\n"
+                                         "素材フォルダ,\"\"\r\n"
+                                         "文字サイズ,20\r\n"
+                                         "作者,山田\r\n"
+                                         "@,学校,が,っこ,う\r\n"
+                                         "@,花、鳥,は,な,、,と,り\r\n"
+                                         "@,end\r\n"));
+}
+
+TEST(Make, StandardOutputGetsTheSameBytesAsTheFile)
+{
+    TempDir dir;
+    dir.write("in.txt", makeInput());
+    const ToolRun toFile = runTool(
+        dir, withTable({"make", "--time", "60", dir.path("in.txt"), "-o", dir.path("out.ksd")}));
+    const ToolRun toStdout = runTool(dir, withTable({"make", "--time", "60", dir.path("in.txt")}));
+    ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+    ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err;
+    EXPECT_FALSE(toStdout.out.empty());
+    EXPECT_EQ(toStdout.out, dir.read("out.ksd"));
+}
+
+// Header values must read back as written: the reader trims blanks, splits at
+// commas and drops a comma before a line end.
+TEST(Make, HeaderValuesReadBackExactly)
+{
+    struct Case
+    {
+        const char *option;
+        std::string value;
+        std::string expectedLine;
+    };
+    const std::vector<Case> cases{
+        {"--assets", "", "素材フォルダ,\"\""},
+        {"--assets", "pics\\flowers\\", "素材フォルダ,pics\\flowers\\"},
+        {"--title", "", "タイトル,\"\""},
+        {"--title", "a,b", "タイトル,\"a,b\""},
+        {"--title", " 前に空白", "タイトル,\" 前に空白\""},
+        {"--title", "後ろに空白\t", "タイトル,\"後ろに空白\t\""},
+        {"--title", "中に 空白", "タイトル,中に 空白"},
+        {"--author", "", "作者,\"\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " [" + c.value + "]");
+        TempDir dir;
+        dir.write("in.txt", "花\tはな\n");
+        const ToolRun made =
+            runTool(dir, withTable({"make", "--time", "60", c.option, c.value, dir.path("in.txt"),
+                                    "-o", dir.path("out.ksd")}));
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        ks::Result<std::string> text = ks::readTextFile(dir.path("out.ksd"));
+        ASSERT_TRUE(text.ok());
+        const std::vector<std::string> lines = ks::splitLines(*text);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.expectedLine), lines.end()) << *text;
+
+        ks::Result<std::vector<std::string>> items =
+            ks::ReadProblemItems(dir.path("out.ksd"), ks::kPracticeItemCapacity);
+        ASSERT_TRUE(items.ok());
+        const ks::PracticeHeader header = ks::practiceHeader(*items);
+        const std::string &readBack = std::string_view(c.option) == "--assets"  ? header.assetFolder
+                                      : std::string_view(c.option) == "--title" ? header.title
+                                                                                : header.author;
+        EXPECT_EQ(readBack, c.value);
+        EXPECT_EQ(header.timeLimit, "60");
+        EXPECT_EQ((*items)[ks::kPracticeBodyStart], "@");
+    }
+}
+
+TEST(Make, ExamFileHasNoHeaderAndIgnoresDisplayTexts)
+{
+    TempDir dir;
+    dir.write("in.txt", "がっこう\n無視される\tキャッチ\n");
+    const ToolRun made =
+        runTool(dir, withTable({"make", "--exam", dir.path("in.txt"), "-o", dir.path("e.ksd")}));
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_EQ(dir.read("e.ksd"), cp932("@,が,っこ,う\r\n@,きゃ,っち\r\n"));
+
+    const ToolRun lines = runTool(dir, withTable({"lines", "--exam", dir.path("e.ksd")}));
+    EXPECT_EQ(lines.exitCode, 0) << lines.err;
+    EXPECT_EQ(lines.out, "0\t\tgakkou\n1\t\tkyacchi\n");
+}
+
+// Whatever goes wrong, make exits 1 with a message naming the place, and an
+// existing output file is left as it was.
+TEST(Make, RefusesInputItCannotTurnIntoAPlayableFile)
+{
+    struct Case
+    {
+        const char *name;
+        std::string input;
+        std::vector<std::string> options;
+        std::string message; // part of standard error
+    };
+    const std::vector<Case> cases{
+        {"kanji in a reading",
+         "学校\tがっこう\n# 2\n花\tはな漢\n",
+         {},
+         "in.txt:3 行目：読みの「漢」(U+6F22)"},
+        {"latin letter in a reading", "花\tはなx\n", {}, "in.txt:1 行目：読みの「x」(U+0078)"},
+        {"small ヶ has no kana in the table", "ヶ月\tいっヶげつ\n", {}, "「ヶ」(U+30F6)"},
+        {"no tab in a practice line", "がっこう\n", {}, "in.txt:1 行目："},
+        {"empty reading", "花\t　 \n", {}, "in.txt:1 行目：読みがありません"},
+        {"display text with a double quote", "\"花\"\tはな\n", {}, "in.txt:1 行目：表示に「\"」"},
+        {"display text @", "@\tはな\n", {}, "in.txt:1 行目：表示が「@」"},
+        {"display text that is a kana", "ー\tはな\n", {}, "in.txt:1 行目：表示の「ー」"},
+        {"display text outside Shift_JIS", "花😀\tはな\n", {}, "「😀」(U+1F600)"},
+        {"input that is not UTF-8", "花\tはな\n\x82\xa0\tあ\n", {}, "in.txt:2 行目：UTF-8"},
+        {"nothing but comments", "# なし\n\n", {}, "問題が一つもありません"},
+        {"title with a double quote", "花\tはな\n", {"--title", "\"x\""}, "タイトルに「\"」"},
+        {"level above 10", "花\tはな\n", {"--level", "11"}, "--level"},
+        {"time limit 0", "花\tはな\n", {"--time", "0"}, "--time"},
+        {"count above the number of problems", "花\tはな\n", {"--count", "2"}, "--count"},
+        {"asset folder without a final backslash", "花\tはな\n", {"--assets", "pics"}, "--assets"},
+        {"502 items", "長い\t" + repeated("あ", 484) + "\n", {}, "項目が多すぎます：502 / 501"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("in.txt", c.input);
+        dir.write("out.ksd", "old");
+        std::vector<std::string> args{"make", "--time", "60"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), {dir.path("in.txt"), "-o", dir.path("out.ksd")});
+        const ToolRun run = runTool(dir, withTable(args));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(dir.read("out.ksd"), "old");
+        EXPECT_EQ(dir.listing(), "in.txt\nout.ksd\nrun.stderr\nrun.stdout\n");
+    }
+}
+
+TEST(Make, CapacityIsCheckedAtItsEdge)
+{
+    struct Case
+    {
+        const char *name;
+        bool exam;
+        std::string input;
+        int exitCode;
+    };
+    // A practice file holds 14 header items, "@" and a display text per
+    // problem, the tokens, and the two items of the sentinel.
+    const std::vector<Case> cases{
+        {"501 items", false, "長い\t" + repeated("あ", 483) + "\n", 0},
+        {"502 items", false, "長い\t" + repeated("あ", 484) + "\n", 1},
+        {"51 phrases", true, repeated("か\n", 51), 0},
+        {"52 phrases", true, repeated("か\n", 52), 1},
+        {"1000 exam items", true, repeated("あ", 999) + "\n", 0},
+        {"1001 exam items", true, repeated("あ", 1000) + "\n", 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("in.txt", c.input);
+        std::vector<std::string> args{"make"};
+        if (c.exam)
+            args.push_back("--exam");
+        else
+            args.insert(args.end(), {"--time", "60"});
+        args.insert(args.end(), {dir.path("in.txt"), "-o", dir.path("out.ksd")});
+        const ToolRun made = runTool(dir, withTable(args));
+        EXPECT_EQ(made.exitCode, c.exitCode) << made.err;
+        if (c.exitCode != 0)
+            continue;
+        // What make accepts, the game accepts too.
+        const ToolRun lines = runTool(
+            dir, withTable({"lines", c.exam ? "--exam" : "--practice", dir.path("out.ksd")}));
+        EXPECT_EQ(lines.exitCode, 0) << lines.err;
+    }
+}
+
+// ---------------------------------------------------------------- usage
+
+TEST(Usage, MistakesOnTheCommandLineExitWithStatus2)
+{
+    const std::vector<std::vector<std::string>> cases{
+        {},
+        {"frobnicate", "--table", kTable, "a.ksd"},
+        {"lines", "--table", kTable},
+        {"lines", "a.ksd"},
+        {"lines", "--table", kTable, "--bogus", "a.ksd"},
+        {"lines", "--table", kTable, "a.ksd", "b.ksd"},
+        {"lines", "--table"},
+        {"lines", "--table", kTable, "-o", "out.ksd", "a.ksd"},
+        {"check", "--table", kTable, "--exam", "--practice", "a.ksd"},
+        {"make", "--table", kTable, "in.txt"},
+        {"make", "--table", kTable, "--exam", "--title", "x", "in.txt"},
+    };
+    for (const std::vector<std::string> &args : cases) {
+        std::string shown;
+        for (const std::string &arg : args)
+            shown += " " + arg;
+        SCOPED_TRACE("ksdtool" + shown);
+        TempDir dir;
+        const ToolRun run = runTool(dir, args);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Usage"), std::string::npos) << run.err;
+    }
+}
+
+TEST(Usage, HelpGoesToStandardOutputWithStatus0)
+{
+    TempDir dir;
+    const ToolRun run = runTool(dir, {"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("ksdtool make"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Usage, UnreadableTableIsABadInput)
+{
+    TempDir dir;
+    dir.write("a.ksd", practiceFile("@,赤,あ\r\n@,end\r\n"));
+    const ToolRun run = runTool(dir, {"lines", "--table", dir.path("none.dat"), dir.path("a.ksd")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("none.dat"), std::string::npos) << run.err;
+}
+
+} // namespace
