@@ -1,0 +1,47 @@
+// キーストーム: the game's executable. Everything it reads and writes lies in
+// the directory that holds it.
+#include "screens/screentable.h"
+#include "shell/assetstore.h"
+#include "shell/clock.h"
+#include "shell/dialogs.h"
+#include "shell/random.h"
+#include "shell/screenhost.h"
+#include "shell/soundservice.h"
+#include "shell/units.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char *argv[])
+{
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM")) {
+        std::fputs("キーストーム needs a graphical desktop (no DISPLAY is set).\n", stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("keystorm"));
+    QApplication::setApplicationDisplayName(QStringLiteral("キーストーム"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    ks::installScreenFont();
+
+    ks::RealClock clock;
+    ks::StdRandom random;
+    ks::QtDialogs dialogs;
+    ks::AssetStore assets;
+    std::unique_ptr<ks::SoundService> sound = ks::createSdlSoundService();
+
+    const QIcon icon(assets.picture(QStringLiteral("icon")).pixmap);
+    QApplication::setWindowIcon(icon);
+
+    ks::ScreenHost host({clock, random, dialogs, *sound, assets, ks::AppDir::ofRunningProgram()},
+                        ks::gameScreens());
+    host.setProgramIcon(icon);
+    QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    host.show(ks::kStartScreen);
+    return host.hasEnded() ? 0 : QApplication::exec();
+}

@@ -1,0 +1,37 @@
+#include "kakunin.h"
+
+#include "shell/screenhost.h"
+#include "shell/units.h"
+
+namespace ks {
+
+void Kakunin::createControls()
+{
+    setCaption(QStringLiteral("確認"));
+    setBorder(Border::Tool);
+    setClientSize(6810, 3105);
+    setBackColor(Qt::black);
+
+    const QRect rects[2] = {{480, 600, 5895, 615}, {480, 1920, 5895, 255}};
+    const QString captions[2] = {
+        QStringLiteral("本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。"),
+        QStringLiteral("確認できましたらリターンキーをおして下さい。")};
+    for (int i = 0; i < 2; ++i) {
+        Label1[i] = add<Label>(QStringLiteral("Label1"), i, rects[i]);
+        Label1[i]->setCaption(captions[i]);
+        Label1[i]->setFontPoints(12);
+        Label1[i]->setForeColor(bgrColor(0x0080C0FF));
+        Label1[i]->setBackColor(Qt::black);
+    }
+    Label1[1]->setTextAlign(Align::Center);
+}
+
+void Kakunin::Form_KeyDown(int &keyCode, int)
+{
+    if (keyCode != KeyCode::Return)
+        return;
+    host().unload(*this);
+    host().show(QStringLiteral("Logo"));
+}
+
+} // namespace ks

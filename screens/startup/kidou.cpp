@@ -1,0 +1,132 @@
+#include "kidou.h"
+
+#include "shell/dialogs.h"
+#include "shell/screenhost.h"
+#include "shell/units.h"
+
+namespace ks {
+
+namespace {
+
+const QString kItemNames[6] = {QString(),
+                               QStringLiteral("打速度テスター"),
+                               QStringLiteral("練習問題編"),
+                               QStringLiteral("ミッション"),
+                               QStringLiteral("オプション"),
+                               QStringLiteral("終了")};
+
+} // namespace
+
+void Kidou::createControls()
+{
+    setCaption(QStringLiteral("キーストーム"));
+    setBorder(Border::Fixed);
+    setClientSize(9600, 7200);
+    setBackColor(Qt::black);
+    AssetStore &assets = services().assets;
+
+    Image3 = add<Image>(QStringLiteral("Image3"), {240, 0, 9225, 3225});
+    Image3->setPicture(assets.picture(QStringLiteral("title")));
+
+    Erabi = add<Label>(QStringLiteral("Erabi"), {2520, 3840, 4995, 720});
+    Erabi->setCaption(kItemNames[1]);
+    Erabi->setFontPoints(36);
+    Erabi->setForeColor(bgrColor(0x00FFFFFF));
+    Erabi->setBackColor(Qt::black);
+    Erabi->setTextAlign(Align::Center);
+
+    Image1[0] = add<Image>(QStringLiteral("Image1"), 0, {1680, 3960, 750, 450});
+    Image1[0]->setPicture(assets.picture(QStringLiteral("arrow_left")));
+    Image1[0]->hide();
+    Image1[1] = add<Image>(QStringLiteral("Image1"), 1, {7560, 3960, 750, 450});
+    Image1[1]->setPicture(assets.picture(QStringLiteral("arrow_right")));
+
+    Koment = add<Label>(QStringLiteral("Koment"), {2520, 5160, 5535, 975});
+    Koment->setFontPoints(11.25);
+    Koment->setForeColor(bgrColor(0x0080FF80));
+    Koment->setBackColor(Qt::black);
+
+    Shape1 = add<Shape>(QStringLiteral("Shape1"), {2400, 5040, 6375, 1215});
+    Shape1->setKind(ShapeKind::RoundedRectangle);
+    Shape1->setBorderColor(bgrColor(0x0080FF80));
+    Shape1->setBorderWidth(2);
+
+    Image1[2] = add<Image>(QStringLiteral("Image1"), 2, {480, 4680, 1800, 1800});
+    Image1[2]->setPicture(assets.picture(QStringLiteral("guide")));
+    Image2 = add<Image>(QStringLiteral("Image2"), {480, 4680, 1800, 1800});
+    Image2->setPicture(assets.picture(QStringLiteral("guide_dark")));
+    Image2->hide();
+
+    Timer1 = addTimer(QStringLiteral("Timer1"), 500, true, [this] { Timer1_Timer(); });
+}
+
+void Kidou::Form_Load()
+{
+    menuItem = 1;
+    menuTexts = {QString(),
+                 QStringLiteral("あなたの文字の入力速度を測ります。腕試しにどうぞ。"),
+                 QStringLiteral("数多く用意された練習問題の中から、お好きな問題を選んでプレイします。"
+                                "試験問題の予行練習にどうぞ。"),
+                 QStringLiteral("ストーリーモードです。各戦地にたむろする侵略宇宙人軍をすべて追い払って"
+                                "下さい。"),
+                 QStringLiteral("各項目の設定メニューです。"),
+                 QStringLiteral("キーストームを終了します。")};
+    Koment->setCaption(menuTexts[1]);
+}
+
+void Kidou::Form_KeyDown(int &keyCode, int)
+{
+    switch (keyCode) {
+    case KeyCode::Right:
+        if (menuItem < 5) {
+            ++menuItem;
+            showItem();
+        }
+        break;
+    case KeyCode::Left:
+        if (menuItem > 1) {
+            --menuItem;
+            showItem();
+        }
+        break;
+    case KeyCode::Return:
+        openItem();
+        break;
+    case KeyCode::Escape:
+        host().unload(*this);
+        break;
+    default:
+        break;
+    }
+}
+
+void Kidou::showItem()
+{
+    Erabi->setCaption(kItemNames[menuItem]);
+    Koment->setCaption(menuTexts[menuItem]);
+    Image1[0]->setVisible(menuItem > 1);
+    Image1[1]->setVisible(menuItem < 5);
+}
+
+void Kidou::openItem()
+{
+    switch (menuItem) {
+    case 5:
+        host().unload(*this);
+        break;
+    default:
+        notReady();
+        break;
+    }
+}
+
+void Kidou::notReady()
+{
+    services().dialogs.message(window(),
+                               QStringLiteral("「%1」はまだ準備中です。").arg(kItemNames[menuItem]),
+                               {});
+}
+
+void Kidou::Timer1_Timer() { Image2->setVisible(Image2->isHidden()); }
+
+} // namespace ks

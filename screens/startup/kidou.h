@@ -1,0 +1,43 @@
+#pragma once
+
+#include "shell/screen.h"
+
+#include <array>
+
+namespace ks {
+
+// The main menu: one item at a time, Left and Right to step, Return to open.
+// Opening a mode only hides the menu, so it comes back on the same item.
+class Kidou final : public Screen
+{
+public:
+    explicit Kidou(ScreenHost &host) : Screen(host, QStringLiteral("Kidou")) {}
+
+    void Form_Load() override;
+    void Form_KeyDown(int &keyCode, int shift) override;
+
+    qint16 shownItem() const { return menuItem; }
+
+protected:
+    void createControls() override;
+
+private:
+    void Timer1_Timer();
+    void showItem();
+    void openItem();
+    // A mode whose screens are not in the game yet says so and the menu stays.
+    void notReady();
+
+    Image *Image3 = nullptr;
+    Label *Erabi = nullptr;
+    Image *Image1[3] = {};
+    Label *Koment = nullptr;
+    Shape *Shape1 = nullptr;
+    Image *Image2 = nullptr;
+    TimerControl *Timer1 = nullptr;
+
+    qint16 menuItem = 1;
+    std::array<QString, 6> menuTexts; // 1 to 5
+};
+
+} // namespace ks

@@ -1,0 +1,62 @@
+#include "assetstore.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace ks {
+
+SpriteSheet::SpriteSheet(Picture sheet, int rows, int columns)
+    : m_sheet(std::move(sheet)), m_rows(std::max(rows, 1)), m_columns(std::max(columns, 1))
+{
+}
+
+Picture SpriteSheet::cell(int index) const
+{
+    const QString name = m_sheet.name + QLatin1Char('#') + QString::number(index);
+    if (m_sheet.isNull() || index < 0 || index >= cellCount())
+        return {QPixmap(), name};
+    const int width = m_sheet.pixmap.width() / m_columns;
+    const int height = m_sheet.pixmap.height() / m_rows;
+    const QRect cellRect((index % m_columns) * width, (index / m_columns) * height, width, height);
+    return {m_sheet.pixmap.copy(cellRect), name};
+}
+
+Picture AssetStore::picture(const QString &name)
+{
+    if (const auto found = m_cache.constFind(name); found != m_cache.cend())
+        return {*found, name};
+    const QString source = QStringLiteral(":/pictures/%1.svg").arg(name);
+    QPixmap pixmap;
+    // Checked first so an unknown name stays quiet instead of warning on the console.
+    if (!QFile::exists(source)) {
+        m_cache.insert(name, pixmap);
+        return {pixmap, name};
+    }
+    if (QSvgRenderer renderer(source); renderer.isValid()) {
+        QImage image(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        pixmap = QPixmap::fromImage(image);
+    }
+    m_cache.insert(name, pixmap);
+    return {pixmap, name};
+}
+
+SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
+{
+    return SpriteSheet(picture(name), rows, columns);
+}
+
+Picture AssetStore::loadPicture(const QString &path)
+{
+    // Not cached: the player may put a new picture in a practice folder at any time.
+    QPixmap pixmap;
+    if (QFile::exists(path))
+        pixmap.load(path);
+    return {pixmap, path};
+}
+
+} // namespace ks

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QHash>
+#include <QPixmap>
+#include <QString>
+
+namespace ks {
+
+// A picture with the name it is known by, so traces and tests can tell which
+// one a control shows: "title", "PCmoko#2", or a file path.
+struct Picture
+{
+    QPixmap pixmap;
+    QString name;
+
+    bool isNull() const { return pixmap.isNull(); }
+};
+
+// A picture cut into rows × columns equal cells, counted row by row from 0.
+class SpriteSheet
+{
+public:
+    SpriteSheet() = default;
+    SpriteSheet(Picture sheet, int rows, int columns);
+
+    Picture cell(int index) const;
+    int cellCount() const { return m_rows * m_columns; }
+    const QString &name() const { return m_sheet.name; }
+
+private:
+    Picture m_sheet;
+    int m_rows = 1;
+    int m_columns = 1;
+};
+
+// The game's own pictures, drawn once from their sources and shared by name.
+// A screen that shows another screen's picture takes it from here, so it never
+// depends on that screen still being loaded.
+class AssetStore
+{
+public:
+    // Built-in picture by name (its SVG source rendered at its own size); a
+    // null picture if there is no such name.
+    Picture picture(const QString &name);
+    SpriteSheet sheet(const QString &name, int rows, int columns);
+
+    // A picture file beside the program (practice targets); null if unreadable.
+    Picture loadPicture(const QString &path);
+
+private:
+    QHash<QString, QPixmap> m_cache;
+};
+
+} // namespace ks

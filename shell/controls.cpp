@@ -1,0 +1,410 @@
+#include "controls.h"
+
+#include "soundservice.h"
+#include "units.h"
+
+#include <QAction>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ks {
+
+namespace {
+
+QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+
+QString rectText(const QRect &r)
+{
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+void setPaletteColor(QWidget &widget, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(role, color);
+    widget.setPalette(palette);
+}
+
+QFont screenFont(double points, bool bold)
+{
+    QFont font(kScreenFont);
+    font.setPixelSize(pointsToPixels(points));
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+QString Control::id() const
+{
+    return m_index < 0 ? m_name : QStringLiteral("%1(%2)").arg(m_name).arg(m_index);
+}
+
+WidgetControl::WidgetControl(QString name, int index, QWidget &widget)
+    : Control(std::move(name), index), m_widget(widget)
+{
+    m_widget.setMouseTracking(true);
+}
+
+void WidgetControl::writeCommon(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".visible"), flag(!m_widget.isHidden()));
+    out.add(prefix + QStringLiteral(".rect"), rectText(m_widget.geometry()));
+}
+
+bool WidgetControl::handleMouse(QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && onMouseMove) {
+        onMouseMove();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && onClick &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        onClick();
+        return true;
+    }
+    return false;
+}
+
+Label::Label(QWidget *parent, const QString &name, int index)
+    : QLabel(parent), WidgetControl(name, index, *this)
+{
+    setWordWrap(true);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFont(screenFont(9, false));
+    setForeColor(m_fore);
+    setBackColor(m_back);
+}
+
+void Label::setForeColor(const QColor &color)
+{
+    m_fore = color;
+    setPaletteColor(*this, QPalette::WindowText, color);
+}
+
+void Label::setBackColor(const QColor &color)
+{
+    m_back = color;
+    setPaletteColor(*this, QPalette::Window, color);
+    setAutoFillBackground(!m_transparent);
+}
+
+void Label::setTransparent(bool transparent)
+{
+    m_transparent = transparent;
+    setAutoFillBackground(!transparent);
+}
+
+void Label::setTextAlign(Align align)
+{
+    const Qt::Alignment horizontal = align == Align::Left     ? Qt::AlignLeft
+                                     : align == Align::Center ? Qt::AlignHCenter
+                                                              : Qt::AlignRight;
+    setAlignment(horizontal | Qt::AlignTop);
+}
+
+void Label::setFontPoints(double points, bool bold) { setFont(screenFont(points, bold)); }
+
+void Label::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".caption"), caption());
+    writeCommon(out, prefix);
+    out.add(prefix + QStringLiteral(".fore"), bgrText(m_fore));
+    out.add(prefix + QStringLiteral(".back"), m_transparent ? QString() : bgrText(m_back));
+}
+
+bool Label::event(QEvent *event) { return handleMouse(event) || QLabel::event(event); }
+
+Image::Image(QWidget *parent, const QString &name, int index)
+    : QLabel(parent), WidgetControl(name, index, *this)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void Image::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    setPixmap(picture.pixmap);
+}
+
+void Image::writeState(StateWriter &out, const QString &prefix) const
+{
+    writeCommon(out, prefix);
+    out.add(prefix + QStringLiteral(".picture"), m_picture.name);
+}
+
+bool Image::event(QEvent *event) { return handleMouse(event) || QLabel::event(event); }
+
+Panel::Panel(QWidget *parent, const QString &name, int index)
+    : QWidget(parent), WidgetControl(name, index, *this)
+{
+}
+
+void Panel::setBackColor(const QColor &color)
+{
+    m_back = color;
+    update();
+}
+
+void Panel::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    update();
+}
+
+void Panel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (m_back.isValid())
+        painter.fillRect(rect(), m_back);
+    if (!m_picture.isNull())
+        painter.drawPixmap(0, 0, m_picture.pixmap);
+}
+
+void Panel::writeState(StateWriter &out, const QString &prefix) const
+{
+    writeCommon(out, prefix);
+    out.add(prefix + QStringLiteral(".picture"), m_picture.name);
+    out.add(prefix + QStringLiteral(".back"), m_back.isValid() ? bgrText(m_back) : QString());
+}
+
+bool Panel::event(QEvent *event) { return handleMouse(event) || QWidget::event(event); }
+
+TextBox::TextBox(QWidget *parent, const QString &name, int index)
+    : QLineEdit(parent), WidgetControl(name, index, *this)
+{
+    setFont(screenFont(9, false));
+}
+
+void TextBox::setFontPoints(double points) { setFont(screenFont(points, false)); }
+
+void TextBox::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".text"), text());
+    writeCommon(out, prefix);
+}
+
+bool TextBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove && onMouseMove)
+        onMouseMove();
+    return QLineEdit::event(event);
+}
+
+Button::Button(QWidget *parent, const QString &name, int index)
+    : QPushButton(parent), WidgetControl(name, index, *this)
+{
+    setFont(screenFont(9, false));
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (onClick)
+            onClick();
+    });
+}
+
+void Button::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".caption"), text());
+    writeCommon(out, prefix);
+}
+
+CheckBox::CheckBox(QWidget *parent, const QString &name, int index)
+    : QCheckBox(parent), WidgetControl(name, index, *this)
+{
+    setFont(screenFont(9, false));
+    connect(this, &QCheckBox::clicked, this, [this] {
+        if (onClick)
+            onClick();
+    });
+}
+
+void CheckBox::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".caption"), text());
+    out.add(prefix + QStringLiteral(".value"), QString::number(value()));
+    writeCommon(out, prefix);
+}
+
+Frame::Frame(QWidget *parent, const QString &name, int index)
+    : QGroupBox(parent), WidgetControl(name, index, *this)
+{
+    setFont(screenFont(9, false));
+}
+
+void Frame::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".caption"), title());
+    writeCommon(out, prefix);
+}
+
+VScrollBar::VScrollBar(QWidget *parent, const QString &name, int index)
+    : QScrollBar(Qt::Vertical, parent), WidgetControl(name, index, *this)
+{
+    // Dragging moves nothing until the thumb is released.
+    setTracking(false);
+    connect(this, &QScrollBar::valueChanged, this, [this] {
+        if (onChange && !m_emitting)
+            onChange();
+    });
+}
+
+int VScrollBar::toVb(int qtValue) const { return m_max < m_min ? m_min + m_max - qtValue : qtValue; }
+int VScrollBar::fromVb(int vbValue) const { return toVb(vbValue); }
+
+void VScrollBar::setRange(int min, int max)
+{
+    m_min = min;
+    m_max = max;
+    m_emitting = true;
+    QScrollBar::setRange(std::min(min, max), std::max(min, max));
+    m_emitting = false;
+}
+
+void VScrollBar::setSteps(int small, int large)
+{
+    setSingleStep(small);
+    setPageStep(large);
+}
+
+int VScrollBar::value() const { return toVb(QScrollBar::value()); }
+
+void VScrollBar::setValue(int value) { QScrollBar::setValue(fromVb(value)); }
+
+void VScrollBar::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".value"), QString::number(value()));
+    writeCommon(out, prefix);
+}
+
+Shape::Shape(QWidget *parent, const QString &name, int index)
+    : QWidget(parent), WidgetControl(name, index, *this)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setKind(ShapeKind kind)
+{
+    m_kind = kind;
+    update();
+}
+
+void Shape::setBorderColor(const QColor &color)
+{
+    m_border = color;
+    update();
+}
+
+void Shape::setBorderWidth(int pixels)
+{
+    m_width = std::max(pixels, 1);
+    update();
+}
+
+void Shape::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, m_kind == ShapeKind::RoundedRectangle);
+    QPen pen(m_border, m_width);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    const qreal inset = m_width / 2.0;
+    const QRectF box = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    if (m_kind == ShapeKind::RoundedRectangle) {
+        const qreal radius = std::min(box.width(), box.height()) / 6.0;
+        painter.drawRoundedRect(box, radius, radius);
+    } else {
+        painter.drawRect(box);
+    }
+}
+
+void Shape::writeState(StateWriter &out, const QString &prefix) const
+{
+    writeCommon(out, prefix);
+    out.add(prefix + QStringLiteral(".fore"), bgrText(m_border));
+}
+
+Line::Line(QWidget *parent, const QString &name, int index)
+    : QWidget(parent), WidgetControl(name, index, *this)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Line::setPoints(QPoint from, QPoint to)
+{
+    m_from = from;
+    m_to = to;
+    setGeometry(QRect(from, to).normalized().adjusted(0, 0, 1, 1));
+    update();
+}
+
+void Line::setBorderColor(const QColor &color)
+{
+    m_color = color;
+    update();
+}
+
+void Line::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(m_color);
+    painter.drawLine(m_from - pos(), m_to - pos());
+}
+
+void Line::writeState(StateWriter &out, const QString &prefix) const
+{
+    writeCommon(out, prefix);
+    out.add(prefix + QStringLiteral(".fore"), bgrText(m_color));
+}
+
+MenuItem::MenuItem(QAction *action, const QString &name, int index)
+    : Control(name, index), m_action(action)
+{
+    QObject::connect(action, &QAction::triggered, action, [this] {
+        if (onClick)
+            onClick();
+    });
+}
+
+void MenuItem::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".caption"), m_action->text());
+    out.add(prefix + QStringLiteral(".visible"), flag(m_action->isVisible()));
+}
+
+TimerControl::TimerControl(Clock &clock, const QString &name, int index)
+    : Control(name, index), Timer(clock)
+{
+}
+
+void TimerControl::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".enabled"), flag(isEnabled()));
+    out.add(prefix + QStringLiteral(".interval"), QString::number(interval()));
+}
+
+SoundPlayer::SoundPlayer(SoundService &sound, const QString &owner, const QString &name, int index)
+    : Control(name, index), m_sound(sound), m_player(sound.createPlayer(owner + '.' + id()))
+{
+}
+
+SoundPlayer::~SoundPlayer() { m_sound.destroyPlayer(m_player); }
+
+void SoundPlayer::command(const QString &word)
+{
+    const QString w = word.trimmed().toLower();
+    if (w == QLatin1String("open"))
+        m_sound.command(m_player, SoundCommand::Open, m_fileName);
+    else if (w == QLatin1String("prev"))
+        m_sound.command(m_player, SoundCommand::Prev, m_fileName);
+    else if (w == QLatin1String("play"))
+        m_sound.command(m_player, SoundCommand::Play, m_fileName);
+    else if (w == QLatin1String("stop"))
+        m_sound.command(m_player, SoundCommand::Stop, m_fileName);
+}
+
+void SoundPlayer::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".file"), m_fileName);
+}
+
+} // namespace ks

@@ -1,0 +1,278 @@
+#pragma once
+
+#include "assetstore.h"
+#include "clock.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+
+namespace ks {
+
+class SoundService;
+
+// Collects "key=value" lines for the scenario runner's state dump.
+class StateWriter
+{
+public:
+    void add(const QString &key, const QString &value) { m_lines << key + '=' + value; }
+    const QStringList &lines() const { return m_lines; }
+
+private:
+    QStringList m_lines;
+};
+
+// What every control of a screen has: a name, an index in its control array
+// (-1 for none) and a way to describe itself.
+class Control
+{
+public:
+    Control(QString name, int index) : m_name(std::move(name)), m_index(index) {}
+    virtual ~Control() = default;
+
+    // "Erabi", or "Image1(2)" for a member of a control array.
+    QString id() const;
+    virtual void writeState(StateWriter &out, const QString &prefix) const = 0;
+
+private:
+    QString m_name;
+    int m_index;
+};
+
+enum class Align { Left, Center, Right };
+
+// Shared by the widget controls: geometry and visibility in the dump, and the
+// click and mouse-move events.
+class WidgetControl : public Control
+{
+public:
+    WidgetControl(QString name, int index, QWidget &widget);
+
+    std::function<void()> onClick;
+    std::function<void()> onMouseMove;
+
+protected:
+    void writeCommon(StateWriter &out, const QString &prefix) const;
+    // Called from the widget's own event handlers.
+    bool handleMouse(QEvent *event);
+
+private:
+    QWidget &m_widget;
+};
+
+class Label final : public QLabel, public WidgetControl
+{
+public:
+    Label(QWidget *parent, const QString &name, int index = -1);
+
+    QString caption() const { return text(); }
+    void setCaption(const QString &caption) { setText(caption); }
+    void setForeColor(const QColor &color);
+    void setBackColor(const QColor &color);
+    // A transparent label shows what lies under it.
+    void setTransparent(bool transparent);
+    void setTextAlign(Align align);
+    void setFontPoints(double points, bool bold = false);
+
+    QColor foreColor() const { return m_fore; }
+    QColor backColor() const { return m_back; }
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    QColor m_fore = Qt::black;
+    QColor m_back = QColor(0xF0, 0xF0, 0xF0);
+    bool m_transparent = false;
+};
+
+// Shows a picture at its natural size from the top left, like an image control
+// without stretching; a null picture shows nothing.
+class Image final : public QLabel, public WidgetControl
+{
+public:
+    Image(QWidget *parent, const QString &name, int index = -1);
+
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    Picture m_picture;
+};
+
+// A picture box used as a panel: its children move with it.
+class Panel final : public QWidget, public WidgetControl
+{
+public:
+    Panel(QWidget *parent, const QString &name, int index = -1);
+
+    void setBackColor(const QColor &color);
+    QColor backColor() const { return m_back; }
+    const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_back;
+    Picture m_picture;
+};
+
+class TextBox final : public QLineEdit, public WidgetControl
+{
+public:
+    TextBox(QWidget *parent, const QString &name, int index = -1);
+    void setFontPoints(double points);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
+};
+
+class Button final : public QPushButton, public WidgetControl
+{
+public:
+    Button(QWidget *parent, const QString &name, int index = -1);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+};
+
+class CheckBox final : public QCheckBox, public WidgetControl
+{
+public:
+    CheckBox(QWidget *parent, const QString &name, int index = -1);
+    int value() const { return isChecked() ? 1 : 0; }
+    void setValue(int value) { setChecked(value != 0); }
+    void writeState(StateWriter &out, const QString &prefix) const override;
+};
+
+class Frame final : public QGroupBox, public WidgetControl
+{
+public:
+    Frame(QWidget *parent, const QString &name, int index = -1);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+};
+
+// A vertical scroll bar whose maximum may lie below its minimum: then the
+// value falls as the thumb goes down. onChange runs when the value has changed
+// by an arrow, a page step, a key, or the thumb released, not while dragging.
+class VScrollBar final : public QScrollBar, public WidgetControl
+{
+public:
+    VScrollBar(QWidget *parent, const QString &name, int index = -1);
+
+    void setRange(int min, int max);
+    void setSteps(int small, int large);
+    int min() const { return m_min; }
+    int max() const { return m_max; }
+    int value() const;
+    void setValue(int value);
+
+    std::function<void()> onChange;
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+private:
+    int toVb(int qtValue) const;
+    int fromVb(int vbValue) const;
+    int m_min = 0;
+    int m_max = 32767;
+    bool m_emitting = false;
+};
+
+enum class ShapeKind { Rectangle, RoundedRectangle };
+
+// An outline shape; the inside stays transparent.
+class Shape final : public QWidget, public WidgetControl
+{
+public:
+    Shape(QWidget *parent, const QString &name, int index = -1);
+    void setKind(ShapeKind kind);
+    void setBorderColor(const QColor &color);
+    void setBorderWidth(int pixels);
+    QColor borderColor() const { return m_border; }
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ShapeKind m_kind = ShapeKind::Rectangle;
+    QColor m_border = Qt::black;
+    int m_width = 1;
+};
+
+// A straight line from (x1, y1) to (x2, y2) in its parent's pixels.
+class Line final : public QWidget, public WidgetControl
+{
+public:
+    Line(QWidget *parent, const QString &name, int index = -1);
+    void setPoints(QPoint from, QPoint to);
+    void setBorderColor(const QColor &color);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPoint m_from;
+    QPoint m_to;
+    QColor m_color = Qt::black;
+};
+
+// A menu item of the screen's menu bar, with its shortcut.
+class MenuItem final : public Control
+{
+public:
+    MenuItem(QAction *action, const QString &name, int index = -1);
+    std::function<void()> onClick;
+    QAction *action() const { return m_action; }
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+private:
+    QAction *m_action;
+};
+
+// A screen timer, as a control of its screen.
+class TimerControl final : public Control, public Timer
+{
+public:
+    TimerControl(Clock &clock, const QString &name, int index = -1);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+};
+
+// The screens' sound player: a file name and the command words "open",
+// "prev", "play" and "stop", in any case. Unknown words are ignored.
+class SoundPlayer final : public Control
+{
+public:
+    SoundPlayer(SoundService &sound, const QString &owner, const QString &name, int index = -1);
+    ~SoundPlayer() override;
+
+    const QString &fileName() const { return m_fileName; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+    void command(const QString &word);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+private:
+    SoundService &m_sound;
+    int m_player;
+    QString m_fileName;
+};
+
+} // namespace ks

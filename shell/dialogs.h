@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace ks {
+
+// The message box and the open-file dialog. Both are modal and answer through
+// a continuation, never a nested event loop: the code that follows the dialog
+// runs in then, and timers keep ticking meanwhile.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // Information icon, the text, an OK button.
+    virtual void message(QWidget *parent, const QString &text, std::function<void()> then) = 0;
+
+    // filter as Qt writes it: "MIDI (*.mid);;WAVE (*.wav)". then gets the
+    // chosen path, or nothing when the player cancels.
+    virtual void openFile(QWidget *parent, const QString &title, const QString &filter,
+                          std::function<void(std::optional<QString>)> then) = 0;
+};
+
+class QtDialogs final : public Dialogs
+{
+public:
+    void message(QWidget *parent, const QString &text, std::function<void()> then) override;
+    void openFile(QWidget *parent, const QString &title, const QString &filter,
+                  std::function<void(std::optional<QString>)> then) override;
+};
+
+} // namespace ks

@@ -1,0 +1,213 @@
+#include "screen.h"
+
+#include "screenhost.h"
+#include "screenwindow.h"
+#include "units.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace ks {
+
+ScreenWindow::ScreenWindow(Screen &screen) : m_screen(screen), m_client(new QWidget(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    m_client->setAutoFillBackground(true);
+    m_client->setMouseTracking(true);
+    setWindowTitle(QString());
+}
+
+QMenuBar *ScreenWindow::menuBar()
+{
+    if (!m_menuBar) {
+        m_menuBar = new QMenuBar(this);
+        m_menuBar->setNativeMenuBar(false);
+        fitToClient();
+    }
+    return m_menuBar;
+}
+
+void ScreenWindow::setClientSize(QSize size)
+{
+    m_client->resize(size);
+    fitToClient();
+}
+
+void ScreenWindow::fitToClient()
+{
+    const int top = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, m_client->width(), top);
+    m_client->move(0, top);
+    setFixedSize(m_client->width(), m_client->height() + top);
+}
+
+void ScreenWindow::setBackColor(const QColor &color)
+{
+    QPalette palette = m_client->palette();
+    palette.setColor(QPalette::Window, color);
+    m_client->setPalette(palette);
+}
+
+void ScreenWindow::centreOnDesktop()
+{
+    if (const QScreen *desktop = QGuiApplication::primaryScreen()) {
+        const QRect area = desktop->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void ScreenWindow::closeEvent(QCloseEvent *event)
+{
+    // The window's close button unloads the screen, as the screens expect.
+    event->ignore();
+    ScreenHost &host = m_screen.host();
+    host.dispatch([&] { host.unload(m_screen); });
+}
+
+Screen *screenOf(QWidget *widget)
+{
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (auto *window = dynamic_cast<ScreenWindow *>(w))
+            return &window->screen();
+    }
+    return nullptr;
+}
+
+Screen::Screen(ScreenHost &host, QString name) : m_host(host), m_name(std::move(name)) {}
+
+Screen::~Screen() { destroyWindow(); }
+
+bool Screen::isShown() const { return m_window && m_window->isVisible(); }
+
+QWidget *Screen::window() const { return m_window.get(); }
+
+QWidget *Screen::client() const { return m_window ? m_window->client() : nullptr; }
+
+Control *Screen::control(const QString &id) const
+{
+    for (Control *c : m_controls) {
+        if (c->id() == id)
+            return c;
+    }
+    return nullptr;
+}
+
+void Screen::Form_KeyDown(int &, int) {}
+void Screen::Form_KeyPress(int &) {}
+void Screen::writeVariables(StateWriter &) const {}
+
+Services &Screen::services() const { return m_host.services(); }
+
+void Screen::writeState(StateWriter &out) const
+{
+    const QString caption = m_window ? m_window->windowTitle() : QString();
+    out.add(m_name + QStringLiteral(".caption"), caption);
+    out.add(m_name + QStringLiteral(".visible"), isShown() ? QStringLiteral("1") : QStringLiteral("0"));
+    out.add(m_name + QStringLiteral(".loaded"), isLoaded() ? QStringLiteral("1") : QStringLiteral("0"));
+    for (const Control *c : m_controls)
+        c->writeState(out, m_name + '.' + c->id());
+    writeVariables(out);
+}
+
+void Screen::setCaption(const QString &caption) { m_window->setWindowTitle(caption); }
+
+void Screen::setClientSize(int widthTwips, int heightTwips)
+{
+    m_window->setClientSize(QSize(twips(widthTwips), twips(heightTwips)));
+}
+
+void Screen::setBorder(Border border)
+{
+    Qt::WindowFlags flags;
+    switch (border) {
+    case Border::Fixed:
+        flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        m_window->setWindowIcon(m_host.programIcon());
+        break;
+    case Border::Tool:
+        flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                Qt::WindowCloseButtonHint;
+        break;
+    case Border::None:
+        flags = Qt::Tool | Qt::FramelessWindowHint;
+        break;
+    }
+    m_window->setWindowFlags(flags);
+}
+
+void Screen::setBackColor(const QColor &color) { m_window->setBackColor(color); }
+
+TimerControl *Screen::addTimer(const QString &name, int interval, bool enabled,
+                               std::function<void()> handler)
+{
+    auto timer = std::make_unique<TimerControl>(services().clock, name);
+    timer->onTick = handlerOf(std::move(handler));
+    timer->setInterval(interval);
+    timer->setEnabled(enabled);
+    TimerControl *raw = timer.get();
+    m_controls.push_back(raw);
+    m_ownedControls.push_back(std::move(timer));
+    return raw;
+}
+
+SoundPlayer *Screen::addSoundPlayer(const QString &name)
+{
+    auto player = std::make_unique<SoundPlayer>(services().sound, m_name, name);
+    SoundPlayer *raw = player.get();
+    m_controls.push_back(raw);
+    m_ownedControls.push_back(std::move(player));
+    return raw;
+}
+
+QMenu *Screen::addMenu(const QString &title) { return m_window->menuBar()->addMenu(title); }
+
+MenuItem *Screen::addMenuItem(QMenu *menu, const QString &name, const QString &caption,
+                              const QKeySequence &shortcut, std::function<void()> handler)
+{
+    QAction *action = menu->addAction(caption);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    auto item = std::make_unique<MenuItem>(action, name);
+    item->onClick = handlerOf(std::move(handler));
+    MenuItem *raw = item.get();
+    m_controls.push_back(raw);
+    m_ownedControls.push_back(std::move(item));
+    return raw;
+}
+
+std::function<void()> Screen::handlerOf(std::function<void()> handler)
+{
+    return [this, handler = std::move(handler)] {
+        if (isLoaded())
+            m_host.dispatch(handler);
+    };
+}
+
+QRect Screen::twipsRect(QRect t)
+{
+    return ks::twipsRect(t.x(), t.y(), t.width(), t.height());
+}
+
+void Screen::load()
+{
+    m_window = std::make_unique<ScreenWindow>(*this);
+    setBorder(Border::Fixed);
+    setBackColor(QColor(0xF0, 0xF0, 0xF0));
+    createControls();
+    m_window->centreOnDesktop();
+}
+
+void Screen::destroyWindow()
+{
+    m_controls.clear();
+    // Timers and players first: they must not tick or sound for a window that is gone.
+    m_ownedControls.clear();
+    m_window.reset();
+}
+
+} // namespace ks

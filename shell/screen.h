@@ -1,0 +1,124 @@
+#pragma once
+
+#include "controls.h"
+#include "services.h"
+
+#include <QColor>
+#include <QKeySequence>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QMenuBar;
+
+namespace ks {
+
+class ScreenHost;
+
+enum class Border {
+    Fixed, // title bar with minimise and close, fixed size, the program icon
+    Tool,  // small title bar with close only, no taskbar entry
+    None,  // no border, no caption
+};
+
+// Key codes the screens see in Form_KeyDown.
+namespace KeyCode {
+inline constexpr int Backspace = 8;
+inline constexpr int Return = 13;
+inline constexpr int Escape = 27;
+inline constexpr int Space = 32;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+} // namespace KeyCode
+
+class ScreenWindow;
+
+// One screen of the game: its window, controls, timers, sound players and
+// handlers. The object lives as long as the host, so its public variables keep
+// their values after the window is unloaded; only Form_Load resets them.
+class Screen
+{
+public:
+    Screen(ScreenHost &host, QString name);
+    virtual ~Screen();
+    Screen(const Screen &) = delete;
+    Screen &operator=(const Screen &) = delete;
+
+    const QString &name() const { return m_name; }
+    bool isLoaded() const { return m_window != nullptr; }
+    bool isShown() const;
+    QWidget *window() const;
+    QWidget *client() const;
+    const std::vector<Control *> &controls() const { return m_controls; }
+    Control *control(const QString &id) const;
+
+    // Window, controls and public variables as "Screen.Control.property=value".
+    void writeState(StateWriter &out) const;
+
+    // Handlers; the defaults do nothing.
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    virtual void Form_KeyDown(int &keyCode, int shift);
+    virtual void Form_KeyPress(int &keyAscii);
+    virtual void Form_MouseMove() {}
+
+protected:
+    // Builds the window's design state; runs at every load, before Form_Load.
+    virtual void createControls() = 0;
+    // Public variables, written as out.add(name() + ".Stage", ...).
+    virtual void writeVariables(StateWriter &out) const;
+
+    ScreenHost &host() const { return m_host; }
+    Services &services() const;
+    const AppDir &appDir() const { return services().appDir; }
+
+    void setCaption(const QString &caption);
+    void setClientSize(int widthTwips, int heightTwips);
+    void setBorder(Border border);
+    void setBackColor(const QColor &color);
+
+    // Controls, placed in twips on the client area or in a panel.
+    template <typename T>
+    T *add(const QString &name, int index, QRect twips, QWidget *parent = nullptr)
+    {
+        auto *control = new T(parent ? parent : client(), name, index);
+        control->setGeometry(twipsRect(twips));
+        m_controls.push_back(control);
+        return control;
+    }
+    template <typename T>
+    T *add(const QString &name, QRect twips, QWidget *parent = nullptr)
+    {
+        return add<T>(name, -1, twips, parent);
+    }
+    TimerControl *addTimer(const QString &name, int interval, bool enabled,
+                           std::function<void()> handler);
+    SoundPlayer *addSoundPlayer(const QString &name);
+    QMenu *addMenu(const QString &title);
+    MenuItem *addMenuItem(QMenu *menu, const QString &name, const QString &caption,
+                          const QKeySequence &shortcut, std::function<void()> handler);
+
+    // Runs handler as an event of this screen: keys, ticks and clicks go
+    // through here so the host knows when the last handler has returned.
+    std::function<void()> handlerOf(std::function<void()> handler);
+
+private:
+    friend class ScreenHost;
+    friend class ScreenWindow;
+    void load();
+    void destroyWindow();
+    static QRect twipsRect(QRect twips);
+
+    ScreenHost &m_host;
+    QString m_name;
+    std::unique_ptr<ScreenWindow> m_window;
+    std::vector<Control *> m_controls;                      // in creation order
+    std::vector<std::unique_ptr<Control>> m_ownedControls; // the ones that are no widgets
+};
+
+} // namespace ks

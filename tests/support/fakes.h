@@ -1,0 +1,67 @@
+#pragma once
+
+#include "shell/dialogs.h"
+#include "shell/random.h"
+#include "shell/soundservice.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <map>
+
+namespace ks::test {
+
+// Draws come from a script; past its end, 0.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    void script(std::initializer_list<double> draws) { m_draws.insert(m_draws.end(), draws); }
+    double next() override;
+    void seedFromClock() override { ++m_seeds; }
+    int seeds() const { return m_seeds; }
+
+private:
+    std::deque<double> m_draws;
+    int m_seeds = 0;
+};
+
+// Answers dialogs at once: a message box with OK, a file dialog with the next
+// queued answer ("cancel" or none cancels). Every dialog is written to the log.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    void queueAnswer(const QString &answer) { m_answers.push_back(answer); }
+    void message(QWidget *parent, const QString &text, std::function<void()> then) override;
+    void openFile(QWidget *parent, const QString &title, const QString &filter,
+                  std::function<void(std::optional<QString>)> then) override;
+
+    QStringList log;
+    std::function<void(const QString &)> onLog;
+
+private:
+    void write(const QString &line);
+    std::deque<QString> m_answers;
+};
+
+// Logs every command as "Owner.Player: command file".
+class RecordingSoundService final : public SoundService
+{
+public:
+    int createPlayer(const QString &owner) override;
+    void destroyPlayer(int player) override;
+    void command(int player, SoundCommand command, const QString &fileName) override;
+
+    QStringList log;
+    std::function<void(const QString &)> onLog;
+    // Paths are logged relative to this directory when they lie in it.
+    QString baseDir;
+
+private:
+    std::map<int, QString> m_owners;
+    std::map<int, QString> m_opened;
+    int m_next = 0;
+};
+
+} // namespace ks::test

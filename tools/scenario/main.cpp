@@ -1,0 +1,342 @@
+// keystorm-scenario: plays the real game offscreen on a manual clock from a
+// script, and prints what a player would notice. Used by the end-to-end tests
+// and by anyone replaying a flow.
+#include "screens/screentable.h"
+#include "shell/assetstore.h"
+#include "shell/screenhost.h"
+#include "shell/units.h"
+#include "support/fakes.h"
+#include "support/manualclock.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+
+namespace {
+
+using namespace ks;
+
+void usage()
+{
+    std::cerr << "usage: keystorm-scenario --appdir DIR [--seed N] [SCRIPT]\n"
+                 "commands: press KEY | type TEXT | wait MS | click SCREEN.CONTROL |\n"
+                 "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n";
+}
+
+void print(const QString &line) { std::cout << line.toStdString() << '\n'; }
+
+struct Key
+{
+    int qtKey = 0;
+    QString text;
+    Qt::KeyboardModifiers modifiers;
+};
+
+std::optional<Key> namedKey(const QString &name)
+{
+    static const std::map<QString, Key> keys = {
+        {QStringLiteral("Return"), {Qt::Key_Return, QStringLiteral("\r"), {}}},
+        {QStringLiteral("Esc"), {Qt::Key_Escape, QStringLiteral("\x1b"), {}}},
+        {QStringLiteral("Backspace"), {Qt::Key_Backspace, QStringLiteral("\b"), {}}},
+        {QStringLiteral("Space"), {Qt::Key_Space, QStringLiteral(" "), {}}},
+        {QStringLiteral("Left"), {Qt::Key_Left, QString(), {}}},
+        {QStringLiteral("Right"), {Qt::Key_Right, QString(), {}}},
+        {QStringLiteral("Up"), {Qt::Key_Up, QString(), {}}},
+        {QStringLiteral("Down"), {Qt::Key_Down, QString(), {}}},
+    };
+    if (const auto found = keys.find(name); found != keys.end())
+        return found->second;
+    return std::nullopt;
+}
+
+// The key a keyboard has for one character: a letter's key with Shift for
+// capitals, a digit's key, or for anything else the character alone.
+Key characterKey(char32_t c)
+{
+    const QString text = QString::fromUcs4(&c, 1);
+    if (c >= U'a' && c <= U'z')
+        return {Qt::Key_A + int(c - U'a'), text, {}};
+    if (c >= U'A' && c <= U'Z')
+        return {Qt::Key_A + int(c - U'A'), text, Qt::ShiftModifier};
+    if (c >= U'0' && c <= U'9')
+        return {Qt::Key_0 + int(c - U'0'), text, {}};
+    if (c == U' ')
+        return {Qt::Key_Space, text, {}};
+    if (c < 0x7F)
+        return {int(c), text, {}};
+    return {Qt::Key_unknown, text, {}};
+}
+
+// Notices files the game wrote in its directory since the last look.
+class FileWatch
+{
+public:
+    explicit FileWatch(QString root) : m_root(std::move(root)) { m_seen = scan(); }
+
+    QStringList changed()
+    {
+        std::map<QString, QByteArray> now = scan();
+        QStringList result;
+        for (const auto &[name, hash] : now) {
+            const auto before = m_seen.find(name);
+            if (before == m_seen.end() || before->second != hash)
+                result << name;
+        }
+        m_seen = std::move(now);
+        return result;
+    }
+
+private:
+    std::map<QString, QByteArray> scan() const
+    {
+        std::map<QString, QByteArray> files;
+        QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories);
+        const QDir root(m_root);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.size() > (1 << 22) || !file.open(QIODevice::ReadOnly))
+                continue;
+            files[root.relativeFilePath(file.fileName())] =
+                QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5);
+        }
+        return files;
+    }
+
+    QString m_root;
+    std::map<QString, QByteArray> m_seen;
+};
+
+class Runner
+{
+public:
+    Runner(const QString &appDir, std::optional<std::uint64_t> seed)
+        : m_random(seed),
+          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets,
+                  AppDir(QDir(appDir).absolutePath().toStdString())},
+                 gameScreens()),
+          m_files(appDir)
+    {
+        m_sound.baseDir = QString::fromStdString(m_host.services().appDir.Mypath());
+        m_sound.onLog = print;
+        m_dialogs.onLog = print;
+        m_host.setTrace(print);
+    }
+
+    void start() { m_host.show(kStartScreen); }
+    bool ended() const { return m_host.hasEnded(); }
+
+    // Runs one command; false when the runner should stop.
+    bool run(const QString &line)
+    {
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith('#'))
+            return true;
+        const qsizetype space = trimmed.indexOf(' ');
+        const QString command = trimmed.left(space < 0 ? trimmed.size() : space);
+        const QString argument = space < 0 ? QString() : trimmed.mid(space + 1);
+
+        if (command == QLatin1String("quit"))
+            return false;
+        if (command == QLatin1String("press"))
+            press(argument);
+        else if (command == QLatin1String("type"))
+            type(argument);
+        else if (command == QLatin1String("wait"))
+            m_clock.advance(argument.toLongLong());
+        else if (command == QLatin1String("click") || command == QLatin1String("move"))
+            mouse(command, argument);
+        else if (command == QLatin1String("answer"))
+            m_dialogs.queueAnswer(argument);
+        else if (command == QLatin1String("state"))
+            state();
+        else if (command == QLatin1String("shot"))
+            shot(argument);
+        else
+            print(QStringLiteral("error: unknown command ") + command);
+        for (const QString &file : m_files.changed())
+            print(QStringLiteral("write ") + file);
+        return true;
+    }
+
+private:
+    void deliver(const Key &key)
+    {
+        if (!m_host.hasEnded())
+            m_host.deliverKey(key.qtKey, key.text, key.modifiers);
+    }
+
+    void press(const QString &name)
+    {
+        if (const std::optional<Key> key = namedKey(name)) {
+            deliver(*key);
+            return;
+        }
+        const QList<uint> chars = name.toUcs4();
+        if (chars.size() != 1) {
+            print(QStringLiteral("error: unknown key ") + name);
+            return;
+        }
+        deliver(characterKey(chars.first()));
+    }
+
+    void type(const QString &text)
+    {
+        for (uint c : text.toUcs4())
+            deliver(characterKey(c));
+    }
+
+    Control *findControl(const QString &path, Screen **screenOut = nullptr)
+    {
+        const qsizetype dot = path.indexOf('.');
+        if (dot < 0)
+            return nullptr;
+        for (Screen *screen : m_host.screens()) {
+            if (screen->name() == path.left(dot) && screen->isLoaded()) {
+                if (screenOut)
+                    *screenOut = screen;
+                return screen->control(path.mid(dot + 1));
+            }
+        }
+        return nullptr;
+    }
+
+    void mouse(const QString &command, const QString &path)
+    {
+        Control *control = findControl(path);
+        auto *widget = dynamic_cast<QWidget *>(control);
+        if (auto *item = dynamic_cast<MenuItem *>(control); item && command == QLatin1String("click")) {
+            item->action()->trigger();
+            return;
+        }
+        if (!widget) {
+            print(QStringLiteral("error: no control ") + path);
+            return;
+        }
+        const QPointF centre = QRectF(widget->rect()).center();
+        if (command == QLatin1String("move")) {
+            QMouseEvent move(QEvent::MouseMove, centre, widget->mapToGlobal(centre), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(widget, &move);
+            return;
+        }
+        QMouseEvent down(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre),
+                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent up(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre),
+                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &down);
+        QApplication::sendEvent(widget, &up);
+    }
+
+    void state()
+    {
+        StateWriter out;
+        for (Screen *screen : m_host.screens())
+            screen->writeState(out);
+        for (const QString &line : out.lines())
+            print(line);
+    }
+
+    void shot(const QString &path)
+    {
+        Screen *screen = m_host.activeScreen();
+        if (!screen) {
+            print(QStringLiteral("error: no screen is shown"));
+            return;
+        }
+        if (!screen->window()->grab().save(path, "PNG"))
+            print(QStringLiteral("error: cannot write ") + path);
+        else
+            print(QStringLiteral("shot %1 %2").arg(screen->name(), path));
+    }
+
+    test::ManualClock m_clock;
+    StdRandom m_random;
+    test::ScriptedDialogs m_dialogs;
+    test::RecordingSoundService m_sound;
+    AssetStore m_assets;
+    ScreenHost m_host;
+    FileWatch m_files;
+};
+
+} // namespace
+
+// The offscreen platform complains about what it cannot do (raise a window);
+// only the game's own diagnostics and real failures belong on the console.
+void quietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const bool ours = context.category && QByteArray(context.category).startsWith("ks.");
+    if (ours || type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << message.toStdString() << '\n';
+}
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(quietMessages);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    installScreenFont();
+
+    QString appDir;
+    QString script;
+    std::optional<std::uint64_t> seed;
+    const QStringList args = QApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--appdir") && i + 1 < args.size()) {
+            appDir = args[++i];
+        } else if (args[i] == QLatin1String("--seed") && i + 1 < args.size()) {
+            bool ok = false;
+            seed = args[++i].toULongLong(&ok);
+            if (!ok) {
+                usage();
+                return 2;
+            }
+        } else if (args[i] == QLatin1String("--help")) {
+            usage();
+            return 0;
+        } else if (script.isEmpty() && !args[i].startsWith(QLatin1String("--"))) {
+            script = args[i];
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (appDir.isEmpty() || !QDir(appDir).exists()) {
+        usage();
+        return 2;
+    }
+
+    std::ifstream file;
+    if (!script.isEmpty()) {
+        file.open(script.toStdString());
+        if (!file) {
+            std::cerr << "keystorm-scenario: cannot read " << script.toStdString() << '\n';
+            return 2;
+        }
+    }
+    std::istream &input = script.isEmpty() ? std::cin : file;
+
+    Runner runner(appDir, seed);
+    runner.start();
+    std::string line;
+    while (!runner.ended() && std::getline(input, line)) {
+        const bool goOn = runner.run(QString::fromStdString(line));
+        if (runner.ended())
+            print(QStringLiteral("ended"));
+        std::cout << ".\n" << std::flush;
+        if (!goOn)
+            break;
+    }
+    return 0;
+}
