@@ -257,6 +257,7 @@ void VScrollBar::setRange(int min, int max)
     m_max = max;
     m_emitting = true;
     QScrollBar::setRange(std::min(min, max), std::max(min, max));
+    QScrollBar::setValue(fromVb(min)); // a new bar stands at its minimum
     m_emitting = false;
 }
 

@@ -49,6 +49,16 @@ int RecordingSoundService::createPlayer(const QString &owner)
 
 void RecordingSoundService::destroyPlayer(int player)
 {
+    // A player that opened something falls silent with its screen.
+    if (const auto opened = m_opened.find(player); opened != m_opened.end()) {
+        QString file = opened->second;
+        if (!baseDir.isEmpty() && file.startsWith(baseDir))
+            file = file.mid(baseDir.size());
+        const QString line = QStringLiteral("sound %1: close %2").arg(m_owners[player], file);
+        log << line.trimmed();
+        if (onLog)
+            onLog(line.trimmed());
+    }
     m_owners.erase(player);
     m_opened.erase(player);
 }

@@ -81,7 +81,6 @@ int main(int argc, char **argv)
     // The service shares SDL_mixer's one mixer with this process, so its
     // state says whether anything still plays.
     while (Clock::now() < deadline) {
-        if (std::getenv("KSDBG")) std::fprintf(stderr, "%d %d\n", Mix_Playing(-1), Mix_PlayingMusic());
         if (untilDone && Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0) {
             std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(150),
                                                                   deadline - Clock::now()));

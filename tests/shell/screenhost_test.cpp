@@ -1,0 +1,332 @@
+#include "shell/screenhost.h"
+
+#include "shell/units.h"
+#include "support/hostfixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace ks {
+namespace {
+
+// A screen that records what happens to it; its behaviour is set per test.
+class Probe final : public Screen
+{
+public:
+    Probe(ScreenHost &host, const QString &name) : Screen(host, name) {}
+
+    void Form_Load() override
+    {
+        ++loads;
+        counter = 0;
+        if (onLoad)
+            onLoad();
+    }
+    void Form_Unload() override
+    {
+        ++unloads;
+        if (onUnload)
+            onUnload();
+    }
+    void Form_KeyDown(int &keyCode, int shift) override
+    {
+        events << QStringLiteral("down %1/%2").arg(keyCode).arg(shift);
+        if (keyCode == consume)
+            keyCode = 0;
+        if (onKey)
+            onKey(keyCode);
+    }
+    void Form_KeyPress(int &keyAscii) override
+    {
+        events << QStringLiteral("press %1").arg(keyAscii);
+    }
+
+    TimerControl *Timer1 = nullptr;
+    SoundPlayer *Oto = nullptr;
+    int loads = 0;
+    int unloads = 0;
+    int ticks = 0;
+    int consume = -1;
+    int counter = 0; // a public variable: kept after unload, reset by Form_Load
+    QStringList events;
+    std::vector<qint64> tickTimes;
+    std::function<void()> onLoad;
+    std::function<void()> onUnload;
+    std::function<void()> onTick;
+    std::function<void(int)> onKey;
+
+protected:
+    void createControls() override
+    {
+        setClientSize(3000, 1500);
+        Timer1 = addTimer(QStringLiteral("Timer1"), 100, true, [this] {
+            ++ticks;
+            tickTimes.push_back(services().clock.now());
+            if (onTick)
+                onTick();
+        });
+        Oto = addSoundPlayer(QStringLiteral("Oto"));
+    }
+    void writeVariables(StateWriter &out) const override
+    {
+        out.add(name() + QStringLiteral(".counter"), QString::number(counter));
+    }
+};
+
+class ScreenHostTest : public test::HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        makeHost({{QStringLiteral("A"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "A"); }},
+                  {QStringLiteral("B"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "B"); }},
+                  {QStringLiteral("C"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "C"); }}});
+    }
+    Probe &probe(const char *name) { return host().screenAs<Probe>(QString::fromLatin1(name)); }
+};
+
+TEST_F(ScreenHostTest, ShowLoadsOnceAndHideKeepsState)
+{
+    host().show("A");
+    host().show("A");
+    EXPECT_EQ(probe("A").loads, 1);
+    probe("A").counter = 7;
+    host().hide(probe("A"));
+    EXPECT_FALSE(probe("A").isShown());
+    EXPECT_TRUE(probe("A").isLoaded());
+    host().show("A");
+    EXPECT_EQ(probe("A").loads, 1);
+    EXPECT_EQ(probe("A").counter, 7);
+    EXPECT_EQ(trace, (QStringList{"load A", "show A", "hide A", "show A"}));
+}
+
+// Code after a modal show runs only once the modal screen closes, and the
+// screens behind it keep their timers but get no keys.
+TEST_F(ScreenHostTest, ModalShowIsAContinuationWhileOtherTimersTick)
+{
+    host().show("A");
+    int continued = 0;
+    host().showModal(probe("B"), [&] { ++continued; });
+    clock.advance(1000);
+    EXPECT_EQ(probe("A").ticks, 10);
+    EXPECT_EQ(continued, 0);
+
+    press(Qt::Key_X, "x");
+    EXPECT_TRUE(probe("A").events.isEmpty());
+    EXPECT_EQ(probe("B").events, (QStringList{"down 88/0", "press 120"}));
+
+    host().unload(probe("B"));
+    EXPECT_EQ(continued, 1);
+    EXPECT_EQ(host().activeScreen(), &probe("A"));
+    host().show("B");
+    host().unload(probe("B"));
+    EXPECT_EQ(continued, 1); // the continuation belonged to that one modal show
+}
+
+TEST_F(ScreenHostTest, HidingAModalScreenAlsoContinues)
+{
+    host().show("A");
+    int continued = 0;
+    host().showModal(probe("B"), [&] { ++continued; });
+    host().hide(probe("B"));
+    EXPECT_EQ(continued, 1);
+    EXPECT_TRUE(probe("B").isLoaded());
+}
+
+// Unload inside a modal show inside Form_Unload: the rest runs when the modal
+// screen closes, and nothing runs twice.
+TEST_F(ScreenHostTest, ModalShowFromFormUnloadContinuesLater)
+{
+    host().show("A");
+    int rest = 0;
+    probe("A").onUnload = [&] { host().showModal(probe("B"), [&] { ++rest; host().show("C"); }); };
+    host().unload(probe("A"));
+    EXPECT_FALSE(probe("A").isLoaded());
+    EXPECT_EQ(rest, 0);
+    host().unload(probe("A"));
+    EXPECT_EQ(probe("A").unloads, 1);
+    host().unload(probe("B"));
+    EXPECT_EQ(rest, 1);
+    EXPECT_TRUE(probe("C").isShown());
+    EXPECT_EQ(endings, 0);
+}
+
+// A new interval applies from the next tick, counted from the change.
+TEST_F(ScreenHostTest, IntervalChangeAppliesFromTheNextTick)
+{
+    host().show("A");
+    Probe &a = probe("A");
+    a.onTick = [&] {
+        if (a.ticks == 1)
+            a.Timer1->setInterval(30);
+        if (a.ticks == 3)
+            a.Timer1->setInterval(1000);
+    };
+    clock.advance(2200);
+    EXPECT_EQ(a.tickTimes, (std::vector<qint64>{100, 130, 160, 1160, 2160}));
+}
+
+TEST_F(ScreenHostTest, DisabledOrZeroIntervalTimersNeverTick)
+{
+    host().show("A");
+    probe("A").Timer1->setEnabled(false);
+    clock.advance(500);
+    EXPECT_EQ(probe("A").ticks, 0);
+    probe("A").Timer1->setEnabled(true);
+    probe("A").Timer1->setInterval(0);
+    clock.advance(500);
+    EXPECT_EQ(probe("A").ticks, 0);
+    probe("A").Timer1->setInterval(100);
+    clock.advance(250);
+    EXPECT_EQ(probe("A").tickTimes, (std::vector<qint64>{1100, 1200}));
+}
+
+TEST_F(ScreenHostTest, UnloadStopsTimersAndSilencesPlayers)
+{
+    host().show("A");
+    probe("A").Oto->setFileName("/tmp/a.wav");
+    probe("A").Oto->command("Open");
+    probe("A").Oto->command("PLAY");
+    probe("A").Oto->command("rewind"); // not a command word: ignored
+    clock.advance(250);
+    host().unload(probe("A"));
+    clock.advance(1000);
+    EXPECT_EQ(probe("A").ticks, 2);
+    EXPECT_EQ(sound.log, (QStringList{"sound A.Oto: open /tmp/a.wav", "sound A.Oto: play /tmp/a.wav",
+                                      "sound A.Oto: close /tmp/a.wav"}));
+}
+
+TEST_F(ScreenHostTest, AUnloadingTickStopsItsOwnTimer)
+{
+    host().show("A");
+    host().show("B");
+    probe("A").onTick = [&] { host().unload(probe("A")); };
+    clock.advance(1000);
+    EXPECT_EQ(probe("A").ticks, 1);
+    EXPECT_EQ(probe("B").ticks, 10);
+}
+
+TEST_F(ScreenHostTest, PublicVariablesOutliveTheWindowUntilTheNextLoad)
+{
+    host().show("A");
+    host().show("B");
+    probe("A").counter = 42;
+    host().unload(probe("A"));
+    EXPECT_EQ(probe("A").counter, 42);
+    StateWriter out;
+    probe("A").writeState(out);
+    EXPECT_TRUE(out.lines().contains("A.counter=42"));
+    EXPECT_TRUE(out.lines().contains("A.loaded=0"));
+    host().show("A");
+    EXPECT_EQ(probe("A").counter, 0);
+}
+
+// A screen that unloads itself and then shows the next does not end the
+// program in between; the last unload does.
+TEST_F(ScreenHostTest, ProgramEndsWhenTheLastScreenIsUnloaded)
+{
+    host().show("A");
+    probe("A").onKey = [&](int) {
+        host().unload(probe("A"));
+        host().show("B");
+    };
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(endings, 0);
+    EXPECT_TRUE(probe("B").isShown());
+    EXPECT_TRUE(probe("A").events.contains("down 13/0"));
+    // The key press of a key whose key down closed the screen is lost with it.
+    EXPECT_FALSE(probe("A").events.contains("press 13"));
+    EXPECT_TRUE(probe("B").events.isEmpty());
+
+    host().unload(probe("B"));
+    EXPECT_EQ(endings, 1);
+    EXPECT_TRUE(host().hasEnded());
+}
+
+TEST_F(ScreenHostTest, ClosingTheWindowUnloadsTheScreen)
+{
+    host().show("A");
+    probe("A").window()->close();
+    EXPECT_EQ(probe("A").unloads, 1);
+    EXPECT_EQ(endings, 1);
+}
+
+TEST_F(ScreenHostTest, KeyDownSetToZeroSwallowsTheKeyPress)
+{
+    host().show("A");
+    probe("A").consume = 'A';
+    press(Qt::Key_A, "a");
+    press(Qt::Key_B, "B");
+    press(Qt::Key_Left);
+    EXPECT_EQ(probe("A").events, (QStringList{"down 65/0", "down 66/1", "press 66", "down 37/0"}));
+}
+
+// Keys sent to the window through Qt reach the screen once, as the keyboard would.
+TEST_F(ScreenHostTest, RealKeyEventsReachTheScreen)
+{
+    host().show("A");
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+    QApplication::sendEvent(probe("A").window(), &key);
+    EXPECT_EQ(probe("A").events, (QStringList{"down 27/0", "press 27"}));
+}
+
+struct KeyCodeCase
+{
+    int qtKey;
+    int code;
+};
+
+TEST(KeyCodes, TheCodesScreensKnow)
+{
+    const KeyCodeCase cases[] = {
+        {Qt::Key_Return, 13}, {Qt::Key_Enter, 13},     {Qt::Key_Escape, 27},
+        {Qt::Key_Left, 37},   {Qt::Key_Up, 38},        {Qt::Key_Right, 39},
+        {Qt::Key_Down, 40},   {Qt::Key_Backspace, 8},  {Qt::Key_A, 65},
+        {Qt::Key_Z, 90},      {Qt::Key_5, 53},         {Qt::Key_Space, 32},
+        // Shifted symbols share numbers with the cursor keys in Qt: never confuse them.
+        {Qt::Key_Percent, 229}, {Qt::Key_Ampersand, 229}, {Qt::Key_ParenLeft, 229},
+        {Qt::Key_unknown, 229}};
+    for (const KeyCodeCase &c : cases)
+        EXPECT_EQ(ScreenHost::keyCodeOf(c.qtKey), c.code) << c.qtKey;
+}
+
+TEST(Units, ColoursAreBlueGreenRed)
+{
+    const QColor c = bgrColor(0x0080C0FF);
+    EXPECT_EQ(c, QColor(0xFF, 0xC0, 0x80));
+    EXPECT_EQ(bgrText(c), "&H0080C0FF");
+    EXPECT_EQ(bgrText(bgrColor(0x00FF8080)), "&H00FF8080");
+    EXPECT_EQ(twipsRect(2640, 480, 1200, 1200), QRect(176, 32, 80, 80));
+    EXPECT_EQ(pointsToPixels(36), 48);
+    EXPECT_EQ(pointsToPixels(11.25), 15);
+}
+
+TEST(SpriteSheets, CellsAreCountedRowByRow)
+{
+    QPixmap sheet(120, 80);
+    sheet.fill(Qt::black);
+    const SpriteSheet sprites(Picture{sheet, "S"}, 2, 3);
+    const Picture cell = sprites.cell(4);
+    EXPECT_EQ(cell.name, "S#4");
+    EXPECT_EQ(cell.pixmap.size(), QSize(40, 40));
+    EXPECT_TRUE(sprites.cell(6).isNull());
+    EXPECT_TRUE(sprites.cell(-1).isNull());
+}
+
+TEST(ScrollBars, AMaximumBelowTheMinimumRunsDownwards)
+{
+    VScrollBar bar(nullptr, "VScroll1");
+    bar.setRange(0, -480);
+    bar.setSteps(18, 361);
+    int changes = 0;
+    bar.onChange = [&] { ++changes; };
+    EXPECT_EQ(bar.value(), 0);
+    bar.triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
+    EXPECT_EQ(bar.value(), -18);
+    bar.triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(bar.value(), -480);
+    EXPECT_EQ(changes, 2);
+}
+
+} // namespace
+} // namespace ks

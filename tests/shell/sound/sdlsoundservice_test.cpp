@@ -1,0 +1,586 @@
+// The SDL2_mixer sound service, two ways.
+//
+// In this process, on SDL's dummy driver (real-time, silent): what the mixer
+// is doing after each command, read back from SDL_mixer itself, which the
+// service shares with the test because a process has only one mixer.
+//
+// Through ks-soundcheck on SDL's disk driver: what was actually rendered,
+// measured sample by sample, so a service that loads and "plays" but is never
+// heard cannot pass.
+
+#include "shell/soundservice.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+
+#include <SDL_mixer.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+using ks::SoundCommand;
+using ks::SoundService;
+using ks::test::TempDir;
+
+const std::string kSoundcheck = KS_SOUNDCHECK_PATH;
+constexpr int kRate = 44100;
+
+// ---- Files made here, byte by byte -------------------------------------
+
+void putLe(std::string &out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char((value >> (8 * i)) & 0xff));
+}
+
+void putBe(std::string &out, std::uint32_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(char((value >> (8 * i)) & 0xff));
+}
+
+// A mono 16-bit PCM WAVE file holding a sine tone. The rate differs from the
+// mixer's on purpose: the service must hand SDL_mixer the file as it is and
+// let it convert, and a wrong conversion shows as a wrong pitch or length.
+std::string sineWave(int rate, double seconds, double hertz, int amplitude)
+{
+    const auto frames = std::uint32_t(std::lround(rate * seconds));
+    std::string data;
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const double t = double(i) / rate;
+        putLe(data, std::uint32_t(std::int16_t(std::lround(
+                        amplitude * std::sin(2 * std::numbers::pi * hertz * t)))),
+              2);
+    }
+    std::string file = "RIFF";
+    putLe(file, std::uint32_t(36 + data.size()), 4);
+    file += "WAVEfmt ";
+    putLe(file, 16, 4);
+    putLe(file, 1, 2); // PCM
+    putLe(file, 1, 2); // mono
+    putLe(file, std::uint32_t(rate), 4);
+    putLe(file, std::uint32_t(rate * 2), 4);
+    putLe(file, 2, 2);
+    putLe(file, 16, 2);
+    file += "data";
+    putLe(file, std::uint32_t(data.size()), 4);
+    return file + data;
+}
+
+// A format 0 standard MIDI file: at 120 beats a minute and 96 ticks a beat,
+// C4, E4 and G4 on the grand piano, an eighth note (0.25 s) each, 0.75 s in
+// all. The last event ends the track exactly as the last note ends.
+std::string pianoTune()
+{
+    std::string track;
+    const auto event = [&track](std::uint8_t delta, std::initializer_list<std::uint8_t> bytes) {
+        track.push_back(char(delta)); // every delta here fits one byte
+        for (std::uint8_t b : bytes)
+            track.push_back(char(b));
+    };
+    event(0, {0xff, 0x51, 0x03, 0x07, 0xa1, 0x20}); // 500000 us a beat
+    event(0, {0xc0, 0x00});                         // program 1, grand piano
+    for (std::uint8_t note : {std::uint8_t(60), std::uint8_t(64), std::uint8_t(67)}) {
+        event(0, {0x90, note, 100});
+        event(48, {0x80, note, 0});
+    }
+    event(0, {0xff, 0x2f, 0x00});
+
+    std::string file = "MThd";
+    putBe(file, 6, 4);
+    putBe(file, 0, 2); // format 0
+    putBe(file, 1, 2); // one track
+    putBe(file, 96, 2);
+    file += "MTrk";
+    putBe(file, std::uint32_t(track.size()), 4);
+    return file + track;
+}
+
+// The same tune in the RIFF "RMID" wrapper of .rmi files.
+std::string rmid(const std::string &smf)
+{
+    std::string file = "RIFF";
+    putLe(file, std::uint32_t(4 + 8 + smf.size() + (smf.size() & 1)), 4);
+    file += "RMIDdata";
+    putLe(file, std::uint32_t(smf.size()), 4);
+    file += smf;
+    if (smf.size() & 1)
+        file.push_back('\0');
+    return file;
+}
+
+// ---- Rendering through the tool --------------------------------------------
+
+struct ToolRun
+{
+    int exitCode = -1; // -1: did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs ks-soundcheck with the environment given in place of anything the
+// caller's environment says about audio.
+ToolRun runSoundcheck(const TempDir &dir, const std::vector<std::string> &args,
+                  const std::vector<std::string> &audioEnv)
+{
+    std::vector<std::string> envStore;
+    for (char **e = environ; *e; ++e) {
+        const std::string_view entry = *e;
+        if (entry.starts_with("SDL_") || entry.starts_with("ALSA_")
+            || entry.starts_with("QT_LOGGING_RULES="))
+            continue;
+        envStore.emplace_back(entry);
+    }
+    envStore.insert(envStore.end(), audioEnv.begin(), audioEnv.end());
+    std::vector<char *> envp;
+    for (std::string &entry : envStore)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argvStore{kSoundcheck};
+    argvStore.insert(argvStore.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &arg : argvStore)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    const std::string outPath = dir.path("run.stdout");
+    const std::string errPath = dir.path("run.stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ToolRun run;
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, kSoundcheck.c_str(), &actions, nullptr, argv.data(),
+                                    envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << kSoundcheck;
+        return run;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    run.out = dir.read("run.stdout");
+    run.err = dir.read("run.stderr");
+    return run;
+}
+
+// What SDL's disk driver wrote: signed 16-bit little-endian, stereo, 44.1 kHz.
+struct Render
+{
+    std::vector<int> left;
+    std::vector<int> right;
+
+    double seconds() const { return double(left.size()) / kRate; }
+};
+
+// Renders the files sounding together and returns what was heard. The disk
+// driver paces itself at 4 ms a 1024-frame buffer instead of the real 23 ms,
+// and the tool leaves as soon as nothing plays, so a render holds every sound
+// whole and then a stretch of silence, however loaded the machine is.
+Render render(const TempDir &dir, const std::vector<std::string> &files)
+{
+    const std::string raw = dir.path("render.raw");
+    std::vector<std::string> args{"--ms", "8000", "--until-done"};
+    args.insert(args.end(), files.begin(), files.end());
+    const ToolRun run = runSoundcheck(dir, args,
+                                  {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw,
+                                   "SDL_DISKAUDIODELAY=4"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string bytes = dir.read("render.raw");
+    Render r;
+    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+        const auto sample = [&bytes](std::size_t i) {
+            return int(std::int16_t(std::uint16_t(std::uint8_t(bytes[i]))
+                                    | std::uint16_t(std::uint8_t(bytes[i + 1])) << 8));
+        };
+        r.left.push_back(sample(at));
+        r.right.push_back(sample(at + 2));
+    }
+    return r;
+}
+
+int peak(const std::vector<int> &samples, std::size_t from = 0, std::size_t to = SIZE_MAX)
+{
+    int result = 0;
+    for (std::size_t i = from; i < std::min(to, samples.size()); ++i)
+        result = std::max(result, std::abs(samples[i]));
+    return result;
+}
+
+double rms(const std::vector<int> &samples, std::size_t from, std::size_t to)
+{
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i)
+        sum += double(samples[i]) * samples[i];
+    return to > from ? std::sqrt(sum / double(to - from)) : 0.0;
+}
+
+// The frames from the first to the last one louder than threshold.
+struct Span
+{
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    double seconds() const { return double(end - begin) / kRate; }
+};
+
+Span sounding(const std::vector<int> &samples, int threshold)
+{
+    Span span;
+    const auto loud = [threshold](int s) { return std::abs(s) > threshold; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    if (first == samples.end())
+        return span;
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+    span.begin = std::size_t(first - samples.begin());
+    span.end = samples.size() - std::size_t(last - samples.rbegin());
+    return span;
+}
+
+TEST(SoundRender, AWaveIsHeardAsTheToneItHolds)
+{
+    TempDir dir;
+    dir.write("tone.wav", sineWave(22050, 0.3, 440, 16000));
+    const Render r = render(dir, {dir.path("tone.wav")});
+
+    const Span span = sounding(r.left, 1000);
+    ASSERT_GT(span.end, span.begin) << "nothing was heard in " << r.seconds() << " s of render";
+    const double level = rms(r.left, span.begin, span.end);
+    RecordProperty("peak", peak(r.left));
+    RecordProperty("rms", int(level));
+    // Full volume, once: two overlapping copies would double the peak.
+    EXPECT_GT(peak(r.left), 15000);
+    EXPECT_LT(peak(r.left), 17000);
+    EXPECT_GT(level, 10000); // a full sine of 16000 has an RMS of 11314
+    // The mono file is heard on both sides.
+    EXPECT_GT(peak(r.right), 15000);
+    // At the file's own pitch and length, played once and no more.
+    EXPECT_NEAR(span.seconds(), 0.3, 0.01);
+    int crossings = 0;
+    for (std::size_t i = span.begin + 1; i < span.end; ++i)
+        crossings += (r.left[i - 1] < 0) != (r.left[i] < 0);
+    EXPECT_NEAR(crossings / 2.0 / span.seconds(), 440, 10);
+    EXPECT_GT(r.seconds() - double(span.end) / kRate, 0.1) << "the render must end in silence";
+}
+
+TEST(SoundRender, AMidiFileIsHeardThroughTheSoundfontOnce)
+{
+    TempDir dir;
+    dir.write("tune.mid", pianoTune());
+    const Render r = render(dir, {dir.path("tune.mid")});
+
+    const Span span = sounding(r.left, 300);
+    ASSERT_GT(span.end, span.begin) << "nothing was heard in " << r.seconds() << " s of render";
+    const double level = rms(r.left, span.begin, span.end);
+    RecordProperty("peak", peak(r.left));
+    RecordProperty("rms", int(level));
+    EXPECT_GT(peak(r.left), 2000);
+    EXPECT_GT(peak(r.right), 2000);
+    EXPECT_GT(level, 500);
+    // Three eighth notes and the piano's release; a second time through
+    // would make it at least twice as long.
+    EXPECT_GT(span.seconds(), 0.7);
+    EXPECT_LT(span.seconds(), 1.4);
+    EXPECT_LT(peak(r.left, r.left.size() - kRate / 5), 300) << "the render must end in silence";
+}
+
+TEST(SoundRender, WithoutASoundCardNothingReachesTheConsole)
+{
+    // The machine's own choice of driver, as a player's would be, with ALSA
+    // pointed at a card that is not there: ALSA's library then writes a page
+    // of errors to stderr unless the service keeps it quiet.
+    TempDir dir;
+    const ToolRun run = runSoundcheck(dir, {"--ms", "0", dir.path("missing.wav")},
+                                  {"ALSA_CARD=ks_no_such_card"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
+}
+
+// ---- The mixer's state, in this process ----------------------------------
+
+std::atomic<int> g_channelsFinished{0};
+
+void countFinished(int) { ++g_channelsFinished; }
+
+class SoundServiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // Long enough never to end by itself while a test runs.
+        m_dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
+        m_dir.write("short.wav", sineWave(8000, 0.05, 440, 8000));
+        m_dir.write("tune.mid", pianoTune());
+        m_dir.write("tune.rmi", rmid(pianoTune()));
+        m_dir.write("TUNE.MID", pianoTune());
+        m_dir.write("garbage.wav", "RIFF this is no wave at all");
+        m_dir.write("garbage.mid", "MThd this is no MIDI at all");
+        m_dir.write("empty.wav", "");
+        m_service = ks::createSdlSoundService();
+        int frequency = 0;
+        Uint16 format = 0;
+        int channels = 0;
+        ASSERT_NE(Mix_QuerySpec(&frequency, &format, &channels), 0)
+            << "the service did not open SDL's dummy device";
+        EXPECT_EQ(frequency, kRate);
+        EXPECT_EQ(channels, 2);
+        g_channelsFinished = 0;
+        // A restart or a halt of a playing channel is reported here at once,
+        // on this thread, which is what tells a restart from playing on.
+        Mix_ChannelFinished(countFinished);
+    }
+
+    void TearDown() override
+    {
+        Mix_ChannelFinished(nullptr);
+        m_service.reset();
+        unsetenv("SDL_AUDIODRIVER");
+    }
+
+    QString file(const char *name) const { return QString::fromStdString(m_dir.path(name)); }
+
+    int openPlayer(const char *name)
+    {
+        const int player = m_service->createPlayer(QStringLiteral("Test.Oto"));
+        m_service->command(player, SoundCommand::Open, file(name));
+        return player;
+    }
+
+    void send(int player, SoundCommand command)
+    {
+        m_service->command(player, command, QString());
+    }
+
+    void sound(int player)
+    {
+        send(player, SoundCommand::Prev);
+        send(player, SoundCommand::Play);
+    }
+
+    TempDir m_dir;
+    std::unique_ptr<SoundService> m_service;
+};
+
+TEST_F(SoundServiceTest, NothingIsHeardOnOpen)
+{
+    openPlayer("long.wav");
+    openPlayer("tune.mid");
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+}
+
+TEST_F(SoundServiceTest, AHitRestartsTheEffectAndPlayAloneLetsItPlayOn)
+{
+    const int hit = openPlayer("long.wav");
+    sound(hit);
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(g_channelsFinished, 0);
+
+    send(hit, SoundCommand::Play);
+    EXPECT_EQ(g_channelsFinished, 0) << "Play while playing must not restart";
+    EXPECT_EQ(Mix_Playing(-1), 1);
+
+    sound(hit);
+    EXPECT_EQ(g_channelsFinished, 1) << "a second hit restarts the sound, once";
+    EXPECT_EQ(Mix_Playing(-1), 1);
+
+    send(hit, SoundCommand::Stop);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    send(hit, SoundCommand::Stop);
+    EXPECT_EQ(g_channelsFinished, 2);
+
+    sound(hit);
+    EXPECT_EQ(Mix_Playing(-1), 1) << "Prev and Play after Stop start again";
+}
+
+TEST_F(SoundServiceTest, PlayAtTheEndSoundsNothingUntilPrev)
+{
+    const int hit = openPlayer("short.wav");
+    sound(hit);
+    ASSERT_EQ(Mix_Playing(-1), 1);
+    // The 50 ms sound has to be rendered to its end; this only waits for
+    // that, the limit is there for a mixer that never finishes.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Mix_Playing(-1) != 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(Mix_Playing(-1), 0);
+
+    send(hit, SoundCommand::Play);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    sound(hit);
+    EXPECT_EQ(Mix_Playing(-1), 1);
+}
+
+TEST_F(SoundServiceTest, AllPlayersOfAScreenSoundTogether)
+{
+    // More effects than SDL_mixer's eight default channels, and music.
+    std::vector<int> effects;
+    for (int i = 0; i < 12; ++i)
+        effects.push_back(openPlayer("long.wav"));
+    const int music = openPlayer("tune.mid");
+    for (int player : effects)
+        sound(player);
+    sound(music);
+    EXPECT_EQ(Mix_Playing(-1), 12);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(g_channelsFinished, 0) << "no effect may cut another off";
+
+    send(effects[3], SoundCommand::Stop);
+    EXPECT_EQ(Mix_Playing(-1), 11);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+}
+
+TEST_F(SoundServiceTest, DestroyingAPlayerSilencesItAndFreesItsChannel)
+{
+    for (int i = 0; i < 30; ++i) {
+        const int player = openPlayer("long.wav");
+        sound(player);
+        ASSERT_EQ(Mix_Playing(-1), 1);
+        m_service->destroyPlayer(player);
+        ASSERT_EQ(Mix_Playing(-1), 0);
+    }
+    EXPECT_LE(Mix_AllocateChannels(-1), 8) << "channels of destroyed players must be reused";
+
+    const int music = openPlayer("tune.mid");
+    sound(music);
+    m_service->destroyPlayer(music);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+}
+
+TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
+{
+    const int first = openPlayer("tune.mid");
+    const int second = openPlayer("tune.mid");
+    sound(first);
+    ASSERT_EQ(Mix_PlayingMusic(), 1);
+    sound(second);
+    ASSERT_EQ(Mix_PlayingMusic(), 1);
+
+    // The first no longer has the stream: its Stop and its end must not
+    // silence the second's music.
+    send(first, SoundCommand::Stop);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    m_service->destroyPlayer(first);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+
+    send(second, SoundCommand::Stop);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    send(second, SoundCommand::Play);
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "Play after Stop starts the music again";
+}
+
+TEST_F(SoundServiceTest, TheKindFollowsFromTheExtension)
+{
+    for (const char *name : {"tune.rmi", "TUNE.MID"}) {
+        const int player = openPlayer(name);
+        sound(player);
+        EXPECT_EQ(Mix_PlayingMusic(), 1) << name;
+        EXPECT_EQ(Mix_Playing(-1), 0) << name;
+        m_service->destroyPlayer(player);
+    }
+}
+
+TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
+{
+    const int player = m_service->createPlayer(QStringLiteral("Test.Oto"));
+    // Before any Open.
+    send(player, SoundCommand::Prev);
+    send(player, SoundCommand::Play);
+    send(player, SoundCommand::Stop);
+    // Nothing to open, or nothing usable in it.
+    for (const char *name : {"", "missing.wav", "missing.mid", "garbage.wav", "garbage.mid",
+                             "empty.wav"}) {
+        m_service->command(player, SoundCommand::Open, name[0] ? file(name) : QString());
+        sound(player);
+        EXPECT_EQ(Mix_Playing(-1), 0) << name;
+        EXPECT_EQ(Mix_PlayingMusic(), 0) << name;
+    }
+    // Handles that are not, or no longer, players.
+    const int gone = m_service->createPlayer(QStringLiteral("Test.Gone"));
+    m_service->destroyPlayer(gone);
+    for (int handle : {0, -1, gone, player + 1000}) {
+        m_service->command(handle, SoundCommand::Open, file("long.wav"));
+        sound(handle);
+        send(handle, SoundCommand::Stop);
+        m_service->destroyPlayer(handle);
+    }
+    EXPECT_EQ(Mix_Playing(-1), 0);
+
+    m_service->command(player, SoundCommand::Open, file("long.wav"));
+    sound(player);
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    // A failed Open replaces what the player held.
+    m_service->command(player, SoundCommand::Open, file("missing.wav"));
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    sound(player);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+}
+
+TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
+{
+    auto other = ks::createSdlSoundService();
+    const int mine = openPlayer("long.wav");
+    const int theirs = other->createPlayer(QStringLiteral("Other.Oto"));
+    other->command(theirs, SoundCommand::Open, file("long.wav"));
+    sound(mine);
+    other->command(theirs, SoundCommand::Prev, QString());
+    other->command(theirs, SoundCommand::Play, QString());
+    EXPECT_EQ(Mix_Playing(-1), 2) << "each player needs a channel of its own";
+
+    other.reset();
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_NE(Mix_QuerySpec(nullptr, nullptr, nullptr), 0) << "the device stays open for the rest";
+}
+
+TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
+{
+    TempDir dir;
+    dir.write("tone.wav", sineWave(8000, 1.0, 440, 8000));
+    dir.write("tune.mid", pianoTune());
+    setenv("SDL_AUDIODRIVER", "ks_no_such_driver", 1);
+    {
+        auto service = ks::createSdlSoundService();
+        EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+        const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
+        const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
+        EXPECT_NE(effect, music);
+        for (int player : {effect, music}) {
+            const char *name = player == effect ? "tone.wav" : "tune.mid";
+            service->command(player, SoundCommand::Open, QString::fromStdString(dir.path(name)));
+            service->command(player, SoundCommand::Prev, QString());
+            service->command(player, SoundCommand::Play, QString());
+            service->command(player, SoundCommand::Stop, QString());
+        }
+        EXPECT_EQ(Mix_QuerySpec(nullptr, nullptr, nullptr), 0);
+        service->destroyPlayer(effect);
+    }
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+} // namespace

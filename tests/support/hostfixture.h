@@ -1,0 +1,52 @@
+#pragma once
+
+#include "shell/assetstore.h"
+#include "shell/screenhost.h"
+#include "support/fakes.h"
+#include "support/manualclock.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace ks::test {
+
+// A screen host on the manual clock with scripted draws and dialogs, a
+// recording sound service and a fresh application directory.
+class HostFixture : public ::testing::Test
+{
+protected:
+    void makeHost(ScreenHost::ScreenTable table)
+    {
+        m_host = std::make_unique<ScreenHost>(
+            Services{clock, random, dialogs, sound, assets, AppDir(dir.root())}, std::move(table));
+        sound.baseDir = QString::fromStdString(dir.root()) + '/';
+        m_host->setTrace([this](const QString &line) { trace << line; });
+        QObject::connect(m_host.get(), &ScreenHost::ended, [this] { ++endings; });
+    }
+
+    ScreenHost &host() { return *m_host; }
+
+    // One key as the keyboard gives it; letters carry their character.
+    void press(int qtKey, const QString &text = {})
+    {
+        m_host->deliverKey(qtKey, text, text.size() == 1 && text[0].isUpper()
+                                            ? Qt::ShiftModifier
+                                            : Qt::NoModifier);
+    }
+
+    TempDir dir;
+    ManualClock clock;
+    ScriptedRandom random;
+    ScriptedDialogs dialogs;
+    RecordingSoundService sound;
+    AssetStore assets;
+    QStringList trace;
+    int endings = 0;
+
+private:
+    std::unique_ptr<ScreenHost> m_host;
+};
+
+} // namespace ks::test
