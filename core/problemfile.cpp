@@ -92,11 +92,18 @@ Result<void> checkPracticeItems(const std::vector<std::string> &items, const Rom
     return checkBody(items, kPracticeBodyStart, table, kPracticeLineCapacity);
 }
 
+bool timeLimitReadsAsZero(const std::vector<std::string> &items)
+{
+    return numberValue(practiceHeader(items).timeLimit) == 0.0;
+}
+
 Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> &items,
                                                  const RomajiTable &table)
 {
     if (Result<void> check = checkPracticeItems(items, table); !check)
         return check.error();
+    if (timeLimitReadsAsZero(items))
+        return Error{ErrorCode::ZeroTimeLimit, "「" + practiceHeader(items).timeLimit + "」"};
     RomajiLines built = BuildRomajiLines(items, kPracticeBodyStart, table, kPracticeLineCapacity);
     PracticeProblems problems;
     problems.romajiTotal = RomajiTotal(built.lines, built.lineCount());

@@ -56,6 +56,10 @@ std::size_t RomajiTotal(const std::vector<std::string> &lines, std::size_t count
 // kPracticeLineCapacity problems.
 Result<void> checkPracticeItems(const std::vector<std::string> &items, const RomajiTable &table);
 
+// A time limit that reads as 0 leaves the run no time, and the pace (romaji per
+// second) would divide by it: such a file cannot be played.
+bool timeLimitReadsAsZero(const std::vector<std::string> &items);
+
 struct PracticeProblems
 {
     std::vector<std::string> romajiLines;
@@ -63,8 +67,8 @@ struct PracticeProblems
     std::size_t romajiTotal = 0;
 };
 
-// The check, the lines, the display texts and the total, as a practice screen
-// needs them once the player confirms a file.
+// The check, the time limit, the lines, the display texts and the total, as a
+// practice screen needs them once the player confirms a file.
 Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> &items,
                                                  const RomajiTable &table);
 

@@ -39,6 +39,9 @@ std::string Error::message() const
     case ErrorCode::TooManyProblems:
         what = "問題が多すぎます";
         break;
+    case ErrorCode::ZeroTimeLimit:
+        what = "制限時間が 0 秒です";
+        break;
     case ErrorCode::WriteFailed:
         what = "ファイルを書けません";
         break;

@@ -20,6 +20,7 @@ enum class ErrorCode {
     UnsafeItem,
     KanaBeforeFirstProblem,
     TooManyProblems,
+    ZeroTimeLimit,
     WriteFailed,
 };
 

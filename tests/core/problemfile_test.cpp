@@ -180,3 +180,24 @@ TEST(ExamPhrases, BrokenFilesAreErrors)
 
 } // namespace
 } // namespace ks
+
+namespace ks {
+namespace {
+
+// The pace divides by the time limit: a limit that reads as 0 cannot be played.
+TEST(PreparePractice, ATimeLimitThatReadsAsZeroIsRefused)
+{
+    for (const char *limit : {"0", "abc", "", "0.0"}) {
+        Strings items = practice({"@", "赤", "あ", "@", "end"});
+        items[7] = limit;
+        Result<PracticeProblems> p = preparePracticeProblems(items, smallTable());
+        ASSERT_FALSE(p.ok()) << limit;
+        EXPECT_EQ(p.error().code, ErrorCode::ZeroTimeLimit);
+    }
+    Strings items = practice({"@", "赤", "あ", "@", "end"});
+    items[7] = "0.5";
+    EXPECT_TRUE(preparePracticeProblems(items, smallTable()).ok());
+}
+
+} // namespace
+} // namespace ks

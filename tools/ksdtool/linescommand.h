@@ -49,10 +49,6 @@ inline int printPracticeLines(const CommandLine &line, const ks::RomajiTable &ta
         err << "ksdtool: " << line.file << "：" << problems.error().message() << '\n';
         return kExitBadInput;
     }
-    if (timeLimitIsZero(*items)) {
-        err << "ksdtool: " << line.file << "：" << zeroTimeLimitMessage(*items) << '\n';
-        return kExitBadInput;
-    }
     const std::vector<std::string> &texts = problems->displayTexts;
     for (std::size_t i = 0; i < problems->romajiLines.size(); ++i) {
         const std::string text = i < texts.size() ? texts[i] : std::string();

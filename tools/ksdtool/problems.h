@@ -35,16 +35,16 @@ inline FileLayout layoutOf(FileKind kind)
 
 inline constexpr std::size_t kTimeLimitItem = 7;
 
-// The practice screen refuses a file whose time limit reads as no time at all.
 inline bool timeLimitIsZero(const std::vector<std::string> &items)
 {
-    return ks::numberValue(ks::practiceHeader(items).timeLimit) == 0.0;
+    return ks::timeLimitReadsAsZero(items);
 }
 
 inline std::string zeroTimeLimitMessage(const std::vector<std::string> &items)
 {
-    return "制限時間が 0 です：" + std::to_string(kTimeLimitItem) + " 番の項目「" +
-           ks::practiceHeader(items).timeLimit + "」";
+    return ks::Error{ks::ErrorCode::ZeroTimeLimit, std::to_string(kTimeLimitItem) + " 番の項目「" +
+                                                       ks::practiceHeader(items).timeLimit + "」"}
+        .message();
 }
 
 // The table's kana, as the romaji builder matches them: the empty-place marker
