@@ -21,11 +21,11 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@echo "キーストーム: the typing core, the data files and ksdtool are built in $(BUILD)/app;"
-	@echo "the game's screens are not there yet."
+	@$(BUILD)/app/keystorm
 
 test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	    ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@$(BUILD)/tests/bench/bench_core

@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -67,6 +68,37 @@ public:
 private:
     int m_saved = -1;
 };
+
+// FluidSynth writes its errors and warnings to stderr itself, also while a
+// song plays, on the audio thread. It is reached through the symbols SDL_mixer
+// already loaded rather than linked again, so a build of SDL_mixer without it
+// simply skips this.
+using FluidLogFunction = void (*)(int level, const char *message, void *data);
+using FluidSetLogFunction = FluidLogFunction (*)(int level, FluidLogFunction, void *data);
+
+// Runs on the audio thread: touches Qt only when a developer asked for it.
+void forwardFluidLog(int, const char *message, void *)
+{
+    qCDebug(lcSound) << "fluidsynth:" << message;
+}
+
+void quietenFluidSynth()
+{
+    void *symbol = ::dlsym(RTLD_DEFAULT, "fluid_set_log_function");
+    if (!symbol) {
+        if (void *library = ::dlopen("libfluidsynth.so.3", RTLD_LAZY | RTLD_NOLOAD)) {
+            symbol = ::dlsym(library, "fluid_set_log_function");
+            ::dlclose(library);
+        }
+    }
+    if (!symbol)
+        return;
+    const auto setLogFunction = reinterpret_cast<FluidSetLogFunction>(symbol);
+    const FluidLogFunction function = lcSound().isDebugEnabled() ? forwardFluidLog : nullptr;
+    // FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG.
+    for (int level = 0; level <= 4; ++level)
+        setLogFunction(level, function, nullptr);
+}
 
 struct Player;
 
@@ -173,8 +205,11 @@ private:
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
             return QStringLiteral("no audio: ") + QString::fromUtf8(SDL_GetError());
         m_midi = (Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
+        if (m_midi)
+            quietenFluidSynth();
         if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
-            const QString failure = QStringLiteral("no audio device: ") + QString::fromUtf8(Mix_GetError());
+            const QString failure =
+                QStringLiteral("no audio device: ") + QString::fromUtf8(Mix_GetError());
             Mix_Quit();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return failure;
@@ -220,22 +255,22 @@ struct Player
 bool isMidiName(const QString &fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == QLatin1String("mid") || suffix == QLatin1String("midi")
-        || suffix == QLatin1String("rmi");
+    return suffix == QLatin1String("mid") || suffix == QLatin1String("midi") ||
+           suffix == QLatin1String("rmi");
 }
 
 quint32 le32(const char *p)
 {
-    return quint32(quint8(p[0])) | quint32(quint8(p[1])) << 8 | quint32(quint8(p[2])) << 16
-        | quint32(quint8(p[3])) << 24;
+    return quint32(quint8(p[0])) | quint32(quint8(p[1])) << 8 | quint32(quint8(p[2])) << 16 |
+           quint32(quint8(p[3])) << 24;
 }
 
 // An .rmi file is a standard MIDI file wrapped in a RIFF "RMID" container;
 // FluidSynth reads only the bare file, so the "data" chunk is unwrapped.
 QByteArray unwrapRmid(const QByteArray &bytes)
 {
-    if (bytes.size() < 12 || std::memcmp(bytes.constData(), "RIFF", 4) != 0
-        || std::memcmp(bytes.constData() + 8, "RMID", 4) != 0)
+    if (bytes.size() < 12 || std::memcmp(bytes.constData(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.constData() + 8, "RMID", 4) != 0)
         return bytes;
     qsizetype at = 12;
     while (at + 8 <= bytes.size()) {
@@ -251,13 +286,33 @@ QByteArray unwrapRmid(const QByteArray &bytes)
     return bytes;
 }
 
+quint32 be32(const char *p)
+{
+    return quint32(quint8(p[0])) << 24 | quint32(quint8(p[1])) << 16 | quint32(quint8(p[2])) << 8 |
+           quint32(quint8(p[3]));
+}
+
+// FluidSynth accepts anything at load time and only finds out while playing,
+// when the music stream already counts as playing; checking the header here
+// makes a broken file fail at Open like any other.
+bool looksLikeSmf(const QByteArray &bytes)
+{
+    if (bytes.size() < 14 || std::memcmp(bytes.constData(), "MThd", 4) != 0)
+        return false;
+    const quint32 headerSize = be32(bytes.constData() + 4);
+    const int format = quint8(bytes[8]) << 8 | quint8(bytes[9]);
+    const int tracks = quint8(bytes[10]) << 8 | quint8(bytes[11]);
+    if (headerSize < 6 || format > 2 || tracks < 1 || headerSize > quint32(bytes.size()) - 8)
+        return false;
+    const qsizetype firstTrack = 8 + qsizetype(headerSize);
+    return bytes.size() >= firstTrack + 8 &&
+           std::memcmp(bytes.constData() + firstTrack, "MTrk", 4) == 0;
+}
+
 class SdlSoundService final : public SoundService
 {
 public:
-    SdlSoundService()
-        : m_audio(Mixer::acquire())
-    {
-    }
+    SdlSoundService() : m_audio(Mixer::acquire()) {}
 
     ~SdlSoundService() override
     {
@@ -339,15 +394,21 @@ private:
 
         if (isMidiName(fileName)) {
             player.musicBytes = unwrapRmid(bytes);
-            SDL_RWops *rw = SDL_RWFromConstMem(player.musicBytes.constData(),
-                                               int(player.musicBytes.size()));
+            if (!looksLikeSmf(player.musicBytes)) {
+                qCDebug(lcSound) << player.owner << "not a MIDI file" << fileName;
+                player.musicBytes.clear();
+                return;
+            }
+            SDL_RWops *rw =
+                SDL_RWFromConstMem(player.musicBytes.constData(), int(player.musicBytes.size()));
             if (rw) {
                 // FluidSynth reports soundfont oddities on stderr while loading.
                 QuietStderr quiet;
                 player.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
             }
             if (!player.music) {
-                qCDebug(lcSound) << player.owner << "cannot load MIDI" << fileName << Mix_GetError();
+                qCDebug(lcSound) << player.owner << "cannot load MIDI" << fileName
+                                 << Mix_GetError();
                 player.musicBytes.clear();
             }
             return;
@@ -421,7 +482,8 @@ private:
     {
         if (player.chunk) {
             if (Mix_PlayChannel(player.channel, player.chunk, 0) < 0) {
-                qCDebug(lcSound) << player.owner << "cannot play" << player.fileName << Mix_GetError();
+                qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
+                                 << Mix_GetError();
                 return;
             }
         } else if (player.music) {
@@ -431,7 +493,8 @@ private:
                 previous->atStart = true;
             Mixer::setMusicOwner(&player);
             if (Mix_PlayMusic(player.music, 0) != 0) {
-                qCDebug(lcSound) << player.owner << "cannot play" << player.fileName << Mix_GetError();
+                qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
+                                 << Mix_GetError();
                 Mixer::setMusicOwner(nullptr);
                 return;
             }

@@ -7,7 +7,12 @@ packages=(
     build-essential cmake make pkg-config
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev     # make fuzz: libFuzzer with ASan and UBSan
-    python3                      # tools/make_roumazi.py, tests of the tools
+    python3                      # tools/make_roumazi.py
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
+    libsdl2-dev libsdl2-mixer-dev
+    timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
+    fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
+    xvfb xauth                   # make shots: the game in a virtual display
 )
 
 missing=()

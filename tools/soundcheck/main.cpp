@@ -64,7 +64,8 @@ int main(int argc, char **argv)
     auto service = ks::createSdlSoundService();
     std::vector<int> players;
     for (const QString &file : files) {
-        const int player = service->createPlayer(QStringLiteral("soundcheck.%1").arg(players.size()));
+        const int player =
+            service->createPlayer(QStringLiteral("soundcheck.%1").arg(players.size()));
         service->command(player, ks::SoundCommand::Open, file);
         players.push_back(player);
     }
@@ -82,8 +83,8 @@ int main(int argc, char **argv)
     // state says whether anything still plays.
     while (Clock::now() < deadline) {
         if (untilDone && Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0) {
-            std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(150),
-                                                                  deadline - Clock::now()));
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(std::chrono::milliseconds(150), deadline - Clock::now()));
             break;
         }
         std::this_thread::sleep_for(step);
