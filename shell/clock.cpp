@@ -10,8 +10,12 @@ namespace ks {
 
 void Clock::tick(Timer &timer)
 {
-    if (timer.isRunning() && timer.onTick)
-        timer.onTick();
+    if (!timer.isRunning() || !timer.onTick)
+        return;
+    // A tick may unload the screen that owns the timer: the handler must
+    // outlive the timer it came from.
+    const std::function<void()> handler = timer.onTick;
+    handler();
 }
 
 Timer::Timer(Clock &clock) : m_clock(clock) {}

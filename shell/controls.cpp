@@ -54,13 +54,17 @@ void WidgetControl::writeCommon(StateWriter &out, const QString &prefix) const
 
 bool WidgetControl::handleMouse(QEvent *event)
 {
+    // Handlers are copied before they run: a click may unload the screen and
+    // with it this control.
     if (event->type() == QEvent::MouseMove && onMouseMove) {
-        onMouseMove();
+        const std::function<void()> handler = onMouseMove;
+        handler();
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && onClick &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        onClick();
+        const std::function<void()> handler = onClick;
+        handler();
         return true;
     }
     return false;
@@ -197,8 +201,8 @@ Button::Button(QWidget *parent, const QString &name, int index)
 {
     setFont(screenFont(9, false));
     connect(this, &QPushButton::clicked, this, [this] {
-        if (onClick)
-            onClick();
+        if (const std::function<void()> handler = onClick)
+            handler();
     });
 }
 
@@ -213,8 +217,8 @@ CheckBox::CheckBox(QWidget *parent, const QString &name, int index)
 {
     setFont(screenFont(9, false));
     connect(this, &QCheckBox::clicked, this, [this] {
-        if (onClick)
-            onClick();
+        if (const std::function<void()> handler = onClick)
+            handler();
     });
 }
 
@@ -295,6 +299,12 @@ void Shape::setBorderColor(const QColor &color)
     update();
 }
 
+void Shape::setFillColor(const QColor &color)
+{
+    m_fill = color;
+    update();
+}
+
 void Shape::setBorderWidth(int pixels)
 {
     m_width = std::max(pixels, 1);
@@ -310,6 +320,7 @@ void Shape::paintEvent(QPaintEvent *)
     painter.setPen(pen);
     const qreal inset = m_width / 2.0;
     const QRectF box = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    painter.setBrush(m_fill.isValid() ? QBrush(m_fill) : QBrush(Qt::NoBrush));
     if (m_kind == ShapeKind::RoundedRectangle) {
         const qreal radius = std::min(box.width(), box.height()) / 6.0;
         painter.drawRoundedRect(box, radius, radius);
@@ -322,6 +333,7 @@ void Shape::writeState(StateWriter &out, const QString &prefix) const
 {
     writeCommon(out, prefix);
     out.add(prefix + QStringLiteral(".fore"), bgrText(m_border));
+    out.add(prefix + QStringLiteral(".back"), m_fill.isValid() ? bgrText(m_fill) : QString());
 }
 
 Line::Line(QWidget *parent, const QString &name, int index)
@@ -361,8 +373,8 @@ MenuItem::MenuItem(QAction *action, const QString &name, int index)
     : Control(name, index), m_action(action)
 {
     QObject::connect(action, &QAction::triggered, action, [this] {
-        if (onClick)
-            onClick();
+        if (const std::function<void()> handler = onClick)
+            handler();
     });
 }
 

@@ -197,13 +197,14 @@ private:
 
 enum class ShapeKind { Rectangle, RoundedRectangle };
 
-// An outline shape; the inside stays transparent.
+// An outlined shape, transparent inside unless it has a fill colour.
 class Shape final : public QWidget, public WidgetControl
 {
 public:
     Shape(QWidget *parent, const QString &name, int index = -1);
     void setKind(ShapeKind kind);
     void setBorderColor(const QColor &color);
+    void setFillColor(const QColor &color);
     void setBorderWidth(int pixels);
     QColor borderColor() const { return m_border; }
     void writeState(StateWriter &out, const QString &prefix) const override;
@@ -214,6 +215,7 @@ protected:
 private:
     ShapeKind m_kind = ShapeKind::Rectangle;
     QColor m_border = Qt::black;
+    QColor m_fill;
     int m_width = 1;
 };
 

@@ -111,6 +111,11 @@ void Kidou::showItem()
 void Kidou::openItem()
 {
     switch (menuItem) {
+    case 1:
+        // The mode is shown first, then the menu hides, so the menu keeps its item.
+        host().show(QStringLiteral("Tester1"));
+        host().hide(*this);
+        break;
     case 5:
         host().unload(*this);
         break;

@@ -20,25 +20,40 @@ void ScriptedDialogs::write(const QString &line)
 
 void ScriptedDialogs::message(QWidget *, const QString &text, std::function<void()> then)
 {
-    // Message boxes have only OK: a queued answer is taken but changes nothing.
-    if (!m_answers.empty())
-        m_answers.pop_front();
     write(QStringLiteral("message: ") + text);
-    if (then)
-        then();
+    m_open.push_back([this, then = std::move(then)] {
+        // Message boxes have only OK: a queued answer is taken but changes nothing.
+        if (!m_answers.empty())
+            m_answers.pop_front();
+        if (then)
+            then();
+    });
 }
 
 void ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter,
                                std::function<void(std::optional<QString>)> then)
 {
-    QString answer = QStringLiteral("cancel");
-    if (!m_answers.empty()) {
-        answer = m_answers.front();
-        m_answers.pop_front();
+    write(QStringLiteral("file dialog: %1 [%2]").arg(title, filter));
+    m_open.push_back([this, then = std::move(then)] {
+        QString answer = QStringLiteral("cancel");
+        if (!m_answers.empty()) {
+            answer = m_answers.front();
+            m_answers.pop_front();
+        }
+        write(QStringLiteral("file dialog answer: ") + answer);
+        if (then)
+            then(answer == QLatin1String("cancel") ? std::nullopt
+                                                   : std::optional<QString>(answer));
+    });
+}
+
+void ScriptedDialogs::answerAll()
+{
+    while (!m_open.empty()) {
+        const std::function<void()> answer = std::move(m_open.front());
+        m_open.pop_front();
+        answer();
     }
-    write(QStringLiteral("file dialog: %1 [%2] -> %3").arg(title, filter, answer));
-    if (then)
-        then(answer == QLatin1String("cancel") ? std::nullopt : std::optional<QString>(answer));
 }
 
 int RecordingSoundService::createPlayer(const QString &owner)

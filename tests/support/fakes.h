@@ -27,8 +27,9 @@ private:
     int m_seeds = 0;
 };
 
-// Answers dialogs at once: a message box with OK, a file dialog with the next
-// queued answer ("cancel" or none cancels). Every dialog is written to the log.
+// Dialogs stay open, as a player's would, until the test answers them: a
+// message box with OK, a file dialog with the next queued answer ("cancel" or
+// none cancels). Every dialog is written to the log when it opens.
 class ScriptedDialogs final : public Dialogs
 {
 public:
@@ -37,12 +38,17 @@ public:
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   std::function<void(std::optional<QString>)> then) override;
 
+    // Answers every open dialog, and those their answers open in turn.
+    void answerAll();
+    bool isOpen() const { return !m_open.empty(); }
+
     QStringList log;
     std::function<void(const QString &)> onLog;
 
 private:
     void write(const QString &line);
     std::deque<QString> m_answers;
+    std::deque<std::function<void()>> m_open;
 };
 
 // Logs every command as "Owner.Player: command file".

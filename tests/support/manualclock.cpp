@@ -18,7 +18,7 @@ void ManualClock::advance(qint64 ms)
             break;
         Timer *timer = next->first;
         m_now = next->second.at;
-        next->second = {m_now + timer->interval(), ++m_order};
+        next->second.at = m_now + timer->interval();
         // The tick may change this timer, start others or unload the screen.
         tick(*timer);
     }
@@ -27,12 +27,17 @@ void ManualClock::advance(qint64 ms)
 
 void ManualClock::timerChanged(Timer &timer)
 {
+    const quint64 order = m_order.emplace(&timer, ++m_created).first->second;
     if (timer.isRunning())
-        m_due[&timer] = {m_now + timer.interval(), ++m_order};
+        m_due[&timer] = {m_now + timer.interval(), order};
     else
         m_due.erase(&timer);
 }
 
-void ManualClock::timerGone(Timer &timer) { m_due.erase(&timer); }
+void ManualClock::timerGone(Timer &timer)
+{
+    m_due.erase(&timer);
+    m_order.erase(&timer);
+}
 
 } // namespace ks::test

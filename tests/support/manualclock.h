@@ -6,8 +6,9 @@
 
 namespace ks::test {
 
-// Time moves only when the test says so; due ticks fire in time order, ties in
-// the order the timers were started.
+// Time moves only when the test says so; due ticks fire in time order, and
+// ticks due at the same moment in the order the timers were created (a
+// screen's timers in the order it adds them).
 class ManualClock final : public Clock
 {
 public:
@@ -27,7 +28,8 @@ private:
         quint64 order;
     };
     qint64 m_now = 0;
-    quint64 m_order = 0;
+    quint64 m_created = 0;
+    std::map<Timer *, quint64> m_order;
     std::map<Timer *, Due> m_due;
 };
 

@@ -133,7 +133,11 @@ public:
         m_host.setTrace(print);
     }
 
-    void start() { m_host.show(kStartScreen); }
+    void start()
+    {
+        m_host.show(kStartScreen);
+        m_dialogs.answerAll();
+    }
     bool ended() const { return m_host.hasEnded(); }
 
     // Runs one command; false when the runner should stop.
@@ -164,6 +168,9 @@ public:
             shot(argument);
         else
             print(QStringLiteral("error: unknown command ") + command);
+        // A dialog stays open while the command runs, as it would for a
+        // player, and is answered when the command is done.
+        m_dialogs.answerAll();
         for (const QString &file : m_files.changed())
             print(QStringLiteral("write ") + file);
         return true;

@@ -229,6 +229,7 @@ TEST_F(StartupTest, AModeNotBuiltYetSaysSoAndTheMenuStays)
     press(Qt::Key_Return, "\r");
     ASSERT_EQ(dialogs.log.size(), 1);
     EXPECT_TRUE(dialogs.log[0].contains("練習問題編"));
+    dialogs.answerAll();
     EXPECT_TRUE(screen("Kidou").isShown());
     EXPECT_EQ(item(), "練習問題編");
     press(Qt::Key_Right);

@@ -1,0 +1,135 @@
+#include "tester1.h"
+
+#include "core/settings.h"
+#include "shell/dialogs.h"
+#include "shell/screenhost.h"
+#include "shell/settingsfile.h"
+#include "shell/units.h"
+
+namespace ks {
+
+namespace {
+
+const QColor kHighlight = bgrColor(0x000000FF);
+
+} // namespace
+
+void Tester1::createControls()
+{
+    setCaption(QStringLiteral("打速度テスター～コース選択～"));
+    setBorder(Border::Fixed);
+    setClientSize(9600, 7200);
+    setBackColor(Qt::black);
+
+    Image1 = add<Image>(QStringLiteral("Image1"), {0, 0, 3750, 6900});
+    Image1->setPicture(services().assets.picture(QStringLiteral("forest_figure")));
+
+    Shape1 = add<Shape>(QStringLiteral("Shape1"), {4200, 120, 5295, 1815});
+    Shape1->setKind(ShapeKind::RoundedRectangle);
+    Shape1->setFillColor(bgrColor(0x00C0FFFF));
+    Shape1->setBorderColor(bgrColor(0x0080C0FF));
+    Shape1->setBorderWidth(2);
+
+    KomentG = add<Label>(QStringLiteral("KomentG"), {4320, 240, 5055, 1575});
+    KomentG->setFontPoints(12, true);
+    KomentG->setForeColor(Qt::black);
+    KomentG->setTransparent(true);
+
+    const QString courses[2] = {QStringLiteral("コース１（３０秒）"), QStringLiteral("コース２（１分）")};
+    for (int i = 0; i < 2; ++i) {
+        Zikan[i] = add<Label>(QStringLiteral("Zikan"), i, {5040, 3120 + 600 * i, 4095, 375});
+        Zikan[i]->setCaption(courses[i]);
+        Zikan[i]->setFontPoints(20.25);
+        Zikan[i]->setForeColor(Qt::white);
+        Zikan[i]->setBackColor(i == 0 ? kHighlight : QColor(Qt::black));
+        Zikan[i]->setTextAlign(Align::Center);
+    }
+
+    const struct
+    {
+        const char *caption;
+        QRect rect;
+        unsigned colour;
+    } headings[3] = {{"ハイスコア", {5400, 4680, 1695, 255}, 0x00FFFFFF},
+                     {"コース１", {5880, 4920, 1695, 255}, 0x008080FF},
+                     {"コース２", {5880, 5520, 1695, 255}, 0x0080FFFF}};
+    for (int i = 0; i < 3; ++i) {
+        Label1[i] = add<Label>(QStringLiteral("Label1"), i, headings[i].rect);
+        Label1[i]->setCaption(QString::fromUtf8(headings[i].caption));
+        Label1[i]->setForeColor(bgrColor(headings[i].colour));
+        Label1[i]->setTransparent(true);
+    }
+
+    const QRect scores[2] = {{6000, 5160, 1095, 255}, {5760, 5760, 1335, 255}};
+    for (int i = 0; i < 2; ++i) {
+        Scoa[i] = add<Label>(QStringLiteral("Scoa"), i, scores[i]);
+        Scoa[i]->setFontPoints(11.25);
+        Scoa[i]->setForeColor(bgrColor(0x0080FF80));
+        Scoa[i]->setTextAlign(Align::Right);
+        Scoa[i]->setTransparent(true);
+    }
+}
+
+void Tester1::Form_Load()
+{
+    KomentG->setCaption(QStringLiteral("よーっし、来たな。それじゃあまずはトレーニング時間を決めてもらおうか。"
+                                       "決まったらリターンキーで決定だ。"));
+    selectedCourse = 1;
+    startingTest = false;
+    Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);
+    if (!lines) {
+        // Without the file there are no scores to show or beat: back to the menu.
+        services().dialogs.message(window(), settingsFailureText(lines.error()),
+                                   [this] { host().unload(*this); });
+        return;
+    }
+    settingsLines = std::move(*lines);
+    Scoa[0]->setCaption(QString::fromStdString(settingsLines[kHighScore30]));
+    Scoa[1]->setCaption(QString::fromStdString(settingsLines[kHighScore60]));
+}
+
+void Tester1::highlight(int course)
+{
+    Zikan[0]->setBackColor(course == 1 ? kHighlight : QColor(Qt::black));
+    Zikan[1]->setBackColor(course == 2 ? kHighlight : QColor(Qt::black));
+    selectedCourse = static_cast<qint16>(course);
+}
+
+void Tester1::Form_KeyDown(int &keyCode, int)
+{
+    switch (keyCode) {
+    case KeyCode::Down:
+        if (selectedCourse == 1)
+            highlight(2);
+        break;
+    case KeyCode::Up:
+        if (selectedCourse == 2)
+            highlight(1);
+        break;
+    case KeyCode::Return:
+        // Set before the run loads: it reads the course length at once.
+        Tlimit1 = selectedCourse == 1 ? 30 : 60;
+        host().show(QStringLiteral("Tester2"));
+        startingTest = true;
+        host().unload(*this);
+        break;
+    case KeyCode::Escape:
+        host().unload(*this);
+        break;
+    default:
+        break;
+    }
+}
+
+void Tester1::Form_Unload()
+{
+    if (!startingTest)
+        host().show(QStringLiteral("Kidou"));
+}
+
+void Tester1::writeVariables(StateWriter &out) const
+{
+    out.add(name() + QStringLiteral(".Tlimit1"), QString::number(Tlimit1));
+}
+
+} // namespace ks
