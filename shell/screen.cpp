@@ -115,6 +115,14 @@ void Screen::writeState(StateWriter &out) const
 
 void Screen::setCaption(const QString &caption) { m_window->setWindowTitle(caption); }
 
+void Screen::setGameScreen(const QString &caption)
+{
+    setCaption(caption);
+    setBorder(Border::Fixed);
+    setClientSize(9600, 7200);
+    setBackColor(Qt::black);
+}
+
 void Screen::setClientSize(int widthTwips, int heightTwips)
 {
     m_window->setClientSize(QSize(twips(widthTwips), twips(heightTwips)));

@@ -77,6 +77,8 @@ protected:
     Services &services() const;
     const AppDir &appDir() const { return services().appDir; }
 
+    // The game's screens: 640 × 480, black, fixed border with the program icon.
+    void setGameScreen(const QString &caption);
     void setCaption(const QString &caption);
     void setClientSize(int widthTwips, int heightTwips);
     void setBorder(Border border);

@@ -19,10 +19,7 @@ const QString kItemNames[6] = {QString(),
 
 void Kidou::createControls()
 {
-    setCaption(QStringLiteral("キーストーム"));
-    setBorder(Border::Fixed);
-    setClientSize(9600, 7200);
-    setBackColor(Qt::black);
+    setGameScreen(QStringLiteral("キーストーム"));
     AssetStore &assets = services().assets;
 
     Image3 = add<Image>(QStringLiteral("Image3"), {240, 0, 9225, 3225});

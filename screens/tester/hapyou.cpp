@@ -72,11 +72,8 @@ Hapyou::Verdict Hapyou::verdict(int course, int total, double highScore, int mis
 
 void Hapyou::createControls()
 {
-    setCaption(m_course == 1 ? QStringLiteral("打速度でスター～コース１結果発表～")
+    setGameScreen(m_course == 1 ? QStringLiteral("打速度でスター～コース１結果発表～")
                              : QStringLiteral("打速度テスター～コース２結果発表～"));
-    setBorder(Border::Fixed);
-    setClientSize(9600, 7200);
-    setBackColor(Qt::black);
     const int shift = m_course == 1 ? 0 : -240;
 
     Label1 = add<Label>(QStringLiteral("Label1"), {360, 120, 9015, 615});

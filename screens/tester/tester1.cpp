@@ -16,10 +16,7 @@ const QColor kHighlight = bgrColor(0x000000FF);
 
 void Tester1::createControls()
 {
-    setCaption(QStringLiteral("打速度テスター～コース選択～"));
-    setBorder(Border::Fixed);
-    setClientSize(9600, 7200);
-    setBackColor(Qt::black);
+    setGameScreen(QStringLiteral("打速度テスター～コース選択～"));
 
     Image1 = add<Image>(QStringLiteral("Image1"), {0, 0, 3750, 6900});
     Image1->setPicture(services().assets.picture(QStringLiteral("forest_figure")));

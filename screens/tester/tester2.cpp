@@ -60,10 +60,7 @@ const Rating kRatings[] = {{2, "Fervor!!!", FervorCount},
 
 void Tester2::createControls()
 {
-    setCaption(QStringLiteral("打速度テスター"));
-    setBorder(Border::Fixed);
-    setClientSize(9600, 7200);
-    setBackColor(Qt::black);
+    setGameScreen(QStringLiteral("打速度テスター"));
     AssetStore &assets = services().assets;
     Mato[0] = assets.sheet(QStringLiteral("Mato0"), 2, 13);
     Mato[1] = assets.sheet(QStringLiteral("Mato1"), 1, 3);

@@ -5,6 +5,13 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 file(COPY ${APP_DIR}/ DESTINATION ${WORK_DIR}/app
      PATTERN "keystorm" EXCLUDE PATTERN "ksdtool" EXCLUDE)
 
+# Files the flow starts from, laid over the fresh copy.
+get_filename_component(base ${EXPECT} NAME_WLE)
+get_filename_component(dir ${EXPECT} DIRECTORY)
+if(IS_DIRECTORY ${dir}/${base}.before)
+    file(COPY ${dir}/${base}.before/ DESTINATION ${WORK_DIR}/app)
+endif()
+
 execute_process(
     COMMAND ${RUNNER} --appdir ${WORK_DIR}/app --seed 1 ${SCRIPT}
     WORKING_DIRECTORY ${WORK_DIR}
@@ -45,8 +52,6 @@ foreach(line IN LISTS wanted)
 endforeach()
 
 # Files the flow must leave behind, byte for byte.
-get_filename_component(base ${EXPECT} NAME_WLE)
-get_filename_component(dir ${EXPECT} DIRECTORY)
 if(IS_DIRECTORY ${dir}/${base}.after)
     file(GLOB_RECURSE expected_files RELATIVE ${dir}/${base}.after ${dir}/${base}.after/*)
     foreach(name IN LISTS expected_files)

@@ -1,6 +1,7 @@
 // ksdtool driven as an author would drive it: the built program, real files,
 // exit statuses and output compared in full where the output is the product.
 
+#include "support/runprogram.h"
 #include "support/tempdir.h"
 
 #include "core/problemfile.h"
@@ -8,15 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-extern char **environ;
 
 namespace {
 
@@ -26,46 +23,11 @@ using ks::test::TempDir;
 const std::string kTool = KSDTOOL_PATH;
 const std::string kTable = KS_ROMAJI_TABLE;
 
-struct ToolRun
-{
-    int exitCode = -1; // -1 when the program did not exit normally (a crash)
-    std::string out;
-    std::string err;
-};
+using ToolRun = ks::test::ProgramRun;
 
 ToolRun runTool(const TempDir &dir, const std::vector<std::string> &args)
 {
-    const std::string outPath = dir.path("run.stdout");
-    const std::string errPath = dir.path("run.stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> argvStore{kTool};
-    argvStore.insert(argvStore.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &arg : argvStore)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    ToolRun run;
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, kTool.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << kTool;
-        return run;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    run.out = dir.read("run.stdout");
-    run.err = dir.read("run.stderr");
-    return run;
+    return ks::test::runProgram(dir, kTool, args);
 }
 
 std::vector<std::string> withTable(std::vector<std::string> args)

@@ -9,6 +9,7 @@
 // heard cannot pass.
 
 #include "shell/soundservice.h"
+#include "support/runprogram.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +21,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <atomic>
@@ -134,12 +133,7 @@ std::string rmid(const std::string &smf)
 
 // ---- Rendering through the tool --------------------------------------------
 
-struct ToolRun
-{
-    int exitCode = -1; // -1: did not exit normally
-    std::string out;
-    std::string err;
-};
+using ToolRun = ks::test::ProgramRun;
 
 // Runs ks-soundcheck with the environment given in place of anything the
 // caller's environment says about audio.
@@ -155,43 +149,7 @@ ToolRun runSoundcheck(const TempDir &dir, const std::vector<std::string> &args,
         envStore.emplace_back(entry);
     }
     envStore.insert(envStore.end(), audioEnv.begin(), audioEnv.end());
-    std::vector<char *> envp;
-    for (std::string &entry : envStore)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argvStore{kSoundcheck};
-    argvStore.insert(argvStore.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &arg : argvStore)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    const std::string outPath = dir.path("run.stdout");
-    const std::string errPath = dir.path("run.stderr");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    ToolRun run;
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, kSoundcheck.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << kSoundcheck;
-        return run;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    run.out = dir.read("run.stdout");
-    run.err = dir.read("run.stderr");
-    return run;
+    return ks::test::runProgram(dir, kSoundcheck, args, &envStore);
 }
 
 // What SDL's disk driver wrote: signed 16-bit little-endian, stereo, 44.1 kHz.
