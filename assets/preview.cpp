@@ -13,11 +13,16 @@
 // there shows up on screen as flicker:
 //   - NAME_dark.svg is the blink partner of NAME.svg: the tool prints the box
 //     where the two differ, which must hold only the lit part;
-//   - a picture whose width is a whole multiple (2 or more) of its height is a
-//     sprite sheet of square cells: the tool prints, for each cell, the box
-//     where it differs from cell 0.
-// When the menu's pieces are all there it also composes menu_mock.png, the
-// main menu as laid out by the game, to see that the pieces belong together.
+//   - a sprite sheet prints, for each cell, the box where it differs from the
+//     first cell of its row. The sheets with rows or tall cells are listed in
+//     kSheets; any other picture whose width is a whole multiple (2 or more) of
+//     its height is taken as one row of square cells;
+//   - the target boards (Mato0) and their rising outlines (Mato1) must stand on
+//     the same stand, or the board jumps as it rises: the tool prints the box
+//     of the stand in both, which must match.
+// When a screen's pieces are all there it also composes a mock of it, as laid
+// out by the game, to see that the pieces belong together: menu_mock.png (the
+// main menu), course_mock.png and play_mock.png (the speed tester).
 //
 // Exits non-zero if a picture does not load or its size is not a whole pixel
 // size, so a broken source is noticed at once.
@@ -29,12 +34,15 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 #include <QRect>
 #include <QSvgRenderer>
 #include <QTextStream>
 
 #include <cstdio>
+#include <initializer_list>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -65,6 +73,45 @@ QRect differingBox(const QImage &a, QRect areaA, const QImage &b, QRect areaB)
     for (int y = 0; y < areaA.height(); ++y) {
         for (int x = 0; x < areaA.width(); ++x) {
             if (a.pixel(areaA.x() + x, areaA.y() + y) != b.pixel(areaB.x() + x, areaB.y() + y))
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// Sheets whose cells are not one row of squares: name, cell size.
+struct Sheet
+{
+    const char *name;
+    QSize cell;
+};
+
+constexpr Sheet kSheets[] = {
+    {"Mato0", {40, 80}},   // the letter targets, A-M over N-Z
+    {"Mato1", {40, 80}},   // a target rising: quarter, half, bare stand
+    {"PCforest", {150, 150}}, // the sergeant: calm row over red row, glint frames
+};
+
+// Where the cells of a picture are, or nothing if it is not a sheet.
+QSize cellSize(const QString &name, QSize size)
+{
+    for (const Sheet &sheet : kSheets) {
+        if (name == QLatin1String(sheet.name))
+            return sheet.cell;
+    }
+    const int side = size.height();
+    if (side > 0 && size.width() % side == 0 && size.width() / side >= 2)
+        return {side, side};
+    return {};
+}
+
+// Box of the non-transparent pixels inside `area`, relative to the area.
+QRect paintedBox(const QImage &image, QRect area)
+{
+    QRect box;
+    for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+            if (qAlpha(image.pixel(area.x() + x, area.y() + y)) > 0)
                 box |= QRect(x, y, 1, 1);
         }
     }
@@ -114,6 +161,81 @@ QImage composeMenu(const std::map<QString, QImage> &pictures)
     painter.drawText(between, Qt::AlignCenter, QStringLiteral("打速度テスター"));
     painter.end();
     return menu;
+}
+
+// Cell `index` of a sheet, counted along the rows.
+QImage cellOf(const QImage &sheet, QSize cell, int index)
+{
+    const int columns = sheet.width() / cell.width();
+    return sheet.copy((index % columns) * cell.width(), (index / columns) * cell.height(),
+                      cell.width(), cell.height());
+}
+
+// The speed tester's course selection: the sergeant at full length on the
+// left, his balloon on the right, the two courses below it, the first chosen.
+QImage composeCourse(const std::map<QString, QImage> &pictures)
+{
+    QImage screen(640, 480, QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::black);
+    QPainter painter(&screen);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.drawImage(0, 0, pictures.at(QStringLiteral("forest_figure")));
+
+    painter.setPen(QPen(QColor(0xFF, 0xC0, 0x80), 2));
+    painter.setBrush(QColor(0xFF, 0xFF, 0xC0));
+    painter.drawRoundedRect(QRectF(281, 9, 351, 119), 14, 14);
+
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(16);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(296, 20, 323, 97), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     QStringLiteral("よーっし、来たな。"));
+
+    font.setBold(false);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    const QRect first(336, 208, 273, 25);
+    const QRect second(336, 248, 273, 25);
+    painter.fillRect(first, QColor(0xFF, 0x00, 0x00));
+    painter.fillRect(second, Qt::black);
+    painter.setPen(Qt::white);
+    painter.drawText(first, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("コース１（３０秒）"));
+    painter.drawText(second, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("コース２（１分）"));
+    painter.end();
+    return screen;
+}
+
+// The speed tester at play: the sergeant's face at the top left, a row of
+// ten standing targets, and below it a row of bare stands (targets shot down).
+QImage composePlay(const std::map<QString, QImage> &pictures)
+{
+    QImage screen(640, 480, QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::black);
+    QPainter painter(&screen);
+    const QImage &face = pictures.at(QStringLiteral("PCforest"));
+    const QImage &targets = pictures.at(QStringLiteral("Mato0"));
+    const QImage &rising = pictures.at(QStringLiteral("Mato1"));
+    painter.drawImage(16, 8, cellOf(face, {150, 150}, 0));
+    const QString word = QStringLiteral("KEYSTORMQW");
+    for (int i = 0; i < 10; ++i) {
+        const int x = 48 + 56 * i;
+        painter.drawImage(x, 168, cellOf(targets, {40, 80}, word.at(i).unicode() - 'A'));
+        painter.drawImage(x, 336, cellOf(rising, {40, 80}, 2));
+    }
+    painter.end();
+    return screen;
+}
+
+bool has(const std::map<QString, QImage> &pictures, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        if (!pictures.count(QLatin1String(name)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -167,12 +289,23 @@ int main(int argc, char *argv[])
                      && ok;
         }
 
-        const int cell = size.height();
-        if (cell > 0 && size.width() % cell == 0 && size.width() / cell >= 2) {
-            for (int i = 1; i < size.width() / cell; ++i) {
-                const QRect box = differingBox(exact, QRect(0, 0, cell, cell), exact,
-                                               QRect(i * cell, 0, cell, cell));
-                out() << "  cell " << i << " vs cell 0: " << describe(box) << Qt::endl;
+        const QSize cell = cellSize(name, size);
+        if (!cell.isEmpty()) {
+            if (size.width() % cell.width() != 0 || size.height() % cell.height() != 0) {
+                out() << "  not a whole number of " << cell.width() << " x " << cell.height()
+                      << " cells" << Qt::endl;
+                ok = false;
+                continue;
+            }
+            const int columns = size.width() / cell.width();
+            const int rows = size.height() / cell.height();
+            for (int row = 0; row < rows; ++row) {
+                const QRect first(QPoint(0, row * cell.height()), cell);
+                for (int column = 1; column < columns; ++column) {
+                    const QRect other(QPoint(column * cell.width(), row * cell.height()), cell);
+                    out() << "  cell " << row * columns + column << " vs cell " << row * columns
+                          << ": " << describe(differingBox(exact, first, exact, other)) << Qt::endl;
+                }
             }
         }
     }
@@ -191,13 +324,30 @@ int main(int argc, char *argv[])
               << describe(differingBox(image, all, dark->second, all)) << Qt::endl;
     }
 
-    const bool menuPieces = pictures.count(QStringLiteral("title"))
-                            && pictures.count(QStringLiteral("guide"))
-                            && pictures.count(QStringLiteral("arrow_left"))
-                            && pictures.count(QStringLiteral("arrow_right"));
-    if (menuPieces) {
+    // The stand is everything below the board (from y 57 of a cell down).
+    if (has(pictures, {"Mato0", "Mato1"})) {
+        const QRect stand(0, 57, 40, 23);
+        for (auto [sheet, index] : {std::pair{"Mato0", 0}, {"Mato1", 0}, {"Mato1", 1}, {"Mato1", 2}}) {
+            const QImage &image = pictures.at(QLatin1String(sheet));
+            const int columns = image.width() / 40;
+            const QRect area = stand.translated((index % columns) * 40, (index / columns) * 80);
+            const QRect box = paintedBox(image, area).translated(0, stand.y());
+            out() << sheet << " cell " << index << " stand: x " << box.left() << ".." << box.right()
+                  << ", y " << box.top() << ".." << box.bottom() << Qt::endl;
+        }
+    }
+
+    if (has(pictures, {"title", "guide", "arrow_left", "arrow_right"})) {
         out() << "main menu mock:" << Qt::endl;
         ok = save(composeMenu(pictures), target.filePath(QStringLiteral("menu_mock.png"))) && ok;
+    }
+    if (has(pictures, {"forest_figure"})) {
+        out() << "speed tester course mock:" << Qt::endl;
+        ok = save(composeCourse(pictures), target.filePath(QStringLiteral("course_mock.png"))) && ok;
+    }
+    if (has(pictures, {"PCforest", "Mato0", "Mato1"})) {
+        out() << "speed tester play mock:" << Qt::endl;
+        ok = save(composePlay(pictures), target.filePath(QStringLiteral("play_mock.png"))) && ok;
     }
     return ok ? 0 : 1;
 }

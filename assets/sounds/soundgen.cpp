@@ -1,4 +1,5 @@
-// ks_soundgen: synthesises the game's sounds and writes them as WAVE files.
+// ks_soundgen: synthesises the game's sounds and writes them as WAVE files,
+// and writes the game's own tune as a MIDI file (composed in tune.cpp).
 //
 //   ks_soundgen <out-dir> [file...]     e.g.  ks_soundgen build/app moko.wav
 //
@@ -10,12 +11,15 @@
 //
 // Format: RIFF WAVE, PCM 16-bit, 44100 Hz, mono, the plainest format every
 // mixer plays. Every sound starts and ends at silence through a smooth attack
-// and release, so nothing clicks, and is scaled to one peak level so the
-// sounds sit together without a mixer of their own.
+// and release, so nothing clicks, and is scaled to a chosen peak level so the
+// sounds sit together without a mixer of their own: kPeakDbfs for the jingle
+// and the loudest effect, a little less for the effects heard on every key.
 //
-// To add a sound (the shot, the "set", the miss buzz, the brake): write a
-// `Samples makeSomething()` beside makeMoko(), built from the voices and
-// envelopes here, and list it in kSounds.
+// To add a sound: write a `Samples makeSomething()` beside makeMoko(), built
+// from the voices, filters and envelopes here, and list it in kSounds. A tune
+// is a function returning the bytes of a MIDI file, listed in kTunes.
+
+#include "tune.h"
 
 #include <algorithm>
 #include <cmath>
@@ -170,6 +174,239 @@ Samples makeMoko()
     return mix;
 }
 
+// ---------------------------------------------------------------------------
+// Effects of the speed tester. They are heard on every key, hundreds of times
+// a minute, so each is short and has no sharp high edge to tire the ear. The
+// ones on every key sit below the jingle's level (the shot at -5 dBFS, the
+// miss at -6: it should inform, not punish); the rarer brake is at full level.
+
+// Noise from a fixed-seed xorshift, so every build writes the same bytes
+// (the standard distributions may differ between libraries).
+class Noise
+{
+public:
+    explicit Noise(std::uint32_t seed) : m_state(seed ? seed : 1u) {}
+
+    // Uniform in [-1, 1).
+    double next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return static_cast<double>(m_state) / 2147483648.0 - 1.0;
+    }
+
+    // Uniform in [low, high).
+    double between(double low, double high) { return low + (high - low) * 0.5 * (next() + 1.0); }
+
+private:
+    std::uint32_t m_state;
+};
+
+// One-pole low-pass: the gentlest filter there is, used to take the hiss
+// off noise so a burst sounds like a thud or a crunch, not a radio.
+class LowPass
+{
+public:
+    explicit LowPass(double cutoff) { setCutoff(cutoff); }
+
+    void setCutoff(double cutoff) { m_a = 1.0 - std::exp(-kTwoPi * cutoff / kRate); }
+
+    double operator()(double x)
+    {
+        m_y += m_a * (x - m_y);
+        return m_y;
+    }
+
+private:
+    double m_a = 0.0;
+    double m_y = 0.0;
+};
+
+// Two-pole resonator: rings at one frequency when struck. Fed with a click of
+// noise it gives the "tink" of a chip of board or the "clack" of a latch.
+class Resonator
+{
+public:
+    Resonator(double frequency, double decaySeconds)
+    {
+        const double r = std::exp(-1.0 / (decaySeconds * kRate));
+        m_b1 = 2.0 * r * std::cos(kTwoPi * frequency / kRate);
+        m_b2 = -r * r;
+        m_gain = 1.0 - r; // keeps the ring at about the input's level
+    }
+
+    double operator()(double x)
+    {
+        const double y = m_gain * x + m_b1 * m_y1 + m_b2 * m_y2;
+        m_y2 = m_y1;
+        m_y1 = y;
+        return y;
+    }
+
+private:
+    double m_b1 = 0.0;
+    double m_b2 = 0.0;
+    double m_gain = 0.0;
+    double m_y1 = 0.0;
+    double m_y2 = 0.0;
+};
+
+// Fades both ends of a finished sound with the smooth ramp, so whatever the
+// voices did it starts and ends at silence.
+void fadeEnds(Samples &samples, double attack, double release)
+{
+    const double length = static_cast<double>(samples.size()) / kRate;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        samples[i] *= smoothRamp(t / attack) * smoothRamp((length - t) / release);
+    }
+}
+
+// The shot, on every correct key: a short laser "pew" whose pitch drops fast
+// from a bright start, with a tick of filtered noise at the front for the
+// "tak" of the trigger. 90 ms; the pitch sweep carries it, so it stays crisp
+// at a low level.
+Samples makeGun()
+{
+    const double length = 0.09;
+    Samples mix(sampleCount(length), 0.0);
+    Noise noise(0x5EED01u);
+    LowPass tickTone(5000.0);
+    double phase = 0.0;
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double frequency = 520.0 + 1480.0 * std::exp(-t / 0.018);
+        phase += kTwoPi * frequency / kRate;
+        // Fundamental plus a soft second and third: a rounded square, no fizz.
+        const double tone = std::sin(phase) + 0.32 * std::sin(2.0 * phase) + 0.12 * std::sin(3.0 * phase);
+        const double body = tone * std::exp(-t / 0.028);
+        const double tick = tickTone(noise.next()) * std::exp(-t / 0.003);
+        mix[i] = body + 1.4 * tick;
+    }
+    fadeEnds(mix, 0.0012, 0.02);
+    normalise(mix, -5.0);
+    return mix;
+}
+
+// The row of targets rising: a small motor whirring up (a buzz whose pitch
+// and ratchet rate climb), then the clack of the boards locking upright.
+// 260 ms.
+Samples makeSet()
+{
+    const double length = 0.26;
+    const double lockAt = 0.185;
+    Samples mix(sampleCount(length), 0.0);
+    Noise noise(0x5EED02u);
+    LowPass motorTone(2200.0);
+    LowPass motorTone2(2200.0);
+    Resonator latch(1650.0, 0.007);
+    Resonator latchLow(420.0, 0.014);
+    double phase = 0.0;
+    double ratchetPhase = 0.0;
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        // Motor: 120 Hz climbing to 280 Hz as it spins up, fading out as the
+        // boards lock.
+        const double spin = std::min(t / lockAt, 1.0);
+        const double frequency = 120.0 + 160.0 * spin * spin;
+        phase += kTwoPi * frequency / kRate;
+        double buzz = 0.0;
+        for (int harmonic = 1; harmonic <= 6; ++harmonic)
+            buzz += std::sin(harmonic * phase) / harmonic;
+        // A ratchet ticking under it, once every three turns of the motor.
+        ratchetPhase += frequency / 3.0 / kRate;
+        const double tickShape = std::exp(-(ratchetPhase - std::floor(ratchetPhase)) * 14.0);
+        const double ratchet = motorTone2(motorTone(noise.next())) * tickShape;
+        const double motorGain = smoothRamp(t / 0.03) * smoothRamp((lockAt + 0.02 - t) / 0.04);
+        double sample = motorGain * (0.45 * buzz + 1.2 * ratchet);
+
+        // The clack: a short noise strike through a bright and a low resonator.
+        const double sinceLock = t - lockAt;
+        const double strike = sinceLock >= 0.0 && sinceLock < 0.004 ? noise.next() : 0.0;
+        sample += 14.0 * latch(strike) + 10.0 * latchLow(strike);
+        mix[i] = sample;
+    }
+    fadeEnds(mix, 0.004, 0.03);
+    normalise(mix, -4.0);
+    return mix;
+}
+
+// A wrong key: a soft, low "bzz" of two tones a semitone apart grinding
+// against each other (the roughness is what says "wrong"), odd harmonics only,
+// falling off fast enough to stay soft yet carry on a laptop's small
+// speakers, over a short thud. 160 ms.
+Samples makeMiss()
+{
+    const double length = 0.16;
+    Samples mix(sampleCount(length), 0.0);
+    double phaseA = 0.0;
+    double phaseB = 0.0;
+    double thudPhase = 0.0;
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double sag = 1.0 - 0.06 * t / length; // drooping a little, like a sigh
+        phaseA += kTwoPi * 155.0 * sag / kRate;
+        phaseB += kTwoPi * 164.5 * sag / kRate;
+        double buzz = 0.0;
+        for (int harmonic = 1; harmonic <= 13; harmonic += 2) {
+            const double weight = std::pow(harmonic, -1.7);
+            buzz += weight * (std::sin(harmonic * phaseA) + std::sin(harmonic * phaseB));
+        }
+        thudPhase += kTwoPi * (70.0 + 60.0 * std::exp(-t / 0.02)) / kRate;
+        const double thud = std::sin(thudPhase) * std::exp(-t / 0.035);
+        const double body = smoothRamp(t / 0.006) * smoothRamp((length - t) / 0.06) * std::exp(-t / 0.08);
+        mix[i] = body * 0.55 * buzz + 0.6 * thud;
+    }
+    fadeEnds(mix, 0.003, 0.03);
+    normalise(mix, -6.0);
+    return mix;
+}
+
+// A target shot to pieces: a crunchy burst (noise darkening as it dies, over
+// a low thump), then chips of board falling and bouncing, each a short
+// resonant tink, fewer and lower as they settle. 420 ms.
+Samples makeBrake()
+{
+    const double length = 0.42;
+    Samples mix(sampleCount(length), 0.0);
+    Noise noise(0x5EED04u);
+
+    // The burst.
+    LowPass crunchTone(6000.0);
+    double thumpPhase = 0.0;
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        crunchTone.setCutoff(600.0 + 5400.0 * std::exp(-t / 0.05));
+        // Crackle: the noise comes in grains, which gives the crunch.
+        const double grain = noise.next() > 0.35 ? 1.0 : 0.35;
+        const double crunch = crunchTone(noise.next() * grain) * std::exp(-t / 0.06);
+        thumpPhase += kTwoPi * (55.0 + 130.0 * std::exp(-t / 0.03)) / kRate;
+        const double thump = std::sin(thumpPhase) * std::exp(-t / 0.07);
+        mix[i] = 1.2 * crunch + 0.7 * thump;
+    }
+
+    // The debris: chips landing from 40 ms on, their pitch and loudness
+    // falling as the pieces get smaller and the heap settles.
+    const int chips = 22;
+    for (int c = 0; c < chips; ++c) {
+        const double progress = static_cast<double>(c) / chips;
+        const double start = 0.04 + 0.30 * progress * progress + noise.between(0.0, 0.02);
+        const double pitch = noise.between(1400.0, 3600.0) * (1.0 - 0.45 * progress);
+        const double gain = (0.7 - 0.5 * progress) * noise.between(0.5, 1.0);
+        Resonator ring(pitch, noise.between(0.008, 0.02));
+        Resonator knock(pitch * 0.31, 0.012);
+        const std::size_t first = sampleCount(start);
+        for (std::size_t i = 0; i + first < mix.size(); ++i) {
+            const double strike = i < 40 ? noise.next() : 0.0;
+            mix[first + i] += gain * (14.0 * ring(strike) + 6.0 * knock(strike));
+        }
+    }
+    fadeEnds(mix, 0.002, 0.05);
+    normalise(mix, kPeakDbfs);
+    return mix;
+}
+
 struct Sound
 {
     std::string_view file;
@@ -178,46 +415,40 @@ struct Sound
 
 constexpr Sound kSounds[] = {
     {"moko.wav", makeMoko},
+    {"gun.wav", makeGun},
+    {"set.wav", makeSet},
+    {"miss.wav", makeMiss},
+    {"brake.wav", makeBrake},
 };
 
-void putLittleEndian(std::ofstream &out, std::uint32_t value, int bytes)
+// A tune is written as it comes from its composer: the bytes of a MIDI file.
+struct Tune
+{
+    std::string_view file;
+    std::string (*make)();
+};
+
+constexpr Tune kTunes[] = {
+    {"keystorm.mid", ks::tune::makeKeystorm},
+};
+
+void putLittleEndian(std::string &out, std::uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        out.put(static_cast<char>((value >> (8 * i)) & 0xFFu));
+        out += static_cast<char>((value >> (8 * i)) & 0xFFu);
 }
 
-bool writeWave(const std::filesystem::path &path, const Samples &samples)
+// Written beside the target and renamed over it, so a failed build never
+// leaves a truncated file that looks up to date.
+bool writeFile(const std::filesystem::path &path, const std::string &bytes)
 {
-    constexpr std::uint32_t channels = 1;
-    constexpr std::uint32_t bitsPerSample = 16;
-    constexpr std::uint32_t blockAlign = channels * bitsPerSample / 8;
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * blockAlign);
-
-    // Written beside the target and renamed over it, so a failed build never
-    // leaves a truncated file that looks up to date.
     std::filesystem::path temporary = path;
     temporary += ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
             return false;
-        out.write("RIFF", 4);
-        putLittleEndian(out, 36 + dataBytes, 4);
-        out.write("WAVE", 4);
-        out.write("fmt ", 4);
-        putLittleEndian(out, 16, 4);                   // size of the fmt chunk
-        putLittleEndian(out, 1, 2);                    // PCM
-        putLittleEndian(out, channels, 2);
-        putLittleEndian(out, kRate, 4);
-        putLittleEndian(out, kRate * blockAlign, 4);   // bytes per second
-        putLittleEndian(out, blockAlign, 2);
-        putLittleEndian(out, bitsPerSample, 2);
-        out.write("data", 4);
-        putLittleEndian(out, dataBytes, 4);
-        for (double s : samples) {
-            const long value = std::lround(std::clamp(s, -1.0, 1.0) * 32767.0);
-            putLittleEndian(out, static_cast<std::uint32_t>(static_cast<std::int16_t>(value)), 2);
-        }
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out)
             return false;
@@ -225,6 +456,33 @@ bool writeWave(const std::filesystem::path &path, const Samples &samples)
     std::error_code error;
     std::filesystem::rename(temporary, path, error);
     return !error;
+}
+
+std::string waveBytes(const Samples &samples)
+{
+    constexpr std::uint32_t channels = 1;
+    constexpr std::uint32_t bitsPerSample = 16;
+    constexpr std::uint32_t blockAlign = channels * bitsPerSample / 8;
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * blockAlign);
+
+    std::string out = "RIFF";
+    putLittleEndian(out, 36 + dataBytes, 4);
+    out += "WAVE";
+    out += "fmt ";
+    putLittleEndian(out, 16, 4);                   // size of the fmt chunk
+    putLittleEndian(out, 1, 2);                    // PCM
+    putLittleEndian(out, channels, 2);
+    putLittleEndian(out, kRate, 4);
+    putLittleEndian(out, kRate * blockAlign, 4);   // bytes per second
+    putLittleEndian(out, blockAlign, 2);
+    putLittleEndian(out, bitsPerSample, 2);
+    out += "data";
+    putLittleEndian(out, dataBytes, 4);
+    for (double s : samples) {
+        const long value = std::lround(std::clamp(s, -1.0, 1.0) * 32767.0);
+        putLittleEndian(out, static_cast<std::uint32_t>(static_cast<std::int16_t>(value)), 2);
+    }
+    return out;
 }
 
 } // namespace
@@ -246,7 +504,9 @@ int main(int argc, char *argv[])
     std::vector<std::string_view> wanted(argv + 2, argv + argc);
     for (std::string_view name : wanted) {
         const bool known = std::any_of(std::begin(kSounds), std::end(kSounds),
-                                       [&](const Sound &sound) { return sound.file == name; });
+                                       [&](const Sound &sound) { return sound.file == name; })
+                           || std::any_of(std::begin(kTunes), std::end(kTunes),
+                                          [&](const Tune &tune) { return tune.file == name; });
         if (!known) {
             std::fprintf(stderr, "ks_soundgen: no sound named %.*s\n",
                          static_cast<int>(name.size()), name.data());
@@ -254,15 +514,24 @@ int main(int argc, char *argv[])
         }
     }
 
+    const auto isWanted = [&](std::string_view name) {
+        return wanted.empty() || std::find(wanted.begin(), wanted.end(), name) != wanted.end();
+    };
     int status = 0;
-    for (const Sound &sound : kSounds) {
-        if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), sound.file) == wanted.end())
-            continue;
-        const std::filesystem::path path = directory / std::string(sound.file);
-        if (!writeWave(path, sound.make())) {
+    const auto write = [&](std::string_view name, const std::string &bytes) {
+        const std::filesystem::path path = directory / std::string(name);
+        if (!writeFile(path, bytes)) {
             std::fprintf(stderr, "ks_soundgen: cannot write %s\n", path.string().c_str());
             status = 1;
         }
+    };
+    for (const Sound &sound : kSounds) {
+        if (isWanted(sound.file))
+            write(sound.file, waveBytes(sound.make()));
+    }
+    for (const Tune &tune : kTunes) {
+        if (isWanted(tune.file))
+            write(tune.file, tune.make());
     }
     return status;
 }
