@@ -28,7 +28,7 @@ void setPaletteColor(QWidget &widget, QPalette::ColorRole role, const QColor &co
 QFont screenFont(double points, bool bold)
 {
     QFont font(kScreenFont);
-    font.setPixelSize(pointsToPixels(points));
+    font.setPixelSize(std::max(pointsToPixels(points), 1));
     font.setBold(bold);
     return font;
 }
@@ -73,9 +73,9 @@ bool WidgetControl::handleMouse(QEvent *event)
 Label::Label(QWidget *parent, const QString &name, int index)
     : QLabel(parent), WidgetControl(name, index, *this)
 {
-    setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setFont(screenFont(9, false));
+    m_pixelSize = pointsToPixels(9);
+    fitText();
     setForeColor(m_fore);
     setBackColor(m_back);
 }
@@ -107,7 +107,44 @@ void Label::setTextAlign(Align align)
     setAlignment(horizontal | Qt::AlignTop);
 }
 
-void Label::setFontPoints(double points, bool bold) { setFont(screenFont(points, bold)); }
+void Label::setFontPoints(double points, bool bold)
+{
+    m_pixelSize = pointsToPixels(points);
+    m_bold = bold;
+    fitText();
+}
+
+void Label::setCaption(const QString &caption)
+{
+    setText(caption);
+    fitText();
+}
+
+void Label::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    fitText();
+}
+
+// The layouts were drawn for ＭＳ Ｐゴシック, whose Latin letters are narrower
+// than those of the IPA face standing in for it. A label one line high whose
+// text would not fit keeps to one line and gives up a little size, rather
+// than wrapping out of sight or losing letters at its edge.
+void Label::fitText()
+{
+    QFont font = screenFont(0, m_bold);
+    font.setPixelSize(m_pixelSize);
+    const bool oneLine = height() < 2 * QFontMetrics(font).lineSpacing();
+    setWordWrap(!oneLine);
+    if (oneLine) {
+        for (int size = m_pixelSize; size > m_pixelSize * 2 / 3; --size) {
+            font.setPixelSize(size);
+            if (QFontMetrics(font).horizontalAdvance(text()) <= width())
+                break;
+        }
+    }
+    setFont(font);
+}
 
 void Label::writeState(StateWriter &out, const QString &prefix) const
 {

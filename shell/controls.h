@@ -75,7 +75,7 @@ public:
     Label(QWidget *parent, const QString &name, int index = -1);
 
     QString caption() const { return text(); }
-    void setCaption(const QString &caption) { setText(caption); }
+    void setCaption(const QString &caption);
     void setForeColor(const QColor &color);
     void setBackColor(const QColor &color);
     // A transparent label shows what lies under it.
@@ -89,8 +89,13 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitText();
+
+    int m_pixelSize = 12;
+    bool m_bold = false;
     QColor m_fore = Qt::black;
     QColor m_back = QColor(0xF0, 0xF0, 0xF0);
     bool m_transparent = false;
