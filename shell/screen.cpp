@@ -213,9 +213,15 @@ void Screen::load()
 void Screen::destroyWindow()
 {
     m_controls.clear();
-    // Timers and players first: they must not tick or sound for a window that is gone.
+    // Timers and players go now: they must not tick or sound for a window
+    // that is gone.
     m_ownedControls.clear();
-    m_window.reset();
+    if (!m_window)
+        return;
+    // The window itself goes once the event that closed it is over: a key or
+    // click that unloads its own screen is still being delivered to it.
+    m_window->hide();
+    m_window.release()->deleteLater();
 }
 
 } // namespace ks

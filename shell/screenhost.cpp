@@ -265,9 +265,10 @@ bool ScreenHost::eventFilter(QObject *watched, QEvent *event)
     if (focus && focus != widget && widget->isAncestorOf(focus))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    const bool textBox = qobject_cast<QLineEdit *>(widget) != nullptr;
     const bool usedUp = deliverKey(key->key(), key->text(), key->modifiers());
     // A text box with the focus still gets the keys the screen did not use up.
-    return usedUp || !qobject_cast<QLineEdit *>(widget);
+    return usedUp || !textBox;
 }
 
 void ScreenHost::dispatch(const std::function<void()> &f)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace ks {
 namespace {
@@ -268,6 +269,27 @@ TEST_F(ScreenHostTest, RealKeyEventsReachTheScreen)
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
     QApplication::sendEvent(probe("A").window(), &key);
     EXPECT_EQ(probe("A").events, (QStringList{"down 27/0", "press 27"}));
+}
+
+// The key that closes a window is still being delivered to that window: the
+// window must outlive the event, as it does when Return leaves the
+// confirmation screen.
+TEST_F(ScreenHostTest, AKeyThatUnloadsItsOwnScreenThroughQtIsSafe)
+{
+    host().show("A");
+    probe("A").onKey = [&](int) {
+        host().unload(probe("A"));
+        host().show("B");
+    };
+    QPointer<QWidget> window = probe("A").window();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(window, &key);
+    EXPECT_FALSE(probe("A").isLoaded());
+    EXPECT_TRUE(probe("B").isShown());
+    ASSERT_FALSE(window.isNull());
+    EXPECT_FALSE(window->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
 }
 
 struct KeyCodeCase
