@@ -1,5 +1,6 @@
 #include "screen.h"
 
+#include "dialogs.h"
 #include "screenhost.h"
 #include "screenwindow.h"
 #include "units.h"
@@ -186,6 +187,11 @@ MenuItem *Screen::addMenuItem(QMenu *menu, const QString &name, const QString &c
     m_controls.push_back(raw);
     m_ownedControls.push_back(std::move(item));
     return raw;
+}
+
+void Screen::tellAndClose(const QString &text)
+{
+    services().dialogs.message(window(), text, [this] { m_host.unload(*this); });
 }
 
 std::function<void()> Screen::handlerOf(std::function<void()> handler)

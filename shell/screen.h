@@ -105,6 +105,9 @@ protected:
     MenuItem *addMenuItem(QMenu *menu, const QString &name, const QString &caption,
                           const QKeySequence &shortcut, std::function<void()> handler);
 
+    // Tells the player what went wrong; the screen closes once the box is answered.
+    void tellAndClose(const QString &text);
+
     // Runs handler as an event of this screen: keys, ticks and clicks go
     // through here so the host knows when the last handler has returned.
     std::function<void()> handlerOf(std::function<void()> handler);

@@ -76,8 +76,7 @@ void Tester1::Form_Load()
     Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);
     if (!lines) {
         // Without the file there are no scores to show or beat: back to the menu.
-        services().dialogs.message(window(), settingsFailureText(lines.error()),
-                                   [this] { host().unload(*this); });
+        tellAndClose(settingsFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);

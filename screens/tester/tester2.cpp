@@ -159,8 +159,7 @@ void Tester2::Form_Load()
 
     Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);
     if (!lines) {
-        services().dialogs.message(window(), settingsFailureText(lines.error()),
-                                   [this] { host().unload(*this); });
+        tellAndClose(settingsFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);

@@ -8,8 +8,12 @@ file(COPY ${APP_DIR}/ DESTINATION ${WORK_DIR}/app
 # Files the flow starts from, laid over the fresh copy.
 get_filename_component(base ${EXPECT} NAME_WLE)
 get_filename_component(dir ${EXPECT} DIRECTORY)
+# file(COPY) would skip a file whose copy is newer; these must always win.
 if(IS_DIRECTORY ${dir}/${base}.before)
-    file(COPY ${dir}/${base}.before/ DESTINATION ${WORK_DIR}/app)
+    file(GLOB_RECURSE starting_files RELATIVE ${dir}/${base}.before ${dir}/${base}.before/*)
+    foreach(name IN LISTS starting_files)
+        file(COPY_FILE ${dir}/${base}.before/${name} ${WORK_DIR}/app/${name})
+    endforeach()
 endif()
 
 execute_process(
