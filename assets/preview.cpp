@@ -87,8 +87,8 @@ struct Sheet
 };
 
 constexpr Sheet kSheets[] = {
-    {"Mato0", {40, 80}},   // the letter targets, A-M over N-Z
-    {"Mato1", {40, 80}},   // a target rising: quarter, half, bare stand
+    {"Mato0", {40, 80}},      // the letter targets, A-M over N-Z
+    {"Mato1", {40, 80}},      // a target rising: quarter, half, bare stand
     {"PCforest", {150, 150}}, // the sergeant: calm row over red row, glint frames
 };
 
@@ -280,13 +280,13 @@ int main(int argc, char *argv[])
         pictures[name] = render(renderer, size, Qt::transparent);
         ok = save(exact, target.filePath(name + QStringLiteral(".png"))) && ok;
         ok = save(render(renderer, size * 3, Qt::black),
-                  target.filePath(name + QStringLiteral("_3x.png")))
-             && ok;
+                  target.filePath(name + QStringLiteral("_3x.png"))) &&
+             ok;
         if (name == QStringLiteral("icon")) {
             for (int side : {16, 32, 48})
                 ok = save(render(renderer, QSize(side, side), Qt::black),
-                          target.filePath(QStringLiteral("icon_%1.png").arg(side)))
-                     && ok;
+                          target.filePath(QStringLiteral("icon_%1.png").arg(side))) &&
+                     ok;
         }
 
         const QSize cell = cellSize(name, size);
@@ -327,7 +327,8 @@ int main(int argc, char *argv[])
     // The stand is everything below the board (from y 57 of a cell down).
     if (has(pictures, {"Mato0", "Mato1"})) {
         const QRect stand(0, 57, 40, 23);
-        for (auto [sheet, index] : {std::pair{"Mato0", 0}, {"Mato1", 0}, {"Mato1", 1}, {"Mato1", 2}}) {
+        for (auto [sheet, index] :
+             {std::pair{"Mato0", 0}, {"Mato1", 0}, {"Mato1", 1}, {"Mato1", 2}}) {
             const QImage &image = pictures.at(QLatin1String(sheet));
             const int columns = image.width() / 40;
             const QRect area = stand.translated((index % columns) * 40, (index / columns) * 80);
@@ -343,7 +344,8 @@ int main(int argc, char *argv[])
     }
     if (has(pictures, {"forest_figure"})) {
         out() << "speed tester course mock:" << Qt::endl;
-        ok = save(composeCourse(pictures), target.filePath(QStringLiteral("course_mock.png"))) && ok;
+        ok =
+            save(composeCourse(pictures), target.filePath(QStringLiteral("course_mock.png"))) && ok;
     }
     if (has(pictures, {"PCforest", "Mato0", "Mato1"})) {
         out() << "speed tester play mock:" << Qt::endl;

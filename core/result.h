@@ -8,7 +8,8 @@ namespace ks {
 
 // Every way a data file can let the game down. The screens map these to the
 // fixed message boxes the player sees; tools print message().
-enum class ErrorCode {
+enum class ErrorCode
+{
     NotFound,
     Unreadable,
     TooLarge,
@@ -35,8 +36,7 @@ struct Error
 
 // A value or the reason there is none. Small on purpose: the core has no
 // exceptions, and C++20 has no std::expected yet.
-template <typename T>
-class [[nodiscard]] Result
+template <typename T> class [[nodiscard]] Result
 {
 public:
     Result(T value) : m_value(std::move(value)) {}
@@ -59,8 +59,7 @@ private:
     Error m_error;
 };
 
-template <>
-class [[nodiscard]] Result<void>
+template <> class [[nodiscard]] Result<void>
 {
 public:
     Result() = default;

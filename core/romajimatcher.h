@@ -29,7 +29,12 @@ struct RomajiLines
 RomajiLines BuildRomajiLines(const std::vector<std::string> &items, std::size_t firstItem,
                              const RomajiTable &table, std::size_t lineCapacity);
 
-enum class KeyOutcome { KeyWrong, KeyAdvanced, KeyCompleted };
+enum class KeyOutcome
+{
+    KeyWrong,
+    KeyAdvanced,
+    KeyCompleted
+};
 
 struct KeyMatch
 {

@@ -10,7 +10,10 @@ namespace ks {
 
 namespace {
 
-std::string pairName(std::size_t pair) { return std::to_string(pair) + " 番の組"; }
+std::string pairName(std::size_t pair)
+{
+    return std::to_string(pair) + " 番の組";
+}
 
 } // namespace
 
@@ -130,20 +133,19 @@ std::vector<std::string> romajiTableFaults(const RomajiTable &table)
         if (!isSafeTableItem(kana))
             faults.push_back(pairName(pair) + "：かな「" + kana + "」は書けません");
         if (!isSafeTableItem(table.romaji(pair)))
-            faults.push_back(pairName(pair) + "：ローマ字「" + table.romaji(pair) + "」は書けません");
+            faults.push_back(pairName(pair) + "：ローマ字「" + table.romaji(pair) +
+                             "」は書けません");
         if (kana == kEmptyKana)
             continue;
         auto [it, inserted] = firstPairOf.emplace(kana, pair);
         if (!inserted)
-            faults.push_back(pairName(pair) + "：かな「" + kana + "」は " +
-                             pairName(it->second) + "と重なっています");
+            faults.push_back(pairName(pair) + "：かな「" + kana + "」は " + pairName(it->second) +
+                             "と重なっています");
     }
     for (std::size_t k = 0; k < kEditablePairs; ++k) {
         const std::size_t pair = kFirstDoubledPair + k;
-        if (table.kana(pair) != kEmptyKana &&
-            table.romaji(pair) != doubledRomaji(table.romaji(k)))
-            faults.push_back(pairName(pair) + "：促音のローマ字が " + pairName(k) +
-                             "と合いません");
+        if (table.kana(pair) != kEmptyKana && table.romaji(pair) != doubledRomaji(table.romaji(k)))
+            faults.push_back(pairName(pair) + "：促音のローマ字が " + pairName(k) + "と合いません");
     }
     return faults;
 }

@@ -114,8 +114,8 @@ Result<std::string> encodeCp932(std::string_view utf8)
     std::size_t failedAt = 0;
     if (!cd.convert(text, out, failedAt)) {
         const Utf8Char bad = firstUtf8Char(std::string_view(text).substr(failedAt));
-        return Error{ErrorCode::Unencodable,
-                     "「" + text.substr(failedAt, bad.bytes) + "」（" + lineOf(text, failedAt) + "）"};
+        return Error{ErrorCode::Unencodable, "「" + text.substr(failedAt, bad.bytes) + "」（" +
+                                                 lineOf(text, failedAt) + "）"};
     }
     return out;
 }
@@ -125,7 +125,9 @@ Result<std::string> readTextFile(const std::string &path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Error{errno == ENOENT ? ErrorCode::NotFound : ErrorCode::Unreadable, path};
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return Error{ErrorCode::Unreadable, path};
@@ -186,7 +188,9 @@ Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
         return Error{ErrorCode::WriteFailed, path};
 
     // A replaced file keeps its permissions; a new one gets the usual 0644.
-    struct stat old{};
+    struct stat old
+    {
+    };
     ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
 
     auto abandon = [&] {

@@ -11,8 +11,7 @@ namespace ks {
 
 namespace {
 
-template <typename T>
-std::unique_ptr<Screen> make(ScreenHost &host)
+template <typename T> std::unique_ptr<Screen> make(ScreenHost &host)
 {
     return std::make_unique<T>(host);
 }
@@ -27,10 +26,12 @@ ScreenHost::ScreenTable gameScreens()
         {QStringLiteral("Kidou"), make<Kidou>},
         {QStringLiteral("Tester1"), make<Tester1>},
         {QStringLiteral("Tester2"), make<Tester2>},
-        {QStringLiteral("Hapyou1"), [](ScreenHost &host) -> std::unique_ptr<Screen> {
+        {QStringLiteral("Hapyou1"),
+         [](ScreenHost &host) -> std::unique_ptr<Screen> {
              return std::make_unique<Hapyou>(host, 1);
          }},
-        {QStringLiteral("Hapyou2"), [](ScreenHost &host) -> std::unique_ptr<Screen> {
+        {QStringLiteral("Hapyou2"),
+         [](ScreenHost &host) -> std::unique_ptr<Screen> {
              return std::make_unique<Hapyou>(host, 2);
          }},
     };

@@ -8,8 +8,7 @@ namespace ks {
 
 SpriteSheet::SpriteSheet(Picture sheet, int rows, int columns)
     : m_sheet(std::move(sheet)), m_rows(std::max(rows, 1)), m_columns(std::max(columns, 1))
-{
-}
+{}
 
 Picture SpriteSheet::cell(int index) const
 {

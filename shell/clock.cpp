@@ -20,7 +20,10 @@ void Clock::tick(Timer &timer)
 
 Timer::Timer(Clock &clock) : m_clock(clock) {}
 
-Timer::~Timer() { m_clock.timerGone(*this); }
+Timer::~Timer()
+{
+    m_clock.timerGone(*this);
+}
 
 void Timer::setInterval(int ms)
 {
@@ -44,11 +47,17 @@ struct RealClock::Private
     std::map<Timer *, std::unique_ptr<QTimer>> timers;
 };
 
-RealClock::RealClock() : d(std::make_unique<Private>()) { d->elapsed.start(); }
+RealClock::RealClock() : d(std::make_unique<Private>())
+{
+    d->elapsed.start();
+}
 
 RealClock::~RealClock() = default;
 
-qint64 RealClock::now() const { return d->elapsed.elapsed(); }
+qint64 RealClock::now() const
+{
+    return d->elapsed.elapsed();
+}
 
 void RealClock::timerChanged(Timer &timer)
 {

@@ -11,7 +11,10 @@ namespace ks {
 
 namespace {
 
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag(bool value)
+{
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 QString rectText(const QRect &r)
 {
@@ -154,7 +157,10 @@ void Label::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".back"), m_transparent ? QString() : bgrText(m_back));
 }
 
-bool Label::event(QEvent *event) { return handleMouse(event) || QLabel::event(event); }
+bool Label::event(QEvent *event)
+{
+    return handleMouse(event) || QLabel::event(event);
+}
 
 Image::Image(QWidget *parent, const QString &name, int index)
     : QLabel(parent), WidgetControl(name, index, *this)
@@ -175,12 +181,14 @@ void Image::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".picture"), m_picture.name);
 }
 
-bool Image::event(QEvent *event) { return handleMouse(event) || QLabel::event(event); }
+bool Image::event(QEvent *event)
+{
+    return handleMouse(event) || QLabel::event(event);
+}
 
 Panel::Panel(QWidget *parent, const QString &name, int index)
     : QWidget(parent), WidgetControl(name, index, *this)
-{
-}
+{}
 
 void Panel::setBackColor(const QColor &color)
 {
@@ -210,7 +218,10 @@ void Panel::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".back"), m_back.isValid() ? bgrText(m_back) : QString());
 }
 
-bool Panel::event(QEvent *event) { return handleMouse(event) || QWidget::event(event); }
+bool Panel::event(QEvent *event)
+{
+    return handleMouse(event) || QWidget::event(event);
+}
 
 TextBox::TextBox(QWidget *parent, const QString &name, int index)
     : QLineEdit(parent), WidgetControl(name, index, *this)
@@ -218,7 +229,10 @@ TextBox::TextBox(QWidget *parent, const QString &name, int index)
     setFont(screenFont(9, false));
 }
 
-void TextBox::setFontPoints(double points) { setFont(screenFont(points, false)); }
+void TextBox::setFontPoints(double points)
+{
+    setFont(screenFont(points, false));
+}
 
 void TextBox::writeState(StateWriter &out, const QString &prefix) const
 {
@@ -289,8 +303,14 @@ VScrollBar::VScrollBar(QWidget *parent, const QString &name, int index)
     });
 }
 
-int VScrollBar::toVb(int qtValue) const { return m_max < m_min ? m_min + m_max - qtValue : qtValue; }
-int VScrollBar::fromVb(int vbValue) const { return toVb(vbValue); }
+int VScrollBar::toVb(int qtValue) const
+{
+    return m_max < m_min ? m_min + m_max - qtValue : qtValue;
+}
+int VScrollBar::fromVb(int vbValue) const
+{
+    return toVb(vbValue);
+}
 
 void VScrollBar::setRange(int min, int max)
 {
@@ -308,9 +328,15 @@ void VScrollBar::setSteps(int small, int large)
     setPageStep(large);
 }
 
-int VScrollBar::value() const { return toVb(QScrollBar::value()); }
+int VScrollBar::value() const
+{
+    return toVb(QScrollBar::value());
+}
 
-void VScrollBar::setValue(int value) { QScrollBar::setValue(fromVb(value)); }
+void VScrollBar::setValue(int value)
+{
+    QScrollBar::setValue(fromVb(value));
+}
 
 void VScrollBar::writeState(StateWriter &out, const QString &prefix) const
 {
@@ -423,8 +449,7 @@ void MenuItem::writeState(StateWriter &out, const QString &prefix) const
 
 TimerControl::TimerControl(Clock &clock, const QString &name, int index)
     : Control(name, index), Timer(clock)
-{
-}
+{}
 
 void TimerControl::writeState(StateWriter &out, const QString &prefix) const
 {
@@ -434,10 +459,12 @@ void TimerControl::writeState(StateWriter &out, const QString &prefix) const
 
 SoundPlayer::SoundPlayer(SoundService &sound, const QString &owner, const QString &name, int index)
     : Control(name, index), m_sound(sound), m_player(sound.createPlayer(owner + '.' + id()))
-{
-}
+{}
 
-SoundPlayer::~SoundPlayer() { m_sound.destroyPlayer(m_player); }
+SoundPlayer::~SoundPlayer()
+{
+    m_sound.destroyPlayer(m_player);
+}
 
 void SoundPlayer::command(const QString &word)
 {

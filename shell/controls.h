@@ -48,7 +48,12 @@ private:
     int m_index;
 };
 
-enum class Align { Left, Center, Right };
+enum class Align
+{
+    Left,
+    Center,
+    Right
+};
 
 // Shared by the widget controls: geometry and visibility in the dump, and the
 // click and mouse-move events.
@@ -200,7 +205,11 @@ private:
     bool m_emitting = false;
 };
 
-enum class ShapeKind { Rectangle, RoundedRectangle };
+enum class ShapeKind
+{
+    Rectangle,
+    RoundedRectangle
+};
 
 // An outlined shape, transparent inside unless it has a fill colour.
 class Shape final : public QWidget, public WidgetControl

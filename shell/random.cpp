@@ -26,8 +26,8 @@ void StdRandom::seedFromClock()
 {
     if (m_fixedSeed)
         return;
-    m_engine.seed(static_cast<std::uint64_t>(
-        std::chrono::system_clock::now().time_since_epoch().count()));
+    m_engine.seed(
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
 } // namespace ks

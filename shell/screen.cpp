@@ -80,13 +80,25 @@ Screen *screenOf(QWidget *widget)
 
 Screen::Screen(ScreenHost &host, QString name) : m_host(host), m_name(std::move(name)) {}
 
-Screen::~Screen() { destroyWindow(); }
+Screen::~Screen()
+{
+    destroyWindow();
+}
 
-bool Screen::isShown() const { return m_window && m_window->isVisible(); }
+bool Screen::isShown() const
+{
+    return m_window && m_window->isVisible();
+}
 
-QWidget *Screen::window() const { return m_window.get(); }
+QWidget *Screen::window() const
+{
+    return m_window.get();
+}
 
-QWidget *Screen::client() const { return m_window ? m_window->client() : nullptr; }
+QWidget *Screen::client() const
+{
+    return m_window ? m_window->client() : nullptr;
+}
 
 Control *Screen::control(const QString &id) const
 {
@@ -101,20 +113,28 @@ void Screen::Form_KeyDown(int &, int) {}
 void Screen::Form_KeyPress(int &) {}
 void Screen::writeVariables(StateWriter &) const {}
 
-Services &Screen::services() const { return m_host.services(); }
+Services &Screen::services() const
+{
+    return m_host.services();
+}
 
 void Screen::writeState(StateWriter &out) const
 {
     const QString caption = m_window ? m_window->windowTitle() : QString();
     out.add(m_name + QStringLiteral(".caption"), caption);
-    out.add(m_name + QStringLiteral(".visible"), isShown() ? QStringLiteral("1") : QStringLiteral("0"));
-    out.add(m_name + QStringLiteral(".loaded"), isLoaded() ? QStringLiteral("1") : QStringLiteral("0"));
+    out.add(m_name + QStringLiteral(".visible"),
+            isShown() ? QStringLiteral("1") : QStringLiteral("0"));
+    out.add(m_name + QStringLiteral(".loaded"),
+            isLoaded() ? QStringLiteral("1") : QStringLiteral("0"));
     for (const Control *c : m_controls)
         c->writeState(out, m_name + '.' + c->id());
     writeVariables(out);
 }
 
-void Screen::setCaption(const QString &caption) { m_window->setWindowTitle(caption); }
+void Screen::setCaption(const QString &caption)
+{
+    m_window->setWindowTitle(caption);
+}
 
 void Screen::setGameScreen(const QString &caption)
 {
@@ -139,8 +159,8 @@ void Screen::setBorder(Border border)
         m_window->setWindowIcon(m_host.programIcon());
         break;
     case Border::Tool:
-        flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                Qt::WindowCloseButtonHint;
+        flags =
+            Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         break;
     case Border::None:
         flags = Qt::Tool | Qt::FramelessWindowHint;
@@ -149,7 +169,10 @@ void Screen::setBorder(Border border)
     m_window->setWindowFlags(flags);
 }
 
-void Screen::setBackColor(const QColor &color) { m_window->setBackColor(color); }
+void Screen::setBackColor(const QColor &color)
+{
+    m_window->setBackColor(color);
+}
 
 TimerControl *Screen::addTimer(const QString &name, int interval, bool enabled,
                                std::function<void()> handler)
@@ -173,7 +196,10 @@ SoundPlayer *Screen::addSoundPlayer(const QString &name)
     return raw;
 }
 
-QMenu *Screen::addMenu(const QString &title) { return m_window->menuBar()->addMenu(title); }
+QMenu *Screen::addMenu(const QString &title)
+{
+    return m_window->menuBar()->addMenu(title);
+}
 
 MenuItem *Screen::addMenuItem(QMenu *menu, const QString &name, const QString &caption,
                               const QKeySequence &shortcut, std::function<void()> handler)

@@ -18,7 +18,8 @@ namespace ks {
 
 class ScreenHost;
 
-enum class Border {
+enum class Border
+{
     Fixed, // title bar with minimise and close, fixed size, the program icon
     Tool,  // small title bar with close only, no taskbar entry
     None,  // no border, no caption
@@ -93,8 +94,7 @@ protected:
         m_controls.push_back(control);
         return control;
     }
-    template <typename T>
-    T *add(const QString &name, QRect twips, QWidget *parent = nullptr)
+    template <typename T> T *add(const QString &name, QRect twips, QWidget *parent = nullptr)
     {
         return add<T>(name, -1, twips, parent);
     }
@@ -122,7 +122,7 @@ private:
     ScreenHost &m_host;
     QString m_name;
     std::unique_ptr<ScreenWindow> m_window;
-    std::vector<Control *> m_controls;                      // in creation order
+    std::vector<Control *> m_controls;                     // in creation order
     std::vector<std::unique_ptr<Control>> m_ownedControls; // the ones that are no widgets
 };
 

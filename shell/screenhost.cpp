@@ -15,8 +15,7 @@ namespace ks {
 
 namespace {
 
-template <typename T>
-void removeAll(std::vector<T> &v, const T &value)
+template <typename T> void removeAll(std::vector<T> &v, const T &value)
 {
     v.erase(std::remove(v.begin(), v.end(), value), v.end());
 }

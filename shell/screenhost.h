@@ -33,8 +33,7 @@ public:
 
     // The screen object, created on first use; it is not loaded by this.
     Screen &screen(const QString &name);
-    template <typename T>
-    T &screenAs(const QString &name)
+    template <typename T> T &screenAs(const QString &name)
     {
         return dynamic_cast<T &>(screen(name));
     }

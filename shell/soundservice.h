@@ -6,7 +6,13 @@
 
 namespace ks {
 
-enum class SoundCommand { Open, Prev, Play, Stop };
+enum class SoundCommand
+{
+    Open,
+    Prev,
+    Play,
+    Stop
+};
 
 // Where the sound players of the screens send their commands. One handle per
 // player control; the service keeps what that player opened. Every failure is

@@ -16,9 +16,13 @@ QString bgrText(const QColor &color)
 
 void installScreenFont()
 {
-    QFont::insertSubstitutions(kScreenFont, {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")});
+    QFont::insertSubstitutions(kScreenFont,
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")});
 }
 
-int pointsToPixels(double points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
+int pointsToPixels(double points)
+{
+    return static_cast<int>(std::lround(points * 96.0 / 72.0));
+}
 
 } // namespace ks

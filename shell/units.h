@@ -7,7 +7,10 @@
 namespace ks {
 
 // Layouts are designed in twips, 15 to the pixel.
-constexpr int twips(int t) { return t / 15; }
+constexpr int twips(int t)
+{
+    return t / 15;
+}
 constexpr QRect twipsRect(int left, int top, int width, int height)
 {
     return {twips(left), twips(top), twips(width), twips(height)};

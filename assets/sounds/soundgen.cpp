@@ -35,7 +35,7 @@
 namespace {
 
 constexpr int kRate = 44100;
-constexpr double kPeakDbfs = -3.0;  // loud enough over music, with room left for mixing
+constexpr double kPeakDbfs = -3.0; // loud enough over music, with room left for mixing
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 using Samples = std::vector<double>;
@@ -64,7 +64,7 @@ double smoothRamp(double x)
 struct Envelope
 {
     double attack = 0.006;
-    double decay = 0.25;    // time constant of the exponential decay
+    double decay = 0.25; // time constant of the exponential decay
     double release = 0.03;
 
     double at(double t, double length) const
@@ -82,17 +82,17 @@ struct Envelope
 // brightness that fades faster than the note, as real bells do.
 struct BellNote
 {
-    double start = 0.0;          // seconds
-    double length = 0.2;         // seconds, release included
-    int pitch = 72;              // MIDI note number
+    double start = 0.0;  // seconds
+    double length = 0.2; // seconds, release included
+    int pitch = 72;      // MIDI note number
     double gain = 1.0;
     Envelope envelope;
-    double brightness = 1.6;     // FM index at the strike
+    double brightness = 1.6; // FM index at the strike
     double brightnessDecay = 0.08;
-    double scoop = 0.5;          // semitones below pitch the note slides up from
+    double scoop = 0.5; // semitones below pitch the note slides up from
     double scoopTime = 0.03;
-    double vibratoDepth = 0.0;   // semitones
-    double vibratoDelay = 0.15;  // seconds before the vibrato fades in
+    double vibratoDepth = 0.0;  // semitones
+    double vibratoDelay = 0.15; // seconds before the vibrato fades in
 };
 
 void addBell(Samples &mix, const BellNote &note)
@@ -279,7 +279,8 @@ Samples makeGun()
         const double frequency = 520.0 + 1480.0 * std::exp(-t / 0.018);
         phase += kTwoPi * frequency / kRate;
         // Fundamental plus a soft second and third: a rounded square, no fizz.
-        const double tone = std::sin(phase) + 0.32 * std::sin(2.0 * phase) + 0.12 * std::sin(3.0 * phase);
+        const double tone =
+            std::sin(phase) + 0.32 * std::sin(2.0 * phase) + 0.12 * std::sin(3.0 * phase);
         const double body = tone * std::exp(-t / 0.028);
         const double tick = tickTone(noise.next()) * std::exp(-t / 0.003);
         mix[i] = body + 1.4 * tick;
@@ -355,7 +356,8 @@ Samples makeMiss()
         }
         thudPhase += kTwoPi * (70.0 + 60.0 * std::exp(-t / 0.02)) / kRate;
         const double thud = std::sin(thudPhase) * std::exp(-t / 0.035);
-        const double body = smoothRamp(t / 0.006) * smoothRamp((length - t) / 0.06) * std::exp(-t / 0.08);
+        const double body =
+            smoothRamp(t / 0.006) * smoothRamp((length - t) / 0.06) * std::exp(-t / 0.08);
         mix[i] = body * 0.55 * buzz + 0.6 * thud;
     }
     fadeEnds(mix, 0.003, 0.03);
@@ -414,11 +416,8 @@ struct Sound
 };
 
 constexpr Sound kSounds[] = {
-    {"moko.wav", makeMoko},
-    {"gun.wav", makeGun},
-    {"set.wav", makeSet},
-    {"miss.wav", makeMiss},
-    {"brake.wav", makeBrake},
+    {"moko.wav", makeMoko}, {"gun.wav", makeGun},     {"set.wav", makeSet},
+    {"miss.wav", makeMiss}, {"brake.wav", makeBrake},
 };
 
 // A tune is written as it comes from its composer: the bytes of a MIDI file.
@@ -469,11 +468,11 @@ std::string waveBytes(const Samples &samples)
     putLittleEndian(out, 36 + dataBytes, 4);
     out += "WAVE";
     out += "fmt ";
-    putLittleEndian(out, 16, 4);                   // size of the fmt chunk
-    putLittleEndian(out, 1, 2);                    // PCM
+    putLittleEndian(out, 16, 4); // size of the fmt chunk
+    putLittleEndian(out, 1, 2);  // PCM
     putLittleEndian(out, channels, 2);
     putLittleEndian(out, kRate, 4);
-    putLittleEndian(out, kRate * blockAlign, 4);   // bytes per second
+    putLittleEndian(out, kRate * blockAlign, 4); // bytes per second
     putLittleEndian(out, blockAlign, 2);
     putLittleEndian(out, bitsPerSample, 2);
     out += "data";
@@ -504,9 +503,9 @@ int main(int argc, char *argv[])
     std::vector<std::string_view> wanted(argv + 2, argv + argc);
     for (std::string_view name : wanted) {
         const bool known = std::any_of(std::begin(kSounds), std::end(kSounds),
-                                       [&](const Sound &sound) { return sound.file == name; })
-                           || std::any_of(std::begin(kTunes), std::end(kTunes),
-                                          [&](const Tune &tune) { return tune.file == name; });
+                                       [&](const Sound &sound) { return sound.file == name; }) ||
+                           std::any_of(std::begin(kTunes), std::end(kTunes),
+                                       [&](const Tune &tune) { return tune.file == name; });
         if (!known) {
             std::fprintf(stderr, "ks_soundgen: no sound named %.*s\n",
                          static_cast<int>(name.size()), name.data());

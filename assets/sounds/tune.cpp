@@ -42,11 +42,14 @@ constexpr int kBars = 38;
 struct Event
 {
     int tick = 0;
-    int order = 0;  // at one tick: setup first, then note-offs, then note-ons
+    int order = 0; // at one tick: setup first, then note-offs, then note-ons
     std::string bytes;
 };
 
-std::string byte(int value) { return std::string(1, static_cast<char>(value & 0xFF)); }
+std::string byte(int value)
+{
+    return std::string(1, static_cast<char>(value & 0xFF));
+}
 
 class Track
 {
@@ -58,7 +61,9 @@ public:
 
     void meta(int tick, int type, const std::string &data)
     {
-        m_events.push_back({tick, -1, byte(0xFF) + byte(type) + variableLength(static_cast<std::uint32_t>(data.size())) + data});
+        m_events.push_back({tick, -1,
+                            byte(0xFF) + byte(type) +
+                                variableLength(static_cast<std::uint32_t>(data.size())) + data});
     }
 
     void program(int number) { m_events.push_back({0, -1, byte(0xC0 | m_channel) + byte(number)}); }
@@ -72,7 +77,8 @@ public:
     {
         velocity = std::clamp(velocity, 1, 127);
         m_events.push_back({tick, 1, byte(0x90 | m_channel) + byte(pitch) + byte(velocity)});
-        m_events.push_back({tick + std::max(length, 1), 0, byte(0x80 | m_channel) + byte(pitch) + byte(0)});
+        m_events.push_back(
+            {tick + std::max(length, 1), 0, byte(0x80 | m_channel) + byte(pitch) + byte(0)});
     }
 
     // The track chunk: events in time order, delta-timed, closed by the
@@ -89,7 +95,8 @@ public:
             body += variableLength(static_cast<std::uint32_t>(event.tick - now)) + event.bytes;
             now = event.tick;
         }
-        body += variableLength(static_cast<std::uint32_t>(std::max(end - now, 0))) + byte(0xFF) + byte(0x2F) + byte(0);
+        body += variableLength(static_cast<std::uint32_t>(std::max(end - now, 0))) + byte(0xFF) +
+                byte(0x2F) + byte(0);
         return "MTrk" + bigEndian(static_cast<std::uint32_t>(body.size()), 4) + body;
     }
 
@@ -122,9 +129,9 @@ private:
 // '/' and its length in sixteenths: "E5/2 A5/2 r/4". A bar must add up to 16.
 struct Note
 {
-    int start;   // sixteenths from the bar's start
-    int length;  // sixteenths
-    int pitch;   // MIDI note, or -1 for a rest
+    int start;  // sixteenths from the bar's start
+    int length; // sixteenths
+    int pitch;  // MIDI note, or -1 for a rest
 };
 
 std::vector<Note> parseBar(std::string_view bar)
@@ -163,7 +170,8 @@ std::vector<Note> parseBar(std::string_view bar)
         at += length;
     }
     if (at != 16)
-        throw std::logic_error("tune: a bar of " + std::to_string(at) + " sixteenths: " + std::string(bar));
+        throw std::logic_error("tune: a bar of " + std::to_string(at) +
+                               " sixteenths: " + std::string(bar));
     return notes;
 }
 
@@ -171,7 +179,7 @@ std::vector<Note> parseBar(std::string_view bar)
 // them: close triads around middle C, moving as little as they can.
 struct Chord
 {
-    int root;            // the bass note, in the octave below the pad
+    int root; // the bass note, in the octave below the pad
     int voicing[3];
 };
 
@@ -179,27 +187,26 @@ constexpr Chord kAm{45, {57, 60, 64}};
 constexpr Chord kF{41, {57, 60, 65}};
 constexpr Chord kG{43, {55, 59, 62}};
 constexpr Chord kEm{40, {55, 59, 64}};
-constexpr Chord kE{40, {56, 59, 64}};   // the major dominant: G sharp leads home to A
+constexpr Chord kE{40, {56, 59, 64}}; // the major dominant: G sharp leads home to A
 constexpr Chord kDm{38, {57, 62, 65}};
 constexpr Chord kC{36, {55, 60, 64}};
 
 // The theme, first time: a climbing A minor figure that turns on F and G and
 // ends on the E major chord, asking to be answered.
 constexpr std::string_view kThemeOpen[8] = {
-    "E5/2 A5/2 E5/2 C5/2 A4/2 C5/2 E5/4",
-    "F5/2 E5/2 C5/2 A4/2 F5/4 E5/2 C5/2",
-    "D5/2 G5/2 D5/2 B4/2 G4/2 B4/2 D5/2 G5/2",
-    "E5/6 D5/2 B4/4 G4/4",
-    "A4/2 C5/2 E5/2 A5/2 G5/2 E5/2 A5/4",
-    "C6/4 A5/2 F5/2 A5/4 C6/4",
-    "B5/2 A5/2 G5/2 D5/2 B5/4 G5/4",
-    "G#5/4 B5/4 E6/6 r/2",
+    "E5/2 A5/2 E5/2 C5/2 A4/2 C5/2 E5/4",      "F5/2 E5/2 C5/2 A4/2 F5/4 E5/2 C5/2",
+    "D5/2 G5/2 D5/2 B4/2 G4/2 B4/2 D5/2 G5/2", "E5/6 D5/2 B4/4 G4/4",
+    "A4/2 C5/2 E5/2 A5/2 G5/2 E5/2 A5/4",      "C6/4 A5/2 F5/2 A5/4 C6/4",
+    "B5/2 A5/2 G5/2 D5/2 B5/4 G5/4",           "G#5/4 B5/4 E6/6 r/2",
 };
 constexpr Chord kThemeOpenChords[8] = {kAm, kF, kG, kEm, kAm, kF, kG, kE};
 
 // The theme, second time: the same opening, closing down onto A.
 constexpr std::string_view kThemeClose[8] = {
-    kThemeOpen[0], kThemeOpen[1], kThemeOpen[2], kThemeOpen[3],
+    kThemeOpen[0],
+    kThemeOpen[1],
+    kThemeOpen[2],
+    kThemeOpen[3],
     "A5/2 G5/2 E5/2 C5/2 D5/2 E5/2 A4/4",
     "F5/2 G5/2 A5/2 C6/2 A5/4 F5/4",
     "E5/2 G#5/2 B5/2 E6/2 D6/2 B5/2 G#5/4",
@@ -229,7 +236,8 @@ constexpr std::string_view kCall[2] = {
 constexpr std::string_view kRunDown = "A5/2 G5/2 F5/2 E5/2 D5/4 B4/4";
 
 // General MIDI drum keys.
-enum Drum {
+enum Drum
+{
     Kick = 36,
     Snare = 38,
     Clap = 39,
@@ -253,7 +261,10 @@ struct Band
     Track drums{"Drums", 9};
 };
 
-int barTick(int bar) { return bar * kBar; }
+int barTick(int bar)
+{
+    return bar * kBar;
+}
 
 // Plays a bar of melody; `gate` is how much of each note sounds (a little
 // under 1 keeps repeated notes apart), the downbeats a touch louder.
@@ -278,7 +289,8 @@ void bassBar(Track &bass, int bar, const Chord &chord, bool plain = false)
     for (int i = 0; i < 8; ++i) {
         const int step = plain ? 0 : steps[i];
         const int velocity = (i % 2 == 0 ? 100 : 84) + (i == 0 ? 10 : 0);
-        bass.note(barTick(bar) + i * 2 * kSixteenth, 2 * kSixteenth * 85 / 100, chord.root + step, velocity);
+        bass.note(barTick(bar) + i * 2 * kSixteenth, 2 * kSixteenth * 85 / 100, chord.root + step,
+                  velocity);
     }
 }
 
@@ -293,7 +305,8 @@ void stabBar(Track &stabs, int bar, const Chord &chord)
 {
     for (int beat = 0; beat < 4; ++beat) {
         for (int pitch : chord.voicing)
-            stabs.note(barTick(bar) + beat * kTicksPerBeat + 2 * kSixteenth, kSixteenth + 30, pitch + 12, 72);
+            stabs.note(barTick(bar) + beat * kTicksPerBeat + 2 * kSixteenth, kSixteenth + 30,
+                       pitch + 12, 72);
     }
 }
 
@@ -302,11 +315,18 @@ void swellBar(Track &stabs, int bar, const Chord &chord)
 {
     for (int half = 0; half < 2; ++half) {
         for (int pitch : chord.voicing)
-            stabs.note(barTick(bar) + half * 2 * kTicksPerBeat, 2 * kTicksPerBeat - 60, pitch + 12, half ? 58 : 66);
+            stabs.note(barTick(bar) + half * 2 * kTicksPerBeat, 2 * kTicksPerBeat - 60, pitch + 12,
+                       half ? 58 : 66);
     }
 }
 
-enum class Groove { Intro, Drive, HalfTime, Climax };
+enum class Groove
+{
+    Intro,
+    Drive,
+    HalfTime,
+    Climax
+};
 
 void drumBar(Track &drums, int bar, Groove groove, bool crash)
 {
@@ -465,11 +485,13 @@ std::string makeKeystorm()
         padChord(band.pad, barTick(bar) + 2 * kTicksPerBeat, 2 * kTicksPerBeat, kG, 70);
         for (int beat = 0; beat < 4; ++beat) {
             const Chord &chord = beat < 2 ? kF : kG;
-            band.bass.note(barTick(bar) + beat * kTicksPerBeat, kTicksPerBeat - 60, chord.root, 108);
+            band.bass.note(barTick(bar) + beat * kTicksPerBeat, kTicksPerBeat - 60, chord.root,
+                           108);
             band.drums.note(barTick(bar) + beat * kTicksPerBeat, kSixteenth, Kick, 112);
             band.drums.note(barTick(bar) + beat * kTicksPerBeat, kSixteenth, Snare, 96 + 6 * beat);
             for (int pitch : chord.voicing)
-                band.stabs.note(barTick(bar) + beat * kTicksPerBeat, kSixteenth * 2, pitch + 12, 80);
+                band.stabs.note(barTick(bar) + beat * kTicksPerBeat, kSixteenth * 2, pitch + 12,
+                                80);
         }
         const int last = barTick(37);
         const int held = kBar - 120;
@@ -485,11 +507,11 @@ std::string makeKeystorm()
     }
 
     const int end = barTick(kBars);
-    const Track *tracks[] = {&band.conductor, &band.lead, &band.doubled, &band.bass,
-                             &band.pad, &band.stabs, &band.drums};
-    std::string file = "MThd" + Track::bigEndian(6, 4) + Track::bigEndian(1, 2)
-                       + Track::bigEndian(static_cast<std::uint32_t>(std::size(tracks)), 2)
-                       + Track::bigEndian(kTicksPerBeat, 2);
+    const Track *tracks[] = {&band.conductor, &band.lead,  &band.doubled, &band.bass,
+                             &band.pad,       &band.stabs, &band.drums};
+    std::string file = "MThd" + Track::bigEndian(6, 4) + Track::bigEndian(1, 2) +
+                       Track::bigEndian(static_cast<std::uint32_t>(std::size(tracks)), 2) +
+                       Track::bigEndian(kTicksPerBeat, 2);
     for (const Track *track : tracks)
         file += track->chunk(end);
     return file;

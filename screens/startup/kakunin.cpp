@@ -14,7 +14,8 @@ void Kakunin::createControls()
 
     const QRect rects[2] = {{480, 600, 5895, 615}, {480, 1920, 5895, 255}};
     const QString captions[2] = {
-        QStringLiteral("本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。"),
+        QStringLiteral(
+            "本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。"),
         QStringLiteral("確認できましたらリターンキーをおして下さい。")};
     for (int i = 0; i < 2; ++i) {
         Label1[i] = add<Label>(QStringLiteral("Label1"), i, rects[i]);

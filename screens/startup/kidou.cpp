@@ -60,14 +60,15 @@ void Kidou::createControls()
 void Kidou::Form_Load()
 {
     menuItem = 1;
-    menuTexts = {QString(),
-                 QStringLiteral("あなたの文字の入力速度を測ります。腕試しにどうぞ。"),
-                 QStringLiteral("数多く用意された練習問題の中から、お好きな問題を選んでプレイします。"
-                                "試験問題の予行練習にどうぞ。"),
-                 QStringLiteral("ストーリーモードです。各戦地にたむろする侵略宇宙人軍をすべて追い払って"
-                                "下さい。"),
-                 QStringLiteral("各項目の設定メニューです。"),
-                 QStringLiteral("キーストームを終了します。")};
+    menuTexts = {
+        QString(),
+        QStringLiteral("あなたの文字の入力速度を測ります。腕試しにどうぞ。"),
+        QStringLiteral("数多く用意された練習問題の中から、お好きな問題を選んでプレイします。"
+                       "試験問題の予行練習にどうぞ。"),
+        QStringLiteral("ストーリーモードです。各戦地にたむろする侵略宇宙人軍をすべて追い払って"
+                       "下さい。"),
+        QStringLiteral("各項目の設定メニューです。"),
+        QStringLiteral("キーストームを終了します。")};
     Koment->setCaption(menuTexts[1]);
 }
 
@@ -124,11 +125,13 @@ void Kidou::openItem()
 
 void Kidou::notReady()
 {
-    services().dialogs.message(window(),
-                               QStringLiteral("「%1」はまだ準備中です。").arg(kItemNames[menuItem]),
-                               {});
+    services().dialogs.message(
+        window(), QStringLiteral("「%1」はまだ準備中です。").arg(kItemNames[menuItem]), {});
 }
 
-void Kidou::Timer1_Timer() { Image2->setVisible(Image2->isHidden()); }
+void Kidou::Timer1_Timer()
+{
+    Image2->setVisible(Image2->isHidden());
+}
 
 } // namespace ks

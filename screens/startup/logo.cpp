@@ -35,7 +35,10 @@ void Logo::Form_Load()
     Oto->command(QStringLiteral("open"));
 }
 
-void Logo::Form_KeyDown(int &, int) { openMenu(); }
+void Logo::Form_KeyDown(int &, int)
+{
+    openMenu();
+}
 
 void Logo::Timer1_Timer()
 {

@@ -40,15 +40,15 @@ struct Band
     const char *face;
 };
 const Band kBands30[] = {{500, 3, "red"}, {3700, 4, "red"}, {6000, 5, "calm"}, {8800, 6, "calm"}};
-const Band kBands60[] = {{1000, 3, "red"}, {7400, 4, "red"}, {12000, 5, "calm"}, {16500, 6, "calm"}};
+const Band kBands60[] = {
+    {1000, 3, "red"}, {7400, 4, "red"}, {12000, 5, "calm"}, {16500, 6, "calm"}};
 
 } // namespace
 
 Hapyou::Hapyou(ScreenHost &host, int course)
     : Screen(host, course == 1 ? QStringLiteral("Hapyou1") : QStringLiteral("Hapyou2")),
       m_course(course)
-{
-}
+{}
 
 Hapyou::Verdict Hapyou::verdict(int course, int total, double highScore, int misses, int bads)
 {
@@ -73,7 +73,7 @@ Hapyou::Verdict Hapyou::verdict(int course, int total, double highScore, int mis
 void Hapyou::createControls()
 {
     setGameScreen(m_course == 1 ? QStringLiteral("打速度でスター～コース１結果発表～")
-                             : QStringLiteral("打速度テスター～コース２結果発表～"));
+                                : QStringLiteral("打速度テスター～コース２結果発表～"));
     const int shift = m_course == 1 ? 0 : -240;
 
     Label1 = add<Label>(QStringLiteral("Label1"), {360, 120, 9015, 615});
@@ -85,9 +85,9 @@ void Hapyou::createControls()
 
     auto tableLabel = [&](const QString &name, int index, int column, int top, int height,
                           const QString &caption, const QColor &colour, double points) {
-        Label *label = add<Label>(name, index,
-                                  {kRightEdges[column] - kWidths[column] + shift, top,
-                                   kWidths[column], height});
+        Label *label = add<Label>(
+            name, index,
+            {kRightEdges[column] - kWidths[column] + shift, top, kWidths[column], height});
         label->setCaption(caption);
         label->setFontPoints(points);
         label->setForeColor(colour);
@@ -178,8 +178,8 @@ void Hapyou::Form_Load()
 
     // Without a readable settings file there is no score to beat and nothing
     // is written; the results are still shown.
-    const double highScore =
-        haveSettings ? numberValue(settingsLines[courseLine]) : std::numeric_limits<double>::infinity();
+    const double highScore = haveSettings ? numberValue(settingsLines[courseLine])
+                                          : std::numeric_limits<double>::infinity();
     const Verdict v = verdict(m_course, total, highScore, run.Miss, run.Bad);
     Coment->setCaption(verdictLines[static_cast<std::size_t>(v.line)]);
     showFace(v.face);
@@ -219,8 +219,14 @@ void Hapyou::closeIfReady()
         host().unload(*this);
 }
 
-void Hapyou::Form_KeyDown(int &, int) { closeIfReady(); }
+void Hapyou::Form_KeyDown(int &, int)
+{
+    closeIfReady();
+}
 
-void Hapyou::Form_KeyPress(int &) { closeIfReady(); }
+void Hapyou::Form_KeyPress(int &)
+{
+    closeIfReady();
+}
 
 } // namespace ks

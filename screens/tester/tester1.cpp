@@ -32,7 +32,8 @@ void Tester1::createControls()
     KomentG->setForeColor(Qt::black);
     KomentG->setTransparent(true);
 
-    const QString courses[2] = {QStringLiteral("コース１（３０秒）"), QStringLiteral("コース２（１分）")};
+    const QString courses[2] = {QStringLiteral("コース１（３０秒）"),
+                                QStringLiteral("コース２（１分）")};
     for (int i = 0; i < 2; ++i) {
         Zikan[i] = add<Label>(QStringLiteral("Zikan"), i, {5040, 3120 + 600 * i, 4095, 375});
         Zikan[i]->setCaption(courses[i]);
@@ -69,8 +70,9 @@ void Tester1::createControls()
 
 void Tester1::Form_Load()
 {
-    KomentG->setCaption(QStringLiteral("よーっし、来たな。それじゃあまずはトレーニング時間を決めてもらおうか。"
-                                       "決まったらリターンキーで決定だ。"));
+    KomentG->setCaption(
+        QStringLiteral("よーっし、来たな。それじゃあまずはトレーニング時間を決めてもらおうか。"
+                       "決まったらリターンキーで決定だ。"));
     selectedCourse = 1;
     startingTest = false;
     Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);

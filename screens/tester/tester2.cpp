@@ -41,7 +41,15 @@ const CountRow kCountRows[6] = {
     {3, "Miss", {6840, 6360, 1215, 495}, {8160, 6360, 735, 495}, 0x000000FF},
 };
 
-enum CountIndex { FervorCount, GrateCount, GoodCount, OkCount, BadCount, MissCount };
+enum CountIndex
+{
+    FervorCount,
+    GrateCount,
+    GoodCount,
+    OkCount,
+    BadCount,
+    MissCount
+};
 
 // A hit is rated by the 100 ms ticks since the previous one.
 struct Rating
@@ -137,7 +145,10 @@ void Tester2::createControls()
     Mtime2 = addTimer(QStringLiteral("Mtime2"), 1000, false, [this] { Mtime2_Timer(); });
 }
 
-int Tester2::tlimit() const { return host().screenAs<Tester1>(QStringLiteral("Tester1")).Tlimit1; }
+int Tester2::tlimit() const
+{
+    return host().screenAs<Tester1>(QStringLiteral("Tester1")).Tlimit1;
+}
 
 void Tester2::Form_Load()
 {
@@ -304,7 +315,10 @@ void Tester2::GoodT_Timer()
         ++hitTicks;
 }
 
-void Tester2::Timer2_Timer() { Label1->setCaption(QString()); }
+void Tester2::Timer2_Timer()
+{
+    Label1->setCaption(QString());
+}
 
 void Tester2::Timer3_Timer()
 {
@@ -337,18 +351,13 @@ void Tester2::Form_Unload()
 
 void Tester2::instructorLoad()
 {
-    instructorLines = {QStringLiteral("打ちまくれ！！"),
-                       QStringLiteral("いくずぇ、おるぁ～～～！！"),
-                       QStringLiteral("叩きまくれ。"),
-                       QStringLiteral("その調子だ。"),
-                       QStringLiteral("いいかんじだなぁ。"),
-                       QStringLiteral("いいぞ、いいぞ。"),
-                       QStringLiteral("もうちょい速く打て。"),
-                       QStringLiteral("ペースが落ちてるぞ。"),
-                       QStringLiteral("もっと速く。"),
-                       QStringLiteral("焦るな。"),
-                       QStringLiteral("正確に打て。"),
-                       QStringLiteral("くぉうらっ！")};
+    instructorLines = {
+        QStringLiteral("打ちまくれ！！"),       QStringLiteral("いくずぇ、おるぁ～～～！！"),
+        QStringLiteral("叩きまくれ。"),         QStringLiteral("その調子だ。"),
+        QStringLiteral("いいかんじだなぁ。"),   QStringLiteral("いいぞ、いいぞ。"),
+        QStringLiteral("もうちょい速く打て。"), QStringLiteral("ペースが落ちてるぞ。"),
+        QStringLiteral("もっと速く。"),         QStringLiteral("焦るな。"),
+        QStringLiteral("正確に打て。"),         QStringLiteral("くぉうらっ！")};
     faceFrame = 0;
     faceAngry = false;
     Kao->setPicture(PCforest.cell(0));
@@ -397,7 +406,10 @@ void Tester2::Atime_Timer()
         Atime->setInterval(1000);
 }
 
-void Tester2::Mtime_Timer() { Label3->setCaption(lineOfGroup(onPace() ? 3 : 6)); }
+void Tester2::Mtime_Timer()
+{
+    Label3->setCaption(lineOfGroup(onPace() ? 3 : 6));
+}
 
 void Tester2::Mtime2_Timer()
 {
@@ -412,8 +424,8 @@ void Tester2::Mtime2_Timer()
 
 void Tester2::writeVariables(StateWriter &out) const
 {
-    const std::pair<const char *, int> counters[] = {{"Miss", Miss},   {"Bad", Bad},
-                                                     {"Good", Good},   {"Grate", Grate},
+    const std::pair<const char *, int> counters[] = {{"Miss", Miss},     {"Bad", Bad},
+                                                     {"Good", Good},     {"Grate", Grate},
                                                      {"Fervor", Fervor}, {"Ok", Ok}};
     for (const auto &[name, value] : counters)
         out.add(this->name() + '.' + QString::fromLatin1(name), QString::number(value));

@@ -30,7 +30,13 @@ public:
     int Fervor = 0;
     int Ok = 0;
 
-    enum class RunState { Waiting, Typing, Rising, TimeUp };
+    enum class RunState
+    {
+        Waiting,
+        Typing,
+        Rising,
+        TimeUp
+    };
     RunState state() const { return runState; }
 
 protected:
@@ -38,7 +44,11 @@ protected:
     void writeVariables(StateWriter &out) const override;
 
 private:
-    enum class Row { Upper, Lower };
+    enum class Row
+    {
+        Upper,
+        Lower
+    };
 
     // The run
     void startRun();

@@ -13,10 +13,14 @@ struct DirCase
     const char *mypath;
 };
 
-void PrintTo(const DirCase &c, std::ostream *os) { *os << c.dir; }
+void PrintTo(const DirCase &c, std::ostream *os)
+{
+    *os << c.dir;
+}
 
 class MypathForm : public ::testing::TestWithParam<DirCase>
-{};
+{
+};
 
 // Mypath ends in exactly one separator, the root included.
 TEST_P(MypathForm, EndsInOneSlash)

@@ -17,10 +17,14 @@ struct ItemCase
     Items expected;
 };
 
-void PrintTo(const ItemCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ItemCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ItemReading : public ::testing::TestWithParam<ItemCase>
-{};
+{
+};
 
 // The tokenising rules shared by the romaji table and the problem files.
 TEST_P(ItemReading, GivesTheItemsInFileOrder)
@@ -33,29 +37,28 @@ TEST_P(ItemReading, GivesTheItemsInFileOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, ItemReading,
-    ::testing::Values(
-        ItemCase{"CommasAndCrLf", "a,b\r\nc,d\r\n", {"a", "b", "c", "d"}},
-        ItemCase{"BareLfAndLoneCr", "a\nb\rc", {"a", "b", "c"}},
-        ItemCase{"LinesDoNotMatter", "a,b,c,d", {"a", "b", "c", "d"}},
-        ItemCase{"NoFinalLineEnd", "a,b", {"a", "b"}},
-        ItemCase{"BlanksBeforeSkipped", "  a,\tb", {"a", "b"}},
-        ItemCase{"BlanksAfterUnquotedDropped", "a  ,b\t\r\n", {"a", "b"}},
-        ItemCase{"BlanksInsideKept", "a b,c", {"a b", "c"}},
-        ItemCase{"IdeographicSpaceIsText", "\u3000あ\u3000,い", {"\u3000あ\u3000", "い"}},
-        ItemCase{"BlankLinesGiveNothing", "a\r\n\r\n  \r\nb\r\n\r\n", {"a", "b"}},
-        ItemCase{"TrailingCommaStartsNoItem", "a,b,\r\nc,", {"a", "b", "c"}},
-        ItemCase{"TrailingCommaThenBlanks", "a, \r\nb", {"a", "b"}},
-        ItemCase{"TwoCommasGiveAnEmptyItem", "a,,b", {"a", "", "b"}},
-        ItemCase{"LeadingCommaGivesAnEmptyItem", ",a", {"", "a"}},
-        ItemCase{"QuotesRemoved", "\"a\",b", {"a", "b"}},
-        ItemCase{"CommaInsideQuotes", "\"a,b\",c", {"a,b", "c"}},
-        ItemCase{"EmptyQuoted", "x,\"\"\r\ny", {"x", "", "y"}},
-        ItemCase{"QuotedKeepsBlanks", "\" a \",b", {" a ", "b"}},
-        ItemCase{"TextAfterClosingQuoteKept", "\"a,b\"c,d", {"a,bc", "d"}},
-        ItemCase{"UnclosedQuoteEndsAtLineEnd", "\"a,b\r\nc", {"a,b", "c"}},
-        ItemCase{"QuoteInsideUnquotedIsText", "a\"b,c", {"a\"b", "c"}},
-        ItemCase{"EmptyText", "", {}},
-        ItemCase{"OnlyBlankLines", "\r\n \r\n\n", {}}),
+    ::testing::Values(ItemCase{"CommasAndCrLf", "a,b\r\nc,d\r\n", {"a", "b", "c", "d"}},
+                      ItemCase{"BareLfAndLoneCr", "a\nb\rc", {"a", "b", "c"}},
+                      ItemCase{"LinesDoNotMatter", "a,b,c,d", {"a", "b", "c", "d"}},
+                      ItemCase{"NoFinalLineEnd", "a,b", {"a", "b"}},
+                      ItemCase{"BlanksBeforeSkipped", "  a,\tb", {"a", "b"}},
+                      ItemCase{"BlanksAfterUnquotedDropped", "a  ,b\t\r\n", {"a", "b"}},
+                      ItemCase{"BlanksInsideKept", "a b,c", {"a b", "c"}},
+                      ItemCase{
+                          "IdeographicSpaceIsText", "\u3000あ\u3000,い", {"\u3000あ\u3000", "い"}},
+                      ItemCase{"BlankLinesGiveNothing", "a\r\n\r\n  \r\nb\r\n\r\n", {"a", "b"}},
+                      ItemCase{"TrailingCommaStartsNoItem", "a,b,\r\nc,", {"a", "b", "c"}},
+                      ItemCase{"TrailingCommaThenBlanks", "a, \r\nb", {"a", "b"}},
+                      ItemCase{"TwoCommasGiveAnEmptyItem", "a,,b", {"a", "", "b"}},
+                      ItemCase{"LeadingCommaGivesAnEmptyItem", ",a", {"", "a"}},
+                      ItemCase{"QuotesRemoved", "\"a\",b", {"a", "b"}},
+                      ItemCase{"CommaInsideQuotes", "\"a,b\",c", {"a,b", "c"}},
+                      ItemCase{"EmptyQuoted", "x,\"\"\r\ny", {"x", "", "y"}},
+                      ItemCase{"QuotedKeepsBlanks", "\" a \",b", {" a ", "b"}},
+                      ItemCase{"TextAfterClosingQuoteKept", "\"a,b\"c,d", {"a,bc", "d"}},
+                      ItemCase{"UnclosedQuoteEndsAtLineEnd", "\"a,b\r\nc", {"a,b", "c"}},
+                      ItemCase{"QuoteInsideUnquotedIsText", "a\"b,c", {"a\"b", "c"}},
+                      ItemCase{"EmptyText", "", {}}, ItemCase{"OnlyBlankLines", "\r\n \r\n\n", {}}),
     [](const ::testing::TestParamInfo<ItemCase> &info) { return info.param.name; });
 
 // The readers' stores are fixed: exactly capacity items fit, one more is an error.
@@ -79,10 +82,14 @@ struct NumberCase
     double value;
 };
 
-void PrintTo(const NumberCase &c, std::ostream *os) { *os << c.item; }
+void PrintTo(const NumberCase &c, std::ostream *os)
+{
+    *os << c.item;
+}
 
 class NumberRule : public ::testing::TestWithParam<NumberCase>
-{};
+{
+};
 
 // Header numbers are read as their leading decimal number, else 0.
 TEST_P(NumberRule, ReadsTheLeadingNumber)
@@ -90,15 +97,13 @@ TEST_P(NumberRule, ReadsTheLeadingNumber)
     EXPECT_DOUBLE_EQ(numberValue(GetParam().item), GetParam().value) << GetParam().item;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, NumberRule,
-                         ::testing::Values(NumberCase{"60", 60}, NumberCase{"5", 5},
-                                           NumberCase{"-3", -3}, NumberCase{"+7", 7},
-                                           NumberCase{"2.5", 2.5}, NumberCase{".5", 0.5},
-                                           NumberCase{"12秒", 12}, NumberCase{"3.5.1", 3.5},
-                                           NumberCase{"  42", 42}, NumberCase{"abc", 0},
-                                           NumberCase{"", 0}, NumberCase{"-", 0},
-                                           NumberCase{".", 0}, NumberCase{"１０", 0},
-                                           NumberCase{"nodata", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NumberRule,
+    ::testing::Values(NumberCase{"60", 60}, NumberCase{"5", 5}, NumberCase{"-3", -3},
+                      NumberCase{"+7", 7}, NumberCase{"2.5", 2.5}, NumberCase{".5", 0.5},
+                      NumberCase{"12秒", 12}, NumberCase{"3.5.1", 3.5}, NumberCase{"  42", 42},
+                      NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{"-", 0},
+                      NumberCase{".", 0}, NumberCase{"１０", 0}, NumberCase{"nodata", 0}));
 
 TEST(NumberRule, AHugeNumberIsNotInfinite)
 {

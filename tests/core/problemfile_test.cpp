@@ -65,8 +65,8 @@ TEST(PreparePractice, TheExampleFile)
 
 TEST(PreparePractice, WithoutTheSentinelTheLastProblemIsLeftOutOfTheTotal)
 {
-    Result<PracticeProblems> p =
-        preparePracticeProblems(practice({"@", "赤", "あ", "か", "@", "花", "は", "な"}), smallTable());
+    Result<PracticeProblems> p = preparePracticeProblems(
+        practice({"@", "赤", "あ", "か", "@", "花", "は", "な"}), smallTable());
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p->romajiLines.size(), 2u);
     EXPECT_EQ(p->romajiTotal, 3u);
@@ -79,10 +79,14 @@ struct CheckCase
     bool valid;
 };
 
-void PrintTo(const CheckCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const CheckCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class PracticeCheck : public ::testing::TestWithParam<CheckCase>
-{};
+{
+};
 
 // A "、" or a table kana before the first "@" belongs to no problem: the file is broken.
 TEST_P(PracticeCheck, RejectsKanaBeforeTheFirstProblem)

@@ -28,10 +28,14 @@ struct BuildCase
     Strings lines;
 };
 
-void PrintTo(const BuildCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BuildCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class BuildLines : public ::testing::TestWithParam<BuildCase>
-{};
+{
+};
 
 TEST_P(BuildLines, GivesOneLinePerProblem)
 {
@@ -42,16 +46,15 @@ TEST_P(BuildLines, GivesOneLinePerProblem)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BuildLines,
-    ::testing::Values(
-        BuildCase{"CommaKanaTypesAComma", {"@", "か", "、", "き"}, {"ka,ki"}},
-        BuildCase{"NoKanaAddsNothing", {"@", "か", "本州", "き"}, {"kaki"}},
-        BuildCase{"TwoStartsGiveAnEmptyLine", {"@", "@", "か"}, {"", "ka"}},
-        BuildCase{"KanaBeforeFirstStartIsIgnored", {"か", "、", "@", "き"}, {"ki"}},
-        BuildCase{"DoubledPairIsOneToken", {"@", "あ", "っか", "い"}, {"akkai"}},
-        BuildCase{"MatchingIsExact", {"@", "カ", "か ", "ｶ", "KA"}, {""}},
-        BuildCase{"EmptyPlaceMarkerIsNoKana", {"@", "＿", "か"}, {"ka"}},
-        BuildCase{"EmptyItemAddsNothing", {"@", "", "か"}, {"ka"}},
-        BuildCase{"NothingAtAll", {}, {}}),
+    ::testing::Values(BuildCase{"CommaKanaTypesAComma", {"@", "か", "、", "き"}, {"ka,ki"}},
+                      BuildCase{"NoKanaAddsNothing", {"@", "か", "本州", "き"}, {"kaki"}},
+                      BuildCase{"TwoStartsGiveAnEmptyLine", {"@", "@", "か"}, {"", "ka"}},
+                      BuildCase{"KanaBeforeFirstStartIsIgnored", {"か", "、", "@", "き"}, {"ki"}},
+                      BuildCase{"DoubledPairIsOneToken", {"@", "あ", "っか", "い"}, {"akkai"}},
+                      BuildCase{"MatchingIsExact", {"@", "カ", "か ", "ｶ", "KA"}, {""}},
+                      BuildCase{"EmptyPlaceMarkerIsNoKana", {"@", "＿", "か"}, {"ka"}},
+                      BuildCase{"EmptyItemAddsNothing", {"@", "", "か"}, {"ka"}},
+                      BuildCase{"NothingAtAll", {}, {}}),
     [](const ::testing::TestParamInfo<BuildCase> &info) { return info.param.name; });
 
 // The practice example: the display text is looked up like any token.
@@ -94,10 +97,14 @@ struct KeyCase
     const char *left;
 };
 
-void PrintTo(const KeyCase &c, std::ostream *os) { *os << c.remaining; }
+void PrintTo(const KeyCase &c, std::ostream *os)
+{
+    *os << c.remaining;
+}
 
 class MatchKey : public ::testing::TestWithParam<KeyCase>
-{};
+{
+};
 
 TEST_P(MatchKey, JudgesTheFirstCharacter)
 {
@@ -111,13 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MatchKey,
     ::testing::Values(KeyCase{"ka", U'k', KeyOutcome::KeyAdvanced, "a"},
                       KeyCase{"a", U'a', KeyOutcome::KeyCompleted, ""},
-                      KeyCase{"a", U'A', KeyOutcome::KeyWrong, "a"},      // case counts
+                      KeyCase{"a", U'A', KeyOutcome::KeyWrong, "a"}, // case counts
                       KeyCase{",ki", U',', KeyOutcome::KeyAdvanced, "ki"},
                       KeyCase{",ki", U'、', KeyOutcome::KeyWrong, ",ki"}, // IME comma is wrong
                       KeyCase{",ki", U'k', KeyOutcome::KeyWrong, ",ki"},
                       KeyCase{"ーa", U'ー', KeyOutcome::KeyAdvanced, "a"}, // whole characters
                       KeyCase{"ーa", U'\xE3', KeyOutcome::KeyWrong, "ーa"},
-                      KeyCase{"", U'a', KeyOutcome::KeyWrong, ""},        // nothing to match
+                      KeyCase{"", U'a', KeyOutcome::KeyWrong, ""}, // nothing to match
                       KeyCase{"", U'\0', KeyOutcome::KeyWrong, ""}));
 
 TEST(MatchKey, WrongKeysNeverShortenOrComplete)

@@ -77,8 +77,7 @@ TEST(LoadRomajiTable, MissingFileIsNotFound)
 {
     TempDir dir;
     EXPECT_EQ(loadRomajiTableForPlay(dir.path("roumazi.dat")).error().code, ErrorCode::NotFound);
-    EXPECT_EQ(loadRomajiTableForEditing(dir.path("roumazi.dat")).error().code,
-              ErrorCode::NotFound);
+    EXPECT_EQ(loadRomajiTableForEditing(dir.path("roumazi.dat")).error().code, ErrorCode::NotFound);
 }
 
 // Saved and loaded again, a table is the same but for the doubled pairs, which
@@ -105,8 +104,8 @@ TEST(SaveRomajiTable, RoundTripsWithDoubledPairsFollowingTheEdit)
     }
     EXPECT_EQ(back->items, expected.items);
     EXPECT_EQ(back->romaji(173), "sshi");
-    EXPECT_EQ(back->romaji(177), "\\");   // "＿" keeps its romaji
-    EXPECT_EQ(back->romaji(340), "0");   // fixed pairs as loaded
+    EXPECT_EQ(back->romaji(177), "\\"); // "＿" keeps its romaji
+    EXPECT_EQ(back->romaji(340), "0");  // fixed pairs as loaded
     EXPECT_TRUE(romajiTableFaults(*back).empty());
 
     // One pair a line, 355 lines, CRLF.
@@ -175,8 +174,8 @@ TEST(RomajiTableFaults, FindsDuplicateKanaAndDoubledPairsOutOfStep)
 {
     RomajiTable table = fixtureTable();
     EXPECT_TRUE(romajiTableFaults(table).empty());
-    table.items[2 * 5] = "K4";          // same kana as pair 4
-    table.items[2 * 171 + 1] = "zz";    // doubled pair of pair 1 no longer rr1
+    table.items[2 * 5] = "K4";       // same kana as pair 4
+    table.items[2 * 171 + 1] = "zz"; // doubled pair of pair 1 no longer rr1
     const Strings faults = romajiTableFaults(table);
     ASSERT_EQ(faults.size(), 2u);
     EXPECT_NE(faults[0].find("K4"), std::string::npos);

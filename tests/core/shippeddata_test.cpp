@@ -57,7 +57,8 @@ TEST(ShippedTable, SavingItUneditedGivesTheSameBytes)
                   for (const std::string &line : *lines)
                       text += line + "\r\n";
                   return text;
-              }())->items,
+              }())
+                  ->items,
               table.items);
 }
 
@@ -66,14 +67,15 @@ TEST(ShippedTable, SavingItUneditedGivesTheSameBytes)
 TEST(ShippedTable, SectionsFollowTheChart)
 {
     const RomajiTable table = shippedTable();
-    const std::set<std::string> noDoubled{"ん", "ぁ", "ぃ", "ぅ", "ぇ", "ぉ", "ゃ", "っ", "ゅ", "ゎ", "ょ"};
+    const std::set<std::string> noDoubled{"ん", "ぁ", "ぃ", "ぅ", "ぇ", "ぉ",
+                                          "ゃ", "っ", "ゅ", "ゎ", "ょ"};
     for (std::size_t k = 0; k < kEditablePairs; ++k) {
         const std::string &kana = table.kana(k);
         const std::string &romaji = table.romaji(k);
         const std::size_t d = kFirstDoubledPair + k;
         EXPECT_EQ(kana == kEmptyKana, romaji == kLockedRomaji) << k;
-        const bool consonant = kana != kEmptyKana && std::string("aiueo").find(romaji[0]) ==
-                                                         std::string::npos;
+        const bool consonant =
+            kana != kEmptyKana && std::string("aiueo").find(romaji[0]) == std::string::npos;
         if (consonant && !noDoubled.contains(kana)) {
             EXPECT_EQ(table.kana(d), "っ" + kana) << k;
         } else {
@@ -88,9 +90,9 @@ TEST(ShippedTable, UsesTheSpellingsMostPlayersType)
 {
     const RomajiTable table = shippedTable();
     const std::pair<const char *, const char *> expected[] = {
-        {"し", "shi"}, {"ち", "chi"}, {"つ", "tsu"}, {"ふ", "fu"},  {"じ", "ji"},
-        {"ん", "nn"},  {"を", "wo"},  {"しゃ", "sha"}, {"ー", "-"}, {"っか", "kka"},
-        {"っち", "cchi"}, {"ヴ", "vu"}, {"てぃ", "thi"}, {"０", "0"}, {"。", "."}};
+        {"し", "shi"},    {"ち", "chi"}, {"つ", "tsu"},   {"ふ", "fu"}, {"じ", "ji"},
+        {"ん", "nn"},     {"を", "wo"},  {"しゃ", "sha"}, {"ー", "-"},  {"っか", "kka"},
+        {"っち", "cchi"}, {"ヴ", "vu"},  {"てぃ", "thi"}, {"０", "0"},  {"。", "."}};
     for (const auto &[kana, romaji] : expected)
         EXPECT_EQ(romajiOf(table, kana), romaji) << kana;
 }
@@ -105,8 +107,8 @@ TEST(ShippedSettings, HoldsTheResetScoresAndNoMusic)
 {
     Result<Strings> lines = readSettings(kDataDir + "/settei.dat", kSettingsCapacityNarrow);
     ASSERT_TRUE(lines.ok());
-    EXPECT_EQ(*lines, (Strings{"100", "200", "nodata", "nodata", "nodata", "nodata", "nodata",
-                               "nodata"}));
+    EXPECT_EQ(*lines,
+              (Strings{"100", "200", "nodata", "nodata", "nodata", "nodata", "nodata", "nodata"}));
 }
 
 } // namespace

@@ -12,7 +12,8 @@ using test::TempDir;
 // Strings that Windows-era files hold and that a strict Shift_JIS codec mangles.
 TEST(Cp932, RoundTripsWhatWindowsWrites)
 {
-    for (const std::string text : {"ミッション～コード入力～", "ＲＸ－７８", "＿", "\\", "①ー、。"}) {
+    for (const std::string text :
+         {"ミッション～コード入力～", "ＲＸ－７８", "＿", "\\", "①ー、。"}) {
         Result<std::string> bytes = encodeCp932(text);
         ASSERT_TRUE(bytes.ok()) << text;
         Result<std::string> back = decodeCp932(*bytes);
@@ -32,7 +33,8 @@ TEST(Cp932, BytesThatAreNoCp932AreAnErrorNamingTheLine)
 {
     // 0x81 0x20 is a lead byte followed by an impossible trail byte; 0x82 at
     // the end is a lead byte cut off.
-    for (const std::string bytes : {std::string("ok\r\n\x81\x20"), std::string("ok\r\nok\r\n\x82")}) {
+    for (const std::string bytes :
+         {std::string("ok\r\n\x81\x20"), std::string("ok\r\nok\r\n\x82")}) {
         Result<std::string> text = decodeCp932(bytes);
         ASSERT_FALSE(text.ok());
         EXPECT_EQ(text.error().code, ErrorCode::BadEncoding);

@@ -79,9 +79,10 @@ class ScreenHostTest : public test::HostFixture
 protected:
     void SetUp() override
     {
-        makeHost({{QStringLiteral("A"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "A"); }},
-                  {QStringLiteral("B"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "B"); }},
-                  {QStringLiteral("C"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "C"); }}});
+        makeHost(
+            {{QStringLiteral("A"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "A"); }},
+             {QStringLiteral("B"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "B"); }},
+             {QStringLiteral("C"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "C"); }}});
     }
     Probe &probe(const char *name) { return host().screenAs<Probe>(QString::fromLatin1(name)); }
 };
@@ -140,7 +141,12 @@ TEST_F(ScreenHostTest, ModalShowFromFormUnloadContinuesLater)
 {
     host().show("A");
     int rest = 0;
-    probe("A").onUnload = [&] { host().showModal(probe("B"), [&] { ++rest; host().show("C"); }); };
+    probe("A").onUnload = [&] {
+        host().showModal(probe("B"), [&] {
+            ++rest;
+            host().show("C");
+        });
+    };
     host().unload(probe("A"));
     EXPECT_FALSE(probe("A").isLoaded());
     EXPECT_EQ(rest, 0);
@@ -193,8 +199,9 @@ TEST_F(ScreenHostTest, UnloadStopsTimersAndSilencesPlayers)
     host().unload(probe("A"));
     clock.advance(1000);
     EXPECT_EQ(probe("A").ticks, 2);
-    EXPECT_EQ(sound.log, (QStringList{"sound A.Oto: open /tmp/a.wav", "sound A.Oto: play /tmp/a.wav",
-                                      "sound A.Oto: close /tmp/a.wav"}));
+    EXPECT_EQ(sound.log,
+              (QStringList{"sound A.Oto: open /tmp/a.wav", "sound A.Oto: play /tmp/a.wav",
+                           "sound A.Oto: close /tmp/a.wav"}));
 }
 
 TEST_F(ScreenHostTest, AUnloadingTickStopsItsOwnTimer)
@@ -301,12 +308,22 @@ struct KeyCodeCase
 TEST(KeyCodes, TheCodesScreensKnow)
 {
     const KeyCodeCase cases[] = {
-        {Qt::Key_Return, 13}, {Qt::Key_Enter, 13},     {Qt::Key_Escape, 27},
-        {Qt::Key_Left, 37},   {Qt::Key_Up, 38},        {Qt::Key_Right, 39},
-        {Qt::Key_Down, 40},   {Qt::Key_Backspace, 8},  {Qt::Key_A, 65},
-        {Qt::Key_Z, 90},      {Qt::Key_5, 53},         {Qt::Key_Space, 32},
+        {Qt::Key_Return, 13},
+        {Qt::Key_Enter, 13},
+        {Qt::Key_Escape, 27},
+        {Qt::Key_Left, 37},
+        {Qt::Key_Up, 38},
+        {Qt::Key_Right, 39},
+        {Qt::Key_Down, 40},
+        {Qt::Key_Backspace, 8},
+        {Qt::Key_A, 65},
+        {Qt::Key_Z, 90},
+        {Qt::Key_5, 53},
+        {Qt::Key_Space, 32},
         // Shifted symbols share numbers with the cursor keys in Qt: never confuse them.
-        {Qt::Key_Percent, 229}, {Qt::Key_Ampersand, 229}, {Qt::Key_ParenLeft, 229},
+        {Qt::Key_Percent, 229},
+        {Qt::Key_Ampersand, 229},
+        {Qt::Key_ParenLeft, 229},
         {Qt::Key_unknown, 229}};
     for (const KeyCodeCase &c : cases)
         EXPECT_EQ(ScreenHost::keyCodeOf(c.qtKey), c.code) << c.qtKey;

@@ -42,8 +42,7 @@ void ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &f
         }
         write(QStringLiteral("file dialog answer: ") + answer);
         if (then)
-            then(answer == QLatin1String("cancel") ? std::nullopt
-                                                   : std::optional<QString>(answer));
+            then(answer == QLatin1String("cancel") ? std::nullopt : std::optional<QString>(answer));
     });
 }
 

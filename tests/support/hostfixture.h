@@ -12,7 +12,10 @@
 #include <ostream>
 
 // Readable failures for Qt strings.
-inline void PrintTo(const QString &text, std::ostream *os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 inline void PrintTo(const QStringList &list, std::ostream *os)
 {
     *os << '{';
@@ -42,9 +45,9 @@ protected:
     // One key as the keyboard gives it; letters carry their character.
     void press(int qtKey, const QString &text = {})
     {
-        m_host->deliverKey(qtKey, text, text.size() == 1 && text[0].isUpper()
-                                            ? Qt::ShiftModifier
-                                            : Qt::NoModifier);
+        m_host->deliverKey(qtKey, text,
+                           text.size() == 1 && text[0].isUpper() ? Qt::ShiftModifier
+                                                                 : Qt::NoModifier);
     }
 
     TempDir dir;

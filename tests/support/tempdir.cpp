@@ -26,7 +26,10 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_root, ignored);
 }
 
-std::string TempDir::path(std::string_view name) const { return m_root + "/" + std::string(name); }
+std::string TempDir::path(std::string_view name) const
+{
+    return m_root + "/" + std::string(name);
+}
 
 void TempDir::write(std::string_view name, std::string_view bytes) const
 {

@@ -9,11 +9,9 @@
 
 #include <gtest/gtest.h>
 
-
 #include <string>
 #include <string_view>
 #include <vector>
-
 
 namespace {
 

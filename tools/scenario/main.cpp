@@ -34,7 +34,10 @@ void usage()
                  "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n";
 }
 
-void print(const QString &line) { std::cout << line.toStdString() << '\n'; }
+void print(const QString &line)
+{
+    std::cout << line.toStdString() << '\n';
+}
 
 struct Key
 {
@@ -121,10 +124,9 @@ class Runner
 {
 public:
     Runner(const QString &appDir, std::optional<std::uint64_t> seed)
-        : m_random(seed),
-          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets,
-                  AppDir(QDir(appDir).absolutePath().toStdString())},
-                 gameScreens()),
+        : m_random(seed), m_host({m_clock, m_random, m_dialogs, m_sound, m_assets,
+                                  AppDir(QDir(appDir).absolutePath().toStdString())},
+                                 gameScreens()),
           m_files(appDir)
     {
         m_sound.baseDir = QString::fromStdString(m_host.services().appDir.Mypath());
@@ -222,7 +224,8 @@ private:
     {
         Control *control = findControl(path);
         auto *widget = dynamic_cast<QWidget *>(control);
-        if (auto *item = dynamic_cast<MenuItem *>(control); item && command == QLatin1String("click")) {
+        if (auto *item = dynamic_cast<MenuItem *>(control);
+            item && command == QLatin1String("click")) {
             item->action()->trigger();
             return;
         }

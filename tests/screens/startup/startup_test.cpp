@@ -15,8 +15,7 @@ protected:
     }
 
     Screen &screen(const char *name) { return host().screen(QString::fromLatin1(name)); }
-    template <typename T>
-    T &control(const char *screenName, const char *id)
+    template <typename T> T &control(const char *screenName, const char *id)
     {
         Control *c = screen(screenName).control(QString::fromLatin1(id));
         EXPECT_NE(c, nullptr) << screenName << "." << id;
@@ -47,17 +46,22 @@ TEST_F(StartupTest, ConfirmationScreenAsDesigned)
     EXPECT_EQ(kakunin.window()->windowTitle(), "確認");
     EXPECT_EQ(kakunin.client()->size(), QSize(454, 207));
     auto &line0 = control<Label>("Kakunin", "Label1(0)");
-    EXPECT_EQ(line0.caption(), "本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。");
+    EXPECT_EQ(line0.caption(),
+              "本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。");
     EXPECT_EQ(line0.foreColor(), QColor(0xFF, 0xC0, 0x80));
-    EXPECT_EQ(control<Label>("Kakunin", "Label1(1)").caption(), "確認できましたらリターンキーをおして下さい。");
+    EXPECT_EQ(control<Label>("Kakunin", "Label1(1)").caption(),
+              "確認できましたらリターンキーをおして下さい。");
     EXPECT_EQ(control<Label>("Kakunin", "Label1(1)").geometry(), QRect(32, 128, 393, 17));
 }
 
 // Return is the only way on.
 TEST_F(StartupTest, OnlyReturnLeavesTheConfirmation)
 {
-    for (auto [key, text] : {std::pair{Qt::Key_Escape, "\x1b"}, {Qt::Key_Space, " "},
-                             {Qt::Key_A, "a"}, {Qt::Key_Left, ""}, {Qt::Key_Backspace, "\b"}})
+    for (auto [key, text] : {std::pair{Qt::Key_Escape, "\x1b"},
+                             {Qt::Key_Space, " "},
+                             {Qt::Key_A, "a"},
+                             {Qt::Key_Left, ""},
+                             {Qt::Key_Backspace, "\b"}})
         press(key, QString::fromLatin1(text));
     clock.advance(10000);
     EXPECT_TRUE(screen("Kakunin").isShown());
@@ -89,8 +93,9 @@ TEST_F(StartupTest, LogoTimeline)
     }
     EXPECT_EQ(cells, (QStringList{"PCmoko#1", "PCmoko#2", "PCmoko#3", "PCmoko#2", "PCmoko#1",
                                   "PCmoko#0"}));
-    EXPECT_EQ(sound.log, (QStringList{"sound Logo.Oto: open moko.wav", "sound Logo.Oto: prev moko.wav",
-                                      "sound Logo.Oto: play moko.wav"}));
+    EXPECT_EQ(sound.log,
+              (QStringList{"sound Logo.Oto: open moko.wav", "sound Logo.Oto: prev moko.wav",
+                           "sound Logo.Oto: play moko.wav"}));
     EXPECT_EQ(control<TimerControl>("Logo", "Timer1").interval(), 1000);
 
     clock.advance(999); // t = 2149
@@ -180,7 +185,8 @@ TEST_F(StartupTest, RightRightLeftShowsPracticeWithBothArrows)
     press(Qt::Key_Left);
     EXPECT_EQ(item(), "練習問題編");
     EXPECT_EQ(control<Label>("Kidou", "Koment").caption(),
-              "数多く用意された練習問題の中から、お好きな問題を選んでプレイします。試験問題の予行練習にどうぞ。");
+              "数多く用意された練習問題の中から、お好きな問題を選んでプレイします。試験問題の予行練"
+              "習にどうぞ。");
     EXPECT_TRUE(arrow(0));
     EXPECT_TRUE(arrow(1));
 }

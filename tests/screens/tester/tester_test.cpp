@@ -18,8 +18,7 @@ protected:
     void SetUp() override { makeHost(gameScreens()); }
 
     Screen &screen(const char *name) { return host().screen(QString::fromLatin1(name)); }
-    template <typename T>
-    T &control(const char *screenName, const QString &id)
+    template <typename T> T &control(const char *screenName, const QString &id)
     {
         Control *c = screen(screenName).control(id);
         EXPECT_NE(c, nullptr) << screenName << "." << id.toStdString();
@@ -133,7 +132,8 @@ TEST_F(TesterTest, ABrokenSettingsFileGoesBackToTheMenu)
     std::string twelve;
     for (int i = 0; i < 12; ++i)
         twelve += "1\r\n";
-    for (const std::string &content : {std::string("missing"), twelve, std::string("\x81\x20\r\n")}) {
+    for (const std::string &content :
+         {std::string("missing"), twelve, std::string("\x81\x20\r\n")}) {
         dialogs.log.clear();
         std::remove(dir.path("settei.dat").c_str());
         if (content != "missing")
@@ -348,9 +348,12 @@ TEST_F(TesterTest, MusicPick)
 {
     const MusicCase cases[] = {
         {"1\r\n2\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n", 0.5, ""},
-        {"1\r\n2\r\nnodata\r\n/m/one.mid\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n", 0.99, "/m/one.mid"},
-        {"1\r\n2\r\n/m/a.mid\r\n/m/b.mid\r\nnodata\r\nnodata\r\nnodata\r\n/m/end.mid\r\n", 0.99, "/m/b.mid"},
-        {"1\r\n2\r\n/m/a.mid\r\n/m/b.mid\r\nnodata\r\nnodata\r\nnodata\r\n/m/end.mid\r\n", 0.0, "/m/a.mid"},
+        {"1\r\n2\r\nnodata\r\n/m/one.mid\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n", 0.99,
+         "/m/one.mid"},
+        {"1\r\n2\r\n/m/a.mid\r\n/m/b.mid\r\nnodata\r\nnodata\r\nnodata\r\n/m/end.mid\r\n", 0.99,
+         "/m/b.mid"},
+        {"1\r\n2\r\n/m/a.mid\r\n/m/b.mid\r\nnodata\r\nnodata\r\nnodata\r\n/m/end.mid\r\n", 0.0,
+         "/m/a.mid"},
         // a short file's missing lines are no "nodata": they count as entries
         {"1\r\n2\r\n/m/a.mid\r\n/m/b.mid\r\n", 0.2, "/m/b.mid"},
     };
@@ -364,9 +367,10 @@ TEST_F(TesterTest, MusicPick)
         if (*c.played == 0) {
             EXPECT_TRUE(music.isEmpty()) << c.settings;
         } else {
-            EXPECT_EQ(music, (QStringList{QStringLiteral("sound Tester2.Ongaku: open %1").arg(c.played),
-                                          QStringLiteral("sound Tester2.Ongaku: prev %1").arg(c.played),
-                                          QStringLiteral("sound Tester2.Ongaku: play %1").arg(c.played)}))
+            EXPECT_EQ(music,
+                      (QStringList{QStringLiteral("sound Tester2.Ongaku: open %1").arg(c.played),
+                                   QStringLiteral("sound Tester2.Ongaku: prev %1").arg(c.played),
+                                   QStringLiteral("sound Tester2.Ongaku: play %1").arg(c.played)}))
                 << c.settings;
         }
         press(Qt::Key_Escape, "\x1b");
@@ -403,7 +407,8 @@ TEST_F(TesterTest, PaceRuleAtItsBorder)
         clock.advance(3000 - 60 - 1);
         random.script({0.0});
         clock.advance(1); // three seconds elapsed: six rated hits needed
-        EXPECT_EQ(caption("Tester2", "Label3"), rated == 6 ? "その調子だ。" : "もうちょい速く打て。")
+        EXPECT_EQ(caption("Tester2", "Label3"),
+                  rated == 6 ? "その調子だ。" : "もうちょい速く打て。")
             << rated;
         press(Qt::Key_Escape, "\x1b");
     }
@@ -418,7 +423,8 @@ TEST_F(TesterTest, MissesNeverCountTowardsThePace)
         clock.advance(999);
         random.script({0.0});
         clock.advance(1); // the recovery, one second after the first miss
-        EXPECT_EQ(caption("Tester2", "Label3"), rated == 2 ? "その調子だ。" : "もうちょい速く打て。")
+        EXPECT_EQ(caption("Tester2", "Label3"),
+                  rated == 2 ? "その調子だ。" : "もうちょい速く打て。")
             << rated;
         press(Qt::Key_Escape, "\x1b");
     }
@@ -436,7 +442,8 @@ TEST_F(TesterTest, WithNoHitsTheFaceTurnsRedAfterOneSecond)
         cells << picture("Tester2", "Kao");
     }
     // Red cycles every 50 ms without rest.
-    EXPECT_EQ(cells, (QStringList{"PCforest#6", "PCforest#7", "PCforest#4", "PCforest#5", "PCforest#6"}));
+    EXPECT_EQ(cells,
+              (QStringList{"PCforest#6", "PCforest#7", "PCforest#4", "PCforest#5", "PCforest#6"}));
     clock.advance(3000);
     const QString comment = caption("Tester2", "Label3");
     EXPECT_TRUE(comment == "もうちょい速く打て。" || comment == "ペースが落ちてるぞ。" ||
@@ -543,7 +550,8 @@ class ResultsTest : public TesterTest
 protected:
     // A finished run with these counts: the counters are set just before the
     // countdown ends, as the run would have left them.
-    void finishRun(int course, std::array<int, 6> counts, const std::string &settings = kFreshSettings)
+    void finishRun(int course, std::array<int, 6> counts,
+                   const std::string &settings = kFreshSettings)
     {
         startRun(course, settings);
         clock.advance((course == 1 ? 30000 : 60000) - 61);
