@@ -67,46 +67,42 @@ std::vector<Screen *> ScreenHost::screens() const
 
 void ScreenHost::show(Screen &screen)
 {
-    dispatch([&] {
-        if (!screen.isLoaded()) {
-            screen.load();
-            trace(QStringLiteral("load ") + screen.name());
-            screen.Form_Load();
-            // Form_Load may unload the screen again.
-            if (!screen.isLoaded())
-                return;
-        }
-        removeAll(m_shownOrder, &screen);
-        m_shownOrder.push_back(&screen);
-        if (!screen.isShown())
-            trace(QStringLiteral("show ") + screen.name());
-        screen.window()->show();
-        screen.window()->raise();
-        screen.window()->activateWindow();
-    });
+    dispatch([&] { present(screen, false); });
 }
 
 void ScreenHost::showModal(Screen &screen, std::function<void()> then)
 {
     dispatch([&] {
+        // Registered first: a Form_Load that closes its screen again still continues.
         m_modal.push_back({&screen, std::move(then)});
-        if (!screen.isLoaded()) {
-            screen.load();
-            trace(QStringLiteral("load ") + screen.name());
-            screen.window()->setWindowModality(Qt::ApplicationModal);
-            screen.Form_Load();
-            if (!screen.isLoaded())
-                return;
-        } else {
-            screen.window()->setWindowModality(Qt::ApplicationModal);
-        }
-        trace(QStringLiteral("show modal ") + screen.name());
-        removeAll(m_shownOrder, &screen);
-        m_shownOrder.push_back(&screen);
-        screen.window()->show();
-        screen.window()->raise();
-        screen.window()->activateWindow();
+        present(screen, true);
     });
+}
+
+void ScreenHost::present(Screen &screen, bool modal)
+{
+    const bool wasShown = screen.isShown();
+    if (!screen.isLoaded()) {
+        screen.load();
+        trace(QStringLiteral("load ") + screen.name());
+        // Modality must be set before the window is first shown.
+        if (modal)
+            screen.window()->setWindowModality(Qt::ApplicationModal);
+        screen.Form_Load();
+        if (!screen.isLoaded())
+            return;
+    } else if (modal) {
+        screen.window()->setWindowModality(Qt::ApplicationModal);
+    }
+    if (modal)
+        trace(QStringLiteral("show modal ") + screen.name());
+    else if (!wasShown)
+        trace(QStringLiteral("show ") + screen.name());
+    removeAll(m_shownOrder, &screen);
+    m_shownOrder.push_back(&screen);
+    screen.window()->show();
+    screen.window()->raise();
+    screen.window()->activateWindow();
 }
 
 void ScreenHost::hide(Screen &screen)

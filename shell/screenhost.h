@@ -89,6 +89,8 @@ private:
         std::function<void()> then;
     };
 
+    // Loads the screen if needed (Form_Load first) and brings it to the front.
+    void present(Screen &screen, bool modal);
     void finishModal(Screen &screen);
     void checkEnded();
 

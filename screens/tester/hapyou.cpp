@@ -37,11 +37,16 @@ struct Band
 {
     int upTo;
     int line;
-    const char *face;
+    Hapyou::Face face;
 };
-const Band kBands30[] = {{500, 3, "red"}, {3700, 4, "red"}, {6000, 5, "calm"}, {8800, 6, "calm"}};
-const Band kBands60[] = {
-    {1000, 3, "red"}, {7400, 4, "red"}, {12000, 5, "calm"}, {16500, 6, "calm"}};
+const Band kBands30[] = {{500, 3, Hapyou::Face::Red},
+                         {3700, 4, Hapyou::Face::Red},
+                         {6000, 5, Hapyou::Face::Calm},
+                         {8800, 6, Hapyou::Face::Calm}};
+const Band kBands60[] = {{1000, 3, Hapyou::Face::Red},
+                         {7400, 4, Hapyou::Face::Red},
+                         {12000, 5, Hapyou::Face::Calm},
+                         {16500, 6, Hapyou::Face::Calm}};
 
 } // namespace
 
@@ -56,18 +61,18 @@ Hapyou::Verdict Hapyou::verdict(int course, int total, double highScore, int mis
     // Where one course's screen had no face for a verdict, both show the
     // face the other screen shows.
     if (total <= 0)
-        return {2, QStringLiteral("red"), false};
+        return {2, Face::Red, false};
     if (total > highScore)
-        return {8, QStringLiteral("calm"), true};
+        return {8, Face::Calm, true};
     if (misses >= limit)
-        return {0, course == 1 ? QStringLiteral("shout") : QStringLiteral("red"), false};
+        return {0, course == 1 ? Face::Shout : Face::Red, false};
     if (bads >= limit)
-        return {1, QStringLiteral("shout"), false};
+        return {1, Face::Shout, false};
     for (const Band &band : course == 1 ? kBands30 : kBands60) {
         if (total <= band.upTo)
-            return {band.line, QString::fromLatin1(band.face), false};
+            return {band.line, band.face, false};
     }
-    return {7, QStringLiteral("calm"), false};
+    return {7, Face::Calm, false};
 }
 
 void Hapyou::createControls()
@@ -196,15 +201,20 @@ void Hapyou::Form_Load()
     }
 }
 
-void Hapyou::showFace(const QString &face)
+void Hapyou::showFace(Face face)
 {
     AssetStore &assets = services().assets;
-    if (face == QLatin1String("calm"))
+    switch (face) {
+    case Face::Calm:
         Kao->setPicture(assets.sheet(QStringLiteral("PCforest"), 2, 4).cell(0));
-    else if (face == QLatin1String("red"))
+        break;
+    case Face::Red:
         Kao->setPicture(assets.sheet(QStringLiteral("PCforest"), 2, 4).cell(4));
-    else if (face == QLatin1String("shout"))
+        break;
+    case Face::Shout:
         Kao->setPicture(assets.picture(QStringLiteral("forest_shout")));
+        break;
+    }
 }
 
 void Hapyou::Timer1_Timer()

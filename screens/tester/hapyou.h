@@ -20,12 +20,19 @@ public:
     void Form_KeyDown(int &keyCode, int shift) override;
     void Form_KeyPress(int &keyAscii) override;
 
+    enum class Face
+    {
+        Calm,
+        Red,
+        Shout
+    };
+
     // The instructor's verdict as a pure function of the run, for the tests:
-    // the verdict line, and the face (empty for none).
+    // the verdict line and the face that goes with it.
     struct Verdict
     {
         int line = -1;
-        QString face; // "calm", "red", "shout"
+        Face face = Face::Calm;
         bool newHighScore = false;
     };
     static Verdict verdict(int course, int total, double highScore, int misses, int bads);
@@ -36,7 +43,7 @@ protected:
 private:
     void Timer1_Timer();
     void closeIfReady();
-    void showFace(const QString &face);
+    void showFace(Face face);
 
     int m_course;
     Label *Label1 = nullptr;

@@ -64,47 +64,43 @@ int RecordingSoundService::createPlayer(const QString &owner)
 void RecordingSoundService::destroyPlayer(int player)
 {
     // A player that opened something falls silent with its screen.
-    if (const auto opened = m_opened.find(player); opened != m_opened.end()) {
-        QString file = opened->second;
-        if (!baseDir.isEmpty() && file.startsWith(baseDir))
-            file = file.mid(baseDir.size());
-        const QString line = QStringLiteral("sound %1: close %2").arg(m_owners[player], file);
-        log << line.trimmed();
-        if (onLog)
-            onLog(line.trimmed());
-    }
+    if (m_opened.count(player))
+        record(player, QStringLiteral("close"));
     m_owners.erase(player);
     m_opened.erase(player);
 }
 
 void RecordingSoundService::command(int player, SoundCommand command, const QString &fileName)
 {
-    const auto owner = m_owners.find(player);
-    if (owner == m_owners.end())
+    if (!m_owners.count(player))
         return;
-    QString word;
     switch (command) {
     case SoundCommand::Open:
-        word = QStringLiteral("open");
         m_opened[player] = fileName;
+        record(player, QStringLiteral("open"));
         break;
     case SoundCommand::Prev:
-        word = QStringLiteral("prev");
+        record(player, QStringLiteral("prev"));
         break;
     case SoundCommand::Play:
-        word = QStringLiteral("play");
+        record(player, QStringLiteral("play"));
         break;
     case SoundCommand::Stop:
-        word = QStringLiteral("stop");
+        record(player, QStringLiteral("stop"));
         break;
     }
+}
+
+void RecordingSoundService::record(int player, const QString &word)
+{
     QString file = m_opened.count(player) ? m_opened[player] : QString();
     if (!baseDir.isEmpty() && file.startsWith(baseDir))
         file = file.mid(baseDir.size());
-    const QString line = QStringLiteral("sound %1: %2 %3").arg(owner->second, word, file);
-    log << line.trimmed();
+    const QString line =
+        QStringLiteral("sound %1: %2 %3").arg(m_owners[player], word, file).trimmed();
+    log << line;
     if (onLog)
-        onLog(line.trimmed());
+        onLog(line);
 }
 
 } // namespace ks::test

@@ -65,6 +65,8 @@ public:
     QString baseDir;
 
 private:
+    void record(int player, const QString &word);
+
     std::map<int, QString> m_owners;
     std::map<int, QString> m_opened;
     int m_next = 0;

@@ -497,45 +497,46 @@ struct VerdictCase
     int misses;
     int bads;
     int line;
-    const char *face;
+    Hapyou::Face face;
 };
 
 TEST(HapyouVerdict, EveryRuleOnBothCourses)
 {
+    using Face = Hapyou::Face;
     const VerdictCase cases[] = {
         // total <= 0 first, whatever is stored; both courses show the red face
-        {1, 0, -50, 0, 0, 2, "red"},
-        {2, -20, -100, 30, 30, 2, "red"},
+        {1, 0, -50, 0, 0, 2, Face::Red},
+        {2, -20, -100, 30, 30, 2, Face::Red},
         // a new high score next; an equal total is none
-        {1, 101, 100, 15, 15, 8, "calm"},
-        {2, 201, 200, 0, 0, 8, "calm"},
-        {1, 100, 100, 0, 0, 3, "red"},
+        {1, 101, 100, 15, 15, 8, Face::Calm},
+        {2, 201, 200, 0, 0, 8, Face::Calm},
+        {1, 100, 100, 0, 0, 3, Face::Red},
         // the Miss limit before the Bad limit
-        {1, 50, 100, 10, 10, 0, "shout"},
-        {1, 50, 100, 9, 10, 1, "shout"},
-        {2, 50, 100, 19, 19, 3, "red"},
-        {2, 50, 100, 20, 20, 0, "red"},
-        {2, 50, 100, 0, 20, 1, "shout"},
+        {1, 50, 100, 10, 10, 0, Face::Shout},
+        {1, 50, 100, 9, 10, 1, Face::Shout},
+        {2, 50, 100, 19, 19, 3, Face::Red},
+        {2, 50, 100, 20, 20, 0, Face::Red},
+        {2, 50, 100, 0, 20, 1, Face::Shout},
         // the bands of the 30-second course
-        {1, 1, 9999, 0, 0, 3, "red"},
-        {1, 500, 9999, 0, 0, 3, "red"},
-        {1, 501, 9999, 0, 0, 4, "red"},
-        {1, 3700, 9999, 0, 0, 4, "red"},
-        {1, 3701, 9999, 0, 0, 5, "calm"},
-        {1, 6000, 9999, 0, 0, 5, "calm"},
-        {1, 6001, 9999, 0, 0, 6, "calm"},
-        {1, 6500, 9999, 0, 0, 6, "calm"},
-        {1, 8800, 9999, 0, 0, 6, "calm"},
-        {1, 8801, 9999, 0, 0, 7, "calm"},
+        {1, 1, 9999, 0, 0, 3, Face::Red},
+        {1, 500, 9999, 0, 0, 3, Face::Red},
+        {1, 501, 9999, 0, 0, 4, Face::Red},
+        {1, 3700, 9999, 0, 0, 4, Face::Red},
+        {1, 3701, 9999, 0, 0, 5, Face::Calm},
+        {1, 6000, 9999, 0, 0, 5, Face::Calm},
+        {1, 6001, 9999, 0, 0, 6, Face::Calm},
+        {1, 6500, 9999, 0, 0, 6, Face::Calm},
+        {1, 8800, 9999, 0, 0, 6, Face::Calm},
+        {1, 8801, 9999, 0, 0, 7, Face::Calm},
         // and of the 60-second course
-        {2, 1000, 99999, 0, 0, 3, "red"},
-        {2, 1001, 99999, 0, 0, 4, "red"},
-        {2, 7400, 99999, 0, 0, 4, "red"},
-        {2, 7401, 99999, 0, 0, 5, "calm"},
-        {2, 12000, 99999, 0, 0, 5, "calm"},
-        {2, 12001, 99999, 0, 0, 6, "calm"},
-        {2, 16500, 99999, 0, 0, 6, "calm"},
-        {2, 16501, 99999, 0, 0, 7, "calm"},
+        {2, 1000, 99999, 0, 0, 3, Face::Red},
+        {2, 1001, 99999, 0, 0, 4, Face::Red},
+        {2, 7400, 99999, 0, 0, 4, Face::Red},
+        {2, 7401, 99999, 0, 0, 5, Face::Calm},
+        {2, 12000, 99999, 0, 0, 5, Face::Calm},
+        {2, 12001, 99999, 0, 0, 6, Face::Calm},
+        {2, 16500, 99999, 0, 0, 6, Face::Calm},
+        {2, 16501, 99999, 0, 0, 7, Face::Calm},
     };
     for (const VerdictCase &c : cases) {
         const Hapyou::Verdict v = Hapyou::verdict(c.course, c.total, c.highScore, c.misses, c.bads);
