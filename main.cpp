@@ -1,13 +1,13 @@
 // キーストーム: the game's executable. Everything it reads and writes lies in
 // the directory that holds it.
 #include "screens/screentable.h"
+#include "shell/application.h"
 #include "shell/assetstore.h"
 #include "shell/clock.h"
 #include "shell/dialogs.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/soundservice.h"
-#include "shell/units.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -23,10 +23,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("keystorm"));
-    QApplication::setApplicationDisplayName(QStringLiteral("キーストーム"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    ks::installScreenFont();
+    ks::setUpApplication();
 
     ks::RealClock clock;
     ks::StdRandom random;

@@ -25,6 +25,13 @@ std::string AppDir::path(std::string_view relative) const
     return m_path + toPosixSeparators(relative);
 }
 
+std::string AppDir::resolve(std::string_view named) const
+{
+    if (named.empty() || named.front() == '/')
+        return std::string(named);
+    return path(named);
+}
+
 std::string toPosixSeparators(std::string_view name)
 {
     std::string out(name);

@@ -23,6 +23,11 @@ public:
     // with "\" ("practice\standard\"), so every "\" becomes "/".
     std::string path(std::string_view relative) const;
 
+    // A path named by a data file (a music slot): an absolute path as it
+    // stands, a relative one from this directory, so a game folder can move
+    // and keep finding its own files. Empty stays empty.
+    std::string resolve(std::string_view named) const;
+
 private:
     std::string m_path;
 };

@@ -1,9 +1,11 @@
 #include "screentable.h"
 
+#include "screens/screennames.h"
 #include "screens/startup/kakunin.h"
 #include "screens/startup/kidou.h"
 #include "screens/startup/logo.h"
 #include "screens/tester/hapyou.h"
+#include "screens/tester/speedtestrun.h"
 #include "screens/tester/tester1.h"
 #include "screens/tester/tester2.h"
 
@@ -16,24 +18,28 @@ template <typename T> std::unique_ptr<Screen> make(ScreenHost &host)
     return std::make_unique<T>(host);
 }
 
+// A screen of a mode, handed the state the mode's screens share.
+template <typename T, typename State, typename... Args>
+ScreenHost::Factory withState(std::shared_ptr<State> state, Args... args)
+{
+    return [state, args...](ScreenHost &host) -> std::unique_ptr<Screen> {
+        return std::make_unique<T>(host, *state, args...);
+    };
+}
+
 } // namespace
 
 ScreenHost::ScreenTable gameScreens()
 {
+    auto speedTest = std::make_shared<SpeedTestRun>();
     return {
-        {QStringLiteral("Kakunin"), make<Kakunin>},
-        {QStringLiteral("Logo"), make<Logo>},
-        {QStringLiteral("Kidou"), make<Kidou>},
-        {QStringLiteral("Tester1"), make<Tester1>},
-        {QStringLiteral("Tester2"), make<Tester2>},
-        {QStringLiteral("Hapyou1"),
-         [](ScreenHost &host) -> std::unique_ptr<Screen> {
-             return std::make_unique<Hapyou>(host, 1);
-         }},
-        {QStringLiteral("Hapyou2"),
-         [](ScreenHost &host) -> std::unique_ptr<Screen> {
-             return std::make_unique<Hapyou>(host, 2);
-         }},
+        {ScreenName::Kakunin, make<Kakunin>},
+        {ScreenName::Logo, make<Logo>},
+        {ScreenName::Kidou, make<Kidou>},
+        {ScreenName::Tester1, withState<Tester1>(speedTest)},
+        {ScreenName::Tester2, withState<Tester2>(speedTest)},
+        {ScreenName::Hapyou1, withState<Hapyou>(speedTest, 1)},
+        {ScreenName::Hapyou2, withState<Hapyou>(speedTest, 2)},
     };
 }
 

@@ -55,22 +55,35 @@ void WidgetControl::writeCommon(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".rect"), rectText(m_widget.geometry()));
 }
 
+// Handlers are copied before they run: a click may unload the screen and with
+// it this control.
+void WidgetControl::runClick() const
+{
+    if (const std::function<void()> handler = m_click)
+        handler();
+}
+
 bool WidgetControl::handleMouse(QEvent *event)
 {
-    // Handlers are copied before they run: a click may unload the screen and
-    // with it this control.
-    if (event->type() == QEvent::MouseMove && onMouseMove) {
-        const std::function<void()> handler = onMouseMove;
-        handler();
+    if (event->type() == QEvent::MouseMove) {
+        afterOwnMouse(event);
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && onClick &&
+    if (event->type() == QEvent::MouseButtonRelease && m_click &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        const std::function<void()> handler = onClick;
-        handler();
+        runClick();
         return true;
     }
     return false;
+}
+
+void WidgetControl::afterOwnMouse(QEvent *event)
+{
+    if (event->type() != QEvent::MouseMove)
+        return;
+    event->accept();
+    if (const std::function<void()> handler = m_mouseMove)
+        handler();
 }
 
 Label::Label(QWidget *parent, const QString &name, int index)
@@ -242,19 +255,23 @@ void TextBox::writeState(StateWriter &out, const QString &prefix) const
 
 bool TextBox::event(QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove && onMouseMove)
-        onMouseMove();
-    return QLineEdit::event(event);
+    const bool result = QLineEdit::event(event);
+    afterOwnMouse(event);
+    return result || event->type() == QEvent::MouseMove;
 }
 
 Button::Button(QWidget *parent, const QString &name, int index)
     : QPushButton(parent), WidgetControl(name, index, *this)
 {
     setFont(screenFont(9, false));
-    connect(this, &QPushButton::clicked, this, [this] {
-        if (const std::function<void()> handler = onClick)
-            handler();
-    });
+    connect(this, &QPushButton::clicked, this, [this] { runClick(); });
+}
+
+bool Button::event(QEvent *event)
+{
+    const bool result = QPushButton::event(event);
+    afterOwnMouse(event);
+    return result || event->type() == QEvent::MouseMove;
 }
 
 void Button::writeState(StateWriter &out, const QString &prefix) const
@@ -267,10 +284,14 @@ CheckBox::CheckBox(QWidget *parent, const QString &name, int index)
     : QCheckBox(parent), WidgetControl(name, index, *this)
 {
     setFont(screenFont(9, false));
-    connect(this, &QCheckBox::clicked, this, [this] {
-        if (const std::function<void()> handler = onClick)
-            handler();
-    });
+    connect(this, &QCheckBox::clicked, this, [this] { runClick(); });
+}
+
+bool CheckBox::event(QEvent *event)
+{
+    const bool result = QCheckBox::event(event);
+    afterOwnMouse(event);
+    return result || event->type() == QEvent::MouseMove;
 }
 
 void CheckBox::writeState(StateWriter &out, const QString &prefix) const
@@ -286,6 +307,13 @@ Frame::Frame(QWidget *parent, const QString &name, int index)
     setFont(screenFont(9, false));
 }
 
+bool Frame::event(QEvent *event)
+{
+    const bool result = QGroupBox::event(event);
+    afterOwnMouse(event);
+    return result || event->type() == QEvent::MouseMove;
+}
+
 void Frame::writeState(StateWriter &out, const QString &prefix) const
 {
     out.add(prefix + QStringLiteral(".caption"), title());
@@ -298,9 +326,18 @@ VScrollBar::VScrollBar(QWidget *parent, const QString &name, int index)
     // Dragging moves nothing until the thumb is released.
     setTracking(false);
     connect(this, &QScrollBar::valueChanged, this, [this] {
-        if (onChange && !m_emitting)
-            onChange();
+        if (m_emitting)
+            return;
+        if (const std::function<void()> handler = m_change)
+            handler();
     });
+}
+
+bool VScrollBar::event(QEvent *event)
+{
+    const bool result = QScrollBar::event(event);
+    afterOwnMouse(event);
+    return result || event->type() == QEvent::MouseMove;
 }
 
 int VScrollBar::toVb(int qtValue) const
@@ -432,13 +469,13 @@ void Line::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".fore"), bgrText(m_color));
 }
 
-MenuItem::MenuItem(QAction *action, const QString &name, int index)
-    : Control(name, index), m_action(action)
+MenuItem::MenuItem(QAction *action, const QString &name, std::function<void()> onClick)
+    : Control(name, -1), m_action(action)
 {
-    QObject::connect(action, &QAction::triggered, action, [this] {
-        if (const std::function<void()> handler = onClick)
-            handler();
-    });
+    // The handler is held by the connection, not by this item: it may
+    // unload the screen, and this item with it, while it runs.
+    QObject::connect(action, &QAction::triggered, action,
+                     [handler = std::move(onClick)] { handler(); });
 }
 
 void MenuItem::writeState(StateWriter &out, const QString &prefix) const

@@ -62,16 +62,24 @@ class WidgetControl : public Control
 public:
     WidgetControl(QString name, int index, QWidget &widget);
 
-    std::function<void()> onClick;
-    std::function<void()> onMouseMove;
-
 protected:
     void writeCommon(StateWriter &out, const QString &prefix) const;
-    // Called from the widget's own event handlers.
+    // The control's share of a mouse event, for controls that have no mouse
+    // handling of their own: a left click runs the click handler, and a mouse
+    // move runs the mouse-move handler and stops here, never reaching the
+    // screen beneath. True when the event needs nothing more.
     bool handleMouse(QEvent *event);
+    // For widgets that handle the mouse themselves (text boxes, buttons):
+    // call after the widget has seen the event.
+    void afterOwnMouse(QEvent *event);
+    void runClick() const;
 
 private:
+    // Set only through the screen, which runs them as its own events.
+    friend class Screen;
     QWidget &m_widget;
+    std::function<void()> m_click;
+    std::function<void()> m_mouseMove;
 };
 
 class Label final : public QLabel, public WidgetControl
@@ -161,6 +169,9 @@ class Button final : public QPushButton, public WidgetControl
 public:
     Button(QWidget *parent, const QString &name, int index = -1);
     void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
 };
 
 class CheckBox final : public QCheckBox, public WidgetControl
@@ -170,6 +181,9 @@ public:
     int value() const { return isChecked() ? 1 : 0; }
     void setValue(int value) { setChecked(value != 0); }
     void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
 };
 
 class Frame final : public QGroupBox, public WidgetControl
@@ -177,6 +191,9 @@ class Frame final : public QGroupBox, public WidgetControl
 public:
     Frame(QWidget *parent, const QString &name, int index = -1);
     void writeState(StateWriter &out, const QString &prefix) const override;
+
+protected:
+    bool event(QEvent *event) override;
 };
 
 // A vertical scroll bar whose maximum may lie below its minimum: then the
@@ -194,10 +211,14 @@ public:
     int value() const;
     void setValue(int value);
 
-    std::function<void()> onChange;
     void writeState(StateWriter &out, const QString &prefix) const override;
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    friend class Screen; // the change handler runs as the screen's event
+    std::function<void()> m_change;
     int toVb(int qtValue) const;
     int fromVb(int vbValue) const;
     int m_min = 0;
@@ -255,8 +276,7 @@ private:
 class MenuItem final : public Control
 {
 public:
-    MenuItem(QAction *action, const QString &name, int index = -1);
-    std::function<void()> onClick;
+    MenuItem(QAction *action, const QString &name, std::function<void()> onClick);
     QAction *action() const { return m_action; }
     void writeState(StateWriter &out, const QString &prefix) const override;
 

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace ks {
 
@@ -11,7 +12,13 @@ void QtDialogs::message(QWidget *parent, const QString &text, std::function<void
                                 QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    QObject::connect(box, &QMessageBox::finished, box, [then = std::move(then)](int) {
+    // Esc closes the box as OK does: it has nothing else to answer.
+    box->setEscapeButton(QMessageBox::Ok);
+    // Space presses the focused button, as in every desktop dialog.
+    box->button(QMessageBox::Ok)->setFocus();
+    ++m_open;
+    QObject::connect(box, &QMessageBox::finished, box, [this, then = std::move(then)](int) {
+        --m_open;
         if (then)
             then();
     });
@@ -25,8 +32,10 @@ void QtDialogs::openFile(QWidget *parent, const QString &title, const QString &f
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setWindowModality(Qt::ApplicationModal);
+    ++m_open;
     QObject::connect(dialog, &QFileDialog::finished, dialog,
-                     [dialog, then = std::move(then)](int result) {
+                     [this, dialog, then = std::move(then)](int result) {
+                         --m_open;
                          if (!then)
                              return;
                          const QStringList files = dialog->selectedFiles();

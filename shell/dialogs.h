@@ -24,6 +24,10 @@ public:
     // chosen path, or nothing when the player cancels.
     virtual void openFile(QWidget *parent, const QString &title, const QString &filter,
                           std::function<void(std::optional<QString>)> then) = 0;
+
+    // While a box or dialog is open it owns the keyboard: the screens behind
+    // it get no key until it is answered.
+    virtual bool isOpen() const = 0;
 };
 
 class QtDialogs final : public Dialogs
@@ -32,6 +36,10 @@ public:
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   std::function<void(std::optional<QString>)> then) override;
+    bool isOpen() const override { return m_open > 0; }
+
+private:
+    int m_open = 0;
 };
 
 } // namespace ks

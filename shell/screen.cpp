@@ -6,18 +6,34 @@
 #include "units.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
 
 namespace ks {
 
-ScreenWindow::ScreenWindow(Screen &screen) : m_screen(screen), m_client(new QWidget(this))
+ScreenClient::ScreenClient(Screen &screen, QWidget *parent) : QWidget(parent), m_screen(screen)
+{
+    setMouseTracking(true);
+}
+
+void ScreenClient::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    ScreenHost &host = m_screen.host();
+    host.dispatch([this] {
+        if (m_screen.isLoaded())
+            m_screen.Form_MouseMove();
+    });
+}
+
+ScreenWindow::ScreenWindow(Screen &screen)
+    : m_screen(screen), m_client(new ScreenClient(screen, this))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_QuitOnClose, false);
     m_client->setAutoFillBackground(true);
-    m_client->setMouseTracking(true);
     setWindowTitle(QString());
 }
 
@@ -74,6 +90,10 @@ Screen *screenOf(QWidget *widget)
     for (QWidget *w = widget; w; w = w->parentWidget()) {
         if (auto *window = dynamic_cast<ScreenWindow *>(w))
             return &window->screen();
+        // A message box or file dialog is parented to a screen's window but
+        // is a window of its own: its keys are not the screen's.
+        if (w->isWindow())
+            return nullptr;
     }
     return nullptr;
 }
@@ -174,6 +194,39 @@ void Screen::setBackColor(const QColor &color)
     m_window->setBackColor(color);
 }
 
+Label *Screen::addLabel(const Place &place, const QString &caption, const LabelStyle &style,
+                        QWidget *parent)
+{
+    auto *label = add<Label>(place.name, place.index, place.twips, parent);
+    label->setFontPoints(style.points, style.bold);
+    label->setForeColor(style.fore);
+    if (style.back.isValid())
+        label->setBackColor(style.back);
+    else
+        label->setTransparent(true);
+    label->setTextAlign(style.align);
+    label->setCaption(caption);
+    return label;
+}
+
+Label *Screen::addBubble(const Place &box, const Place &label, double points, bool bold,
+                         QWidget *parent)
+{
+    auto *shape = add<Shape>(box.name, box.index, box.twips, parent);
+    shape->setKind(ShapeKind::RoundedRectangle);
+    shape->setFillColor(bgrColor(0x00C0FFFF));
+    shape->setBorderColor(bgrColor(0x0080C0FF));
+    shape->setBorderWidth(2);
+    return addLabel(label, QString(), {points, bold, Qt::black}, parent);
+}
+
+Image *Screen::addImage(const Place &place, const Picture &picture, QWidget *parent)
+{
+    auto *image = add<Image>(place.name, place.index, place.twips, parent);
+    image->setPicture(picture);
+    return image;
+}
+
 TimerControl *Screen::addTimer(const QString &name, int interval, bool enabled,
                                std::function<void()> handler)
 {
@@ -207,12 +260,26 @@ MenuItem *Screen::addMenuItem(QMenu *menu, const QString &name, const QString &c
     QAction *action = menu->addAction(caption);
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::WindowShortcut);
-    auto item = std::make_unique<MenuItem>(action, name);
-    item->onClick = handlerOf(std::move(handler));
+    auto item = std::make_unique<MenuItem>(action, name, handlerOf(std::move(handler)));
     MenuItem *raw = item.get();
     m_controls.push_back(raw);
     m_ownedControls.push_back(std::move(item));
     return raw;
+}
+
+void Screen::onClick(WidgetControl *control, std::function<void()> handler)
+{
+    control->m_click = handlerOf(std::move(handler));
+}
+
+void Screen::onMouseMove(WidgetControl *control, std::function<void()> handler)
+{
+    control->m_mouseMove = handlerOf(std::move(handler));
+}
+
+void Screen::onChange(VScrollBar *bar, std::function<void()> handler)
+{
+    bar->m_change = handlerOf(std::move(handler));
 }
 
 void Screen::tellAndClose(const QString &text)

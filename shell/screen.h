@@ -39,6 +39,28 @@ inline constexpr int Down = 40;
 
 class ScreenWindow;
 
+// Where a control goes: its name, its index in a control array (-1 for
+// none) and its rectangle in twips.
+struct Place
+{
+    Place(QString name, QRect twips) : name(std::move(name)), twips(twips) {}
+    Place(QString name, int index, QRect twips) : name(std::move(name)), index(index), twips(twips)
+    {}
+    QString name;
+    int index = -1;
+    QRect twips;
+};
+
+// How a label looks. No back colour: transparent, showing what lies under it.
+struct LabelStyle
+{
+    double points = 9;
+    bool bold = false;
+    QColor fore = Qt::black;
+    QColor back;
+    Align align = Align::Left;
+};
+
 // One screen of the game: its window, controls, timers, sound players and
 // handlers. The object lives as long as the host, so its public variables keep
 // their values after the window is unloaded; only Form_Load resets them.
@@ -98,6 +120,13 @@ protected:
     {
         return add<T>(name, -1, twips, parent);
     }
+    Label *addLabel(const Place &place, const QString &caption, const LabelStyle &style,
+                    QWidget *parent = nullptr);
+    // The instructor's speech bubble: a light-yellow rounded box with an
+    // orange border, and the label on it, black and transparent.
+    Label *addBubble(const Place &box, const Place &label, double points, bool bold,
+                     QWidget *parent = nullptr);
+    Image *addImage(const Place &place, const Picture &picture, QWidget *parent = nullptr);
     TimerControl *addTimer(const QString &name, int interval, bool enabled,
                            std::function<void()> handler);
     SoundPlayer *addSoundPlayer(const QString &name);
@@ -105,16 +134,22 @@ protected:
     MenuItem *addMenuItem(QMenu *menu, const QString &name, const QString &caption,
                           const QKeySequence &shortcut, std::function<void()> handler);
 
+    // Control events run as events of this screen, as keys and ticks do.
+    void onClick(WidgetControl *control, std::function<void()> handler);
+    void onMouseMove(WidgetControl *control, std::function<void()> handler);
+    void onChange(VScrollBar *bar, std::function<void()> handler);
+
     // Tells the player what went wrong; the screen closes once the box is answered.
     void tellAndClose(const QString &text);
 
+private:
     // Runs handler as an event of this screen: keys, ticks and clicks go
     // through here so the host knows when the last handler has returned.
     std::function<void()> handlerOf(std::function<void()> handler);
 
-private:
     friend class ScreenHost;
     friend class ScreenWindow;
+    friend class ScreenClient;
     void load();
     void destroyWindow();
     static QRect twipsRect(QRect twips);

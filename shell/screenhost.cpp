@@ -1,5 +1,6 @@
 #include "screenhost.h"
 
+#include "dialogs.h"
 #include "screenwindow.h"
 
 #include <QApplication>
@@ -225,7 +226,8 @@ int ScreenHost::keyCodeOf(int qtKey)
 
 bool ScreenHost::deliverKey(int qtKey, const QString &text, Qt::KeyboardModifiers modifiers)
 {
-    Screen *screen = activeScreen();
+    // An open box owns the keyboard, as on any desktop.
+    Screen *screen = m_services.dialogs.isOpen() ? nullptr : activeScreen();
     if (!screen)
         return true;
     bool usedUp = false;

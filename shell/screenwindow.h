@@ -8,6 +8,20 @@ namespace ks {
 
 class Screen;
 
+// The client area: where the controls live, and where a mouse move over no
+// control becomes the screen's own mouse-move event.
+class ScreenClient final : public QWidget
+{
+public:
+    ScreenClient(Screen &screen, QWidget *parent);
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    Screen &m_screen;
+};
+
 // The top-level window of a loaded screen: an optional menu bar over a client
 // area of fixed size, where the controls live.
 class ScreenWindow final : public QWidget
@@ -30,7 +44,7 @@ private:
     void fitToClient();
 
     Screen &m_screen;
-    QWidget *m_client;
+    ScreenClient *m_client;
     QMenuBar *m_menuBar = nullptr;
 };
 

@@ -1,35 +1,84 @@
 #include "settingsfile.h"
 
+#include "random.h"
+
 #include "core/settings.h"
 
 namespace ks {
 
-Result<std::vector<std::string>> readSettingsFile(const AppDir &dir, std::size_t capacity)
+Result<std::vector<std::string>> SettingsFile::read(std::size_t capacity) const
 {
-    return readSettings(dir.path(kSettingsFile), capacity);
+    return readSettings(m_dir.path(kSettingsFile), capacity);
 }
 
-QString settingsFailureText(const Error &error)
+Result<void> SettingsFile::writeHighScore(const std::vector<std::string> &lines, int course,
+                                          int score) const
 {
-    QString what;
+    std::vector<std::string> updated = lines;
+    updated.resize(std::max(updated.size(), kSettingsLines));
+    updated[course == 1 ? kHighScore30 : kHighScore60] = std::to_string(score);
+    return writeSettings(m_dir.path(kSettingsFile), updated);
+}
+
+Result<void> SettingsFile::writeOptions(const std::vector<std::string> &lines,
+                                        const std::array<QString, 6> &musicBoxes,
+                                        bool resetScores) const
+{
+    std::vector<std::string> updated = lines;
+    updated.resize(kSettingsLines);
+    if (resetScores) {
+        updated[kHighScore30] = "100";
+        updated[kHighScore60] = "200";
+    }
+    for (std::size_t i = 0; i < musicBoxes.size(); ++i) {
+        const QString &box = musicBoxes[i];
+        updated[kFirstPlayMusic + i] = box.isEmpty() ? kNoMusic : box.toStdString();
+    }
+    return writeSettings(m_dir.path(kSettingsFile), updated);
+}
+
+QString SettingsFile::pickMusic(const std::vector<std::string> &lines, RandomSource &random) const
+{
+    const std::vector<std::string> music = musicSlots(lines);
+    const int count = static_cast<int>(music.size());
+    if (count == 0)
+        return {};
+    const int entry = choose(random, count - 1) + 1;
+    return musicPath(music[static_cast<std::size_t>(entry - 1)]);
+}
+
+QString SettingsFile::endingMusic(const std::vector<std::string> &lines) const
+{
+    if (lines.size() <= kEndingMusic || lines[kEndingMusic] == kNoMusic)
+        return {};
+    return musicPath(lines[kEndingMusic]);
+}
+
+QString SettingsFile::musicPath(const std::string &line) const
+{
+    return QString::fromStdString(m_dir.resolve(line));
+}
+
+QString SettingsFile::readProblem(const Error &error)
+{
     switch (error.code) {
     case ErrorCode::NotFound:
-        what = QStringLiteral("設定ファイル（settei.dat）が見付かりません。");
-        break;
+        return QStringLiteral("設定ファイル（settei.dat）が見付かりません。");
     case ErrorCode::TooManyLines:
-        what = QStringLiteral("設定ファイル（settei.dat）の行が多すぎます。");
-        break;
+        return QStringLiteral("設定ファイル（settei.dat）の行が多すぎます。");
     case ErrorCode::BadEncoding:
-        what = QStringLiteral("設定ファイル（settei.dat）に読めない文字があります。");
-        break;
+        return QStringLiteral("設定ファイル（settei.dat）に読めない文字があります。");
     default:
-        what = QStringLiteral("設定ファイル（settei.dat）を読み込めません。");
-        break;
+        return QStringLiteral("設定ファイル（settei.dat）を読み込めません。");
     }
-    return what + QStringLiteral("メインメニューに戻ります。");
 }
 
-QString settingsWriteFailureText(const Error &)
+QString SettingsFile::readFailureText(const Error &error)
+{
+    return readProblem(error) + QStringLiteral("メインメニューに戻ります。");
+}
+
+QString SettingsFile::highScoreWriteFailureText(const Error &)
 {
     return QStringLiteral("設定ファイル（settei.dat）にハイスコアを保存できませんでした。"
                           "前のファイルはそのまま残っています。");

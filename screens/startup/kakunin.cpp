@@ -1,5 +1,6 @@
 #include "kakunin.h"
 
+#include "screens/screennames.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
 
@@ -18,13 +19,10 @@ void Kakunin::createControls()
             "本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。"),
         QStringLiteral("確認できましたらリターンキーをおして下さい。")};
     for (int i = 0; i < 2; ++i) {
-        Label1[i] = add<Label>(QStringLiteral("Label1"), i, rects[i]);
-        Label1[i]->setCaption(captions[i]);
-        Label1[i]->setFontPoints(12);
-        Label1[i]->setForeColor(bgrColor(0x0080C0FF));
-        Label1[i]->setBackColor(Qt::black);
+        Label1[i] = addLabel(
+            {QStringLiteral("Label1"), i, rects[i]}, captions[i],
+            {12, false, bgrColor(0x0080C0FF), Qt::black, i == 0 ? Align::Left : Align::Center});
     }
-    Label1[1]->setTextAlign(Align::Center);
 }
 
 void Kakunin::Form_KeyDown(int &keyCode, int)
@@ -32,7 +30,7 @@ void Kakunin::Form_KeyDown(int &keyCode, int)
     if (keyCode != KeyCode::Return)
         return;
     host().unload(*this);
-    host().show(QStringLiteral("Logo"));
+    host().show(ScreenName::Logo);
 }
 
 } // namespace ks

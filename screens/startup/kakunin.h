@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/screennames.h"
 #include "shell/screen.h"
 
 namespace ks {
@@ -9,7 +10,7 @@ namespace ks {
 class Kakunin final : public Screen
 {
 public:
-    explicit Kakunin(ScreenHost &host) : Screen(host, QStringLiteral("Kakunin")) {}
+    explicit Kakunin(ScreenHost &host) : Screen(host, ScreenName::Kakunin) {}
 
     void Form_KeyDown(int &keyCode, int shift) override;
 

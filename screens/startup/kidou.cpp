@@ -22,36 +22,27 @@ void Kidou::createControls()
     setGameScreen(QStringLiteral("キーストーム"));
     AssetStore &assets = services().assets;
 
-    Image3 = add<Image>(QStringLiteral("Image3"), {240, 0, 9225, 3225});
-    Image3->setPicture(assets.picture(QStringLiteral("title")));
-
-    Erabi = add<Label>(QStringLiteral("Erabi"), {2520, 3840, 4995, 720});
-    Erabi->setCaption(kItemNames[1]);
-    Erabi->setFontPoints(36);
-    Erabi->setForeColor(bgrColor(0x00FFFFFF));
-    Erabi->setBackColor(Qt::black);
-    Erabi->setTextAlign(Align::Center);
-
-    Image1[0] = add<Image>(QStringLiteral("Image1"), 0, {1680, 3960, 750, 450});
-    Image1[0]->setPicture(assets.picture(QStringLiteral("arrow_left")));
+    Image3 = addImage({QStringLiteral("Image3"), {240, 0, 9225, 3225}},
+                      assets.picture(QStringLiteral("title")));
+    Erabi = addLabel({QStringLiteral("Erabi"), {2520, 3840, 4995, 720}}, kItemNames[1],
+                     {36, false, bgrColor(0x00FFFFFF), Qt::black, Align::Center});
+    Image1[0] = addImage({QStringLiteral("Image1"), 0, {1680, 3960, 750, 450}},
+                         assets.picture(QStringLiteral("arrow_left")));
     Image1[0]->hide();
-    Image1[1] = add<Image>(QStringLiteral("Image1"), 1, {7560, 3960, 750, 450});
-    Image1[1]->setPicture(assets.picture(QStringLiteral("arrow_right")));
-
-    Koment = add<Label>(QStringLiteral("Koment"), {2520, 5160, 5535, 975});
-    Koment->setFontPoints(11.25);
-    Koment->setForeColor(bgrColor(0x0080FF80));
-    Koment->setBackColor(Qt::black);
+    Image1[1] = addImage({QStringLiteral("Image1"), 1, {7560, 3960, 750, 450}},
+                         assets.picture(QStringLiteral("arrow_right")));
+    Koment = addLabel({QStringLiteral("Koment"), {2520, 5160, 5535, 975}}, QString(),
+                      {11.25, false, bgrColor(0x0080FF80), Qt::black});
 
     Shape1 = add<Shape>(QStringLiteral("Shape1"), {2400, 5040, 6375, 1215});
     Shape1->setKind(ShapeKind::RoundedRectangle);
     Shape1->setBorderColor(bgrColor(0x0080FF80));
     Shape1->setBorderWidth(2);
 
-    Image1[2] = add<Image>(QStringLiteral("Image1"), 2, {480, 4680, 1800, 1800});
-    Image1[2]->setPicture(assets.picture(QStringLiteral("guide")));
-    Image2 = add<Image>(QStringLiteral("Image2"), {480, 4680, 1800, 1800});
-    Image2->setPicture(assets.picture(QStringLiteral("guide_dark")));
+    Image1[2] = addImage({QStringLiteral("Image1"), 2, {480, 4680, 1800, 1800}},
+                         assets.picture(QStringLiteral("guide")));
+    Image2 = addImage({QStringLiteral("Image2"), {480, 4680, 1800, 1800}},
+                      assets.picture(QStringLiteral("guide_dark")));
     Image2->hide();
 
     Timer1 = addTimer(QStringLiteral("Timer1"), 500, true, [this] { Timer1_Timer(); });
@@ -111,7 +102,7 @@ void Kidou::openItem()
     switch (menuItem) {
     case 1:
         // The mode is shown first, then the menu hides, so the menu keeps its item.
-        host().show(QStringLiteral("Tester1"));
+        host().show(ScreenName::Tester1);
         host().hide(*this);
         break;
     case 5:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/screennames.h"
 #include "shell/screen.h"
 
 #include <array>
@@ -11,7 +12,7 @@ namespace ks {
 class Kidou final : public Screen
 {
 public:
-    explicit Kidou(ScreenHost &host) : Screen(host, QStringLiteral("Kidou")) {}
+    explicit Kidou(ScreenHost &host) : Screen(host, ScreenName::Kidou) {}
 
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;

@@ -12,16 +12,12 @@ void Logo::createControls()
     setBackColor(Qt::black);
 
     PCmoko = services().assets.sheet(QStringLiteral("PCmoko"), 1, 4);
-    Image1 = add<Image>(QStringLiteral("Image1"), {2640, 480, 1200, 1200});
-    Image1->setPicture(PCmoko.cell(0));
+    Image1 = addImage({QStringLiteral("Image1"), {2640, 480, 1200, 1200}}, PCmoko.cell(0));
 
     // The label shares the screen's name; it is "Logo" on screen and in traces.
-    LogoLabel = add<Label>(QStringLiteral("Logo"), {240, 1920, 6135, 855});
-    LogoLabel->setCaption(QStringLiteral("Ｚｏｒａｍｉｗｏｒｋｓ"));
-    LogoLabel->setFontPoints(36, true);
-    LogoLabel->setForeColor(bgrColor(0x00FF8080));
-    LogoLabel->setBackColor(Qt::black);
-    LogoLabel->setTextAlign(Align::Center);
+    LogoLabel = addLabel({QStringLiteral("Logo"), {240, 1920, 6135, 855}},
+                         QStringLiteral("Ｚｏｒａｍｉｗｏｒｋｓ"),
+                         {36, true, bgrColor(0x00FF8080), Qt::black, Align::Center});
 
     Oto = addSoundPlayer(QStringLiteral("Oto"));
     Timer1 = addTimer(QStringLiteral("Timer1"), 1000, true, [this] { Timer1_Timer(); });
@@ -62,7 +58,7 @@ void Logo::Timer1_Timer()
 void Logo::openMenu()
 {
     host().unload(*this);
-    host().show(QStringLiteral("Kidou"));
+    host().show(ScreenName::Kidou);
 }
 
 } // namespace ks

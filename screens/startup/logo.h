@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/screennames.h"
 #include "shell/screen.h"
 
 namespace ks {
@@ -9,7 +10,7 @@ namespace ks {
 class Logo final : public Screen
 {
 public:
-    explicit Logo(ScreenHost &host) : Screen(host, QStringLiteral("Logo")) {}
+    explicit Logo(ScreenHost &host) : Screen(host, ScreenName::Logo) {}
 
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;

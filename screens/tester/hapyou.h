@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
 
 #include <array>
@@ -14,28 +15,11 @@ namespace ks {
 class Hapyou final : public Screen
 {
 public:
-    Hapyou(ScreenHost &host, int course);
+    Hapyou(ScreenHost &host, SpeedTestRun &run, int course);
 
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;
     void Form_KeyPress(int &keyAscii) override;
-
-    enum class Face
-    {
-        Calm,
-        Red,
-        Shout
-    };
-
-    // The instructor's verdict as a pure function of the run, for the tests:
-    // the verdict line and the face that goes with it.
-    struct Verdict
-    {
-        int line = -1;
-        Face face = Face::Calm;
-        bool newHighScore = false;
-    };
-    static Verdict verdict(int course, int total, double highScore, int misses, int bads);
 
 protected:
     void createControls() override;
@@ -43,16 +27,14 @@ protected:
 private:
     void Timer1_Timer();
     void closeIfReady();
-    void showFace(Face face);
+    void showFace(VerdictFace face);
 
+    SpeedTestRun &m_run;
     int m_course;
-    Label *Label1 = nullptr;
-    Label *Ten[6] = {};
-    Label *Kei1[6] = {};
+    std::array<Label *, 6> Ten = {};  // Ten(10) to Ten(15), in rating order
+    std::array<Label *, 6> Kei1 = {}; // in rating order
     Label *Kei2 = nullptr;
-    Label *Label3 = nullptr;
     Label *Hi = nullptr;
-    Shape *Shape1 = nullptr;
     Label *Coment = nullptr;
     Image *Kao = nullptr;
     TimerControl *Timer1 = nullptr;

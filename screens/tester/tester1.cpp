@@ -1,7 +1,6 @@
 #include "tester1.h"
 
 #include "core/settings.h"
-#include "shell/dialogs.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
@@ -18,29 +17,17 @@ void Tester1::createControls()
 {
     setGameScreen(QStringLiteral("打速度テスター～コース選択～"));
 
-    Image1 = add<Image>(QStringLiteral("Image1"), {0, 0, 3750, 6900});
-    Image1->setPicture(services().assets.picture(QStringLiteral("forest_figure")));
-
-    Shape1 = add<Shape>(QStringLiteral("Shape1"), {4200, 120, 5295, 1815});
-    Shape1->setKind(ShapeKind::RoundedRectangle);
-    Shape1->setFillColor(bgrColor(0x00C0FFFF));
-    Shape1->setBorderColor(bgrColor(0x0080C0FF));
-    Shape1->setBorderWidth(2);
-
-    KomentG = add<Label>(QStringLiteral("KomentG"), {4320, 240, 5055, 1575});
-    KomentG->setFontPoints(12, true);
-    KomentG->setForeColor(Qt::black);
-    KomentG->setTransparent(true);
+    Image1 = addImage({QStringLiteral("Image1"), {0, 0, 3750, 6900}},
+                      services().assets.picture(QStringLiteral("forest_figure")));
+    KomentG = addBubble({QStringLiteral("Shape1"), {4200, 120, 5295, 1815}},
+                        {QStringLiteral("KomentG"), {4320, 240, 5055, 1575}}, 12, true);
 
     const QString courses[2] = {QStringLiteral("コース１（３０秒）"),
                                 QStringLiteral("コース２（１分）")};
     for (int i = 0; i < 2; ++i) {
-        Zikan[i] = add<Label>(QStringLiteral("Zikan"), i, {5040, 3120 + 600 * i, 4095, 375});
-        Zikan[i]->setCaption(courses[i]);
-        Zikan[i]->setFontPoints(20.25);
-        Zikan[i]->setForeColor(Qt::white);
-        Zikan[i]->setBackColor(i == 0 ? kHighlight : QColor(Qt::black));
-        Zikan[i]->setTextAlign(Align::Center);
+        Zikan[i] = addLabel(
+            {QStringLiteral("Zikan"), i, {5040, 3120 + 600 * i, 4095, 375}}, courses[i],
+            {20.25, false, Qt::white, i == 0 ? kHighlight : QColor(Qt::black), Align::Center});
     }
 
     const struct
@@ -52,19 +39,15 @@ void Tester1::createControls()
                      {"コース１", {5880, 4920, 1695, 255}, 0x008080FF},
                      {"コース２", {5880, 5520, 1695, 255}, 0x0080FFFF}};
     for (int i = 0; i < 3; ++i) {
-        Label1[i] = add<Label>(QStringLiteral("Label1"), i, headings[i].rect);
-        Label1[i]->setCaption(QString::fromUtf8(headings[i].caption));
-        Label1[i]->setForeColor(bgrColor(headings[i].colour));
-        Label1[i]->setTransparent(true);
+        Label1[i] = addLabel({QStringLiteral("Label1"), i, headings[i].rect},
+                             QString::fromUtf8(headings[i].caption),
+                             {9, false, bgrColor(headings[i].colour)});
     }
 
     const QRect scores[2] = {{6000, 5160, 1095, 255}, {5760, 5760, 1335, 255}};
     for (int i = 0; i < 2; ++i) {
-        Scoa[i] = add<Label>(QStringLiteral("Scoa"), i, scores[i]);
-        Scoa[i]->setFontPoints(11.25);
-        Scoa[i]->setForeColor(bgrColor(0x0080FF80));
-        Scoa[i]->setTextAlign(Align::Right);
-        Scoa[i]->setTransparent(true);
+        Scoa[i] = addLabel({QStringLiteral("Scoa"), i, scores[i]}, QString(),
+                           {11.25, false, bgrColor(0x0080FF80), QColor(), Align::Right});
     }
 }
 
@@ -75,10 +58,10 @@ void Tester1::Form_Load()
                        "決まったらリターンキーで決定だ。"));
     selectedCourse = 1;
     startingTest = false;
-    Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);
+    Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
         // Without the file there are no scores to show or beat: back to the menu.
-        tellAndClose(settingsFailureText(lines.error()));
+        tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);
@@ -106,8 +89,8 @@ void Tester1::Form_KeyDown(int &keyCode, int)
         break;
     case KeyCode::Return:
         // Set before the run loads: it reads the course length at once.
-        Tlimit1 = selectedCourse == 1 ? 30 : 60;
-        host().show(QStringLiteral("Tester2"));
+        m_run.Tlimit1 = selectedCourse == 1 ? 30 : 60;
+        host().show(ScreenName::Tester2);
         startingTest = true;
         host().unload(*this);
         break;
@@ -122,12 +105,12 @@ void Tester1::Form_KeyDown(int &keyCode, int)
 void Tester1::Form_Unload()
 {
     if (!startingTest)
-        host().show(QStringLiteral("Kidou"));
+        host().show(ScreenName::Kidou);
 }
 
 void Tester1::writeVariables(StateWriter &out) const
 {
-    out.add(name() + QStringLiteral(".Tlimit1"), QString::number(Tlimit1));
+    out.add(name() + QStringLiteral(".Tlimit1"), QString::number(m_run.Tlimit1));
 }
 
 } // namespace ks

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screens/screennames.h"
+#include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
 
 #include <string>
@@ -11,15 +13,13 @@ namespace ks {
 class Tester1 final : public Screen
 {
 public:
-    explicit Tester1(ScreenHost &host) : Screen(host, QStringLiteral("Tester1")) {}
+    Tester1(ScreenHost &host, SpeedTestRun &run) : Screen(host, ScreenName::Tester1), m_run(run) {}
 
     void Form_Load() override;
     void Form_Unload() override;
     void Form_KeyDown(int &keyCode, int shift) override;
 
-    // Length of the chosen course in seconds. The run and its results read it
-    // long after this screen has closed.
-    qint16 Tlimit1 = 0;
+    const SpeedTestRun &run() const { return m_run; }
 
 protected:
     void createControls() override;
@@ -28,8 +28,9 @@ protected:
 private:
     void highlight(int course);
 
+    SpeedTestRun &m_run;
+
     Image *Image1 = nullptr;
-    Shape *Shape1 = nullptr;
     Label *KomentG = nullptr;
     Label *Zikan[2] = {};
     Label *Label1[3] = {};

@@ -1,15 +1,11 @@
 #include "tester2.h"
 
-#include "core/items.h"
 #include "core/settings.h"
-#include "screens/tester/tester1.h"
-#include "shell/dialogs.h"
+#include "screens/tester/ratingstyle.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
-
-#include <cmath>
 
 namespace ks {
 
@@ -22,47 +18,21 @@ constexpr int kBareBase = 2;
 
 constexpr int kRowLength = 10;
 
-struct CountRow
+// Where each rating's name and count stand, in rating order (Ten(0) to Ten(5)).
+struct CountPlace
 {
     int labelIndex;
-    const char *name;
-    QRect labelRect;
-    QRect countRect;
-    unsigned colour;
+    QRect label;
+    QRect count;
 };
-
-// In the order of Ten(0) to Ten(5): Fervor, Grate, Good, OK, Bad, Miss.
-const CountRow kCountRows[6] = {
-    {4, "Fervor", {600, 3840, 1335, 495}, {2160, 3840, 735, 495}, 0x00FFFF80},
-    {0, "Grate", {720, 4440, 1215, 495}, {2160, 4440, 735, 495}, 0x0080FF80},
-    {1, "Good", {6840, 3840, 1215, 495}, {8160, 3840, 735, 495}, 0x00FFC0FF},
-    {5, "OK", {6840, 4440, 1215, 495}, {8160, 4440, 735, 495}, 0x0080FFFF},
-    {2, "Bad", {720, 6360, 1215, 495}, {2280, 6360, 735, 495}, 0x00FFC0C0},
-    {3, "Miss", {6840, 6360, 1215, 495}, {8160, 6360, 735, 495}, 0x000000FF},
+constexpr CountPlace kCountPlaces[6] = {
+    {4, {600, 3840, 1335, 495}, {2160, 3840, 735, 495}},
+    {0, {720, 4440, 1215, 495}, {2160, 4440, 735, 495}},
+    {1, {6840, 3840, 1215, 495}, {8160, 3840, 735, 495}},
+    {5, {6840, 4440, 1215, 495}, {8160, 4440, 735, 495}},
+    {2, {720, 6360, 1215, 495}, {2280, 6360, 735, 495}},
+    {3, {6840, 6360, 1215, 495}, {8160, 6360, 735, 495}},
 };
-
-enum CountIndex
-{
-    FervorCount,
-    GrateCount,
-    GoodCount,
-    OkCount,
-    BadCount,
-    MissCount
-};
-
-// A hit is rated by the 100 ms ticks since the previous one.
-struct Rating
-{
-    int maxTicks;
-    const char *flash;
-    CountIndex count;
-};
-const Rating kRatings[] = {{2, "Fervor!!!", FervorCount},
-                           {5, "Grate!!", GrateCount},
-                           {8, "Good!", GoodCount},
-                           {10, "OK", OkCount},
-                           {32767, "Bad", BadCount}};
 
 } // namespace
 
@@ -81,54 +51,31 @@ void Tester2::createControls()
         Target[i]->setBackColor(Qt::black);
     }
 
-    Label4 = add<Label>(QStringLiteral("Label4"), 0, {2640, 2040, 1695, 375});
-    Label4->setCaption(QStringLiteral("Time Limit"));
-    Label4->setFontPoints(18);
-    Label4->setForeColor(Qt::white);
-    Label4->setBackColor(Qt::black);
-    Label4->setTextAlign(Align::Right);
+    const LabelStyle onBlack{18, false, Qt::white, Qt::black, Align::Right};
+    Label4 = addLabel({QStringLiteral("Label4"), 0, {2640, 2040, 1695, 375}},
+                      QStringLiteral("Time Limit"), onBlack);
+    Lim = addLabel({QStringLiteral("Lim"), {4440, 1920, 735, 495}}, QString(),
+                   {26.25, false, bgrColor(0x0080FF80), Qt::black, Align::Right});
+    Label1 = addLabel({QStringLiteral("Label1"), {3240, 4080, 3135, 615}}, QString(),
+                      {27.75, false, bgrColor(0x0080FF80), Qt::black, Align::Center});
 
-    Lim = add<Label>(QStringLiteral("Lim"), {4440, 1920, 735, 495});
-    Lim->setFontPoints(26.25);
-    Lim->setForeColor(bgrColor(0x0080FF80));
-    Lim->setBackColor(Qt::black);
-    Lim->setTextAlign(Align::Right);
-
-    Label1 = add<Label>(QStringLiteral("Label1"), {3240, 4080, 3135, 615});
-    Label1->setFontPoints(27.75);
-    Label1->setForeColor(bgrColor(0x0080FF80));
-    Label1->setBackColor(Qt::black);
-    Label1->setTextAlign(Align::Center);
-
-    for (int k = 0; k < 6; ++k) {
-        const CountRow &row = kCountRows[k];
-        Label *name = add<Label>(QStringLiteral("Label2"), row.labelIndex, row.labelRect);
-        Label2[row.labelIndex] = name;
-        Ten[k] = add<Label>(QStringLiteral("Ten"), k, row.countRect);
-        name->setCaption(QString::fromLatin1(row.name));
-        Ten[k]->setCaption(QStringLiteral("0"));
-        for (Label *label : {name, Ten[k]}) {
-            label->setFontPoints(24);
-            label->setForeColor(bgrColor(row.colour));
-            label->setBackColor(Qt::black);
-            label->setTextAlign(Align::Right);
-        }
+    for (Rating rating : kRatings) {
+        const auto k = static_cast<std::size_t>(rating);
+        const CountPlace &place = kCountPlaces[k];
+        const LabelStyle style{24, false, ratingColour(rating), Qt::black, Align::Right};
+        addLabel({QStringLiteral("Label2"), place.labelIndex, place.label},
+                 ratingText(ratingRule(rating).name), style);
+        Ten[k] = addLabel({QStringLiteral("Ten"), static_cast<int>(k), place.count},
+                          QStringLiteral("0"), style);
     }
 
     Kao = add<Image>(QStringLiteral("Kao"), {240, 120, 2250, 2250});
-    Shape1 = add<Shape>(QStringLiteral("Shape1"), {2760, 1080, 6375, 495});
-    Shape1->setKind(ShapeKind::RoundedRectangle);
-    Shape1->setFillColor(bgrColor(0x00C0FFFF));
-    Shape1->setBorderColor(bgrColor(0x0080C0FF));
-    Shape1->setBorderWidth(2);
-    Label3 = add<Label>(QStringLiteral("Label3"), {2880, 1200, 6135, 255});
+    Label3 = addBubble({QStringLiteral("Shape1"), {2760, 1080, 6375, 495}},
+                       {QStringLiteral("Label3"), {2880, 1200, 6135, 255}}, 12, false);
     Label3->setCaption(QStringLiteral("リターンキーでスタートだ。"));
-    Label3->setFontPoints(12);
-    Label3->setForeColor(Qt::black);
-    Label3->setTransparent(true);
     // Holds the shouting face for the miss reaction and the results; never shown itself.
-    Image1 = add<Image>(QStringLiteral("Image1"), {240, 7440, 2250, 2250});
-    Image1->setPicture(assets.picture(QStringLiteral("forest_shout")));
+    Image1 = addImage({QStringLiteral("Image1"), {240, 7440, 2250, 2250}},
+                      assets.picture(QStringLiteral("forest_shout")));
     Image1->hide();
 
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
@@ -145,11 +92,6 @@ void Tester2::createControls()
     Mtime2 = addTimer(QStringLiteral("Mtime2"), 1000, false, [this] { Mtime2_Timer(); });
 }
 
-int Tester2::tlimit() const
-{
-    return host().screenAs<Tester1>(QStringLiteral("Tester1")).Tlimit1;
-}
-
 void Tester2::Form_Load()
 {
     services().random.seedFromClock();
@@ -162,19 +104,19 @@ void Tester2::Form_Load()
     targetPos = 0;
     risingRow = Row::Upper;
     hitTicks = 0;
-    Miss = Bad = Good = Grate = Fervor = Ok = 0;
-    musicFiles.clear();
+    m_run.counts = RatingCounts();
+    m_run.settingsLost = false;
 
     instructorLoad();
-    Lim->setCaption(QString::number(tlimit()));
+    secondsLeft = m_run.Tlimit1;
+    Lim->setCaption(QString::number(secondsLeft));
 
-    Result<std::vector<std::string>> lines = readSettingsFile(appDir(), kSettingsCapacityWide);
+    Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
-        tellAndClose(settingsFailureText(lines.error()));
+        tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);
-    musicFiles = musicSlots(settingsLines);
     for (Panel *target : Target)
         target->setPicture(Mato[1].cell(kBareBase));
 }
@@ -185,9 +127,7 @@ void Tester2::Form_KeyDown(int &keyCode, int)
         host().unload(*this);
         return;
     }
-    // Only the first Return starts the run: the state stays Waiting while the
-    // first row rises, and a second Return must not start it over.
-    if (keyCode == KeyCode::Return && runState == RunState::Waiting && !Timer3->isEnabled()) {
+    if (keyCode == KeyCode::Return && runState == RunState::Waiting) {
         keyCode = 0;
         startRun();
     }
@@ -195,16 +135,13 @@ void Tester2::Form_KeyDown(int &keyCode, int)
 
 void Tester2::startRun()
 {
+    runState = RunState::Starting;
     for (SoundPlayer *effect : {Gunsound, Setsound, Misssound})
         effect->command(QStringLiteral("open"));
 
-    // The last listed music is never picked when there are several: the
-    // ending music slot closes the list.
-    const int n = static_cast<int>(musicFiles.size());
-    if (n > 0) {
+    if (!musicSlots(settingsLines).empty()) {
         services().random.seedFromClock();
-        const int entry = choose(services().random, n - 1) + 1;
-        Ongaku->setFileName(QString::fromStdString(musicFiles[entry - 1]));
+        Ongaku->setFileName(SettingsFile(appDir()).pickMusic(settingsLines, services().random));
         for (const char *word : {"open", "prev", "play"})
             Ongaku->command(QString::fromLatin1(word));
     }
@@ -247,21 +184,20 @@ void Tester2::Form_KeyPress(int &keyAscii)
         miss();
 }
 
+void Tester2::count(Rating rating)
+{
+    m_run.counts.add(rating);
+    Label1->setCaption(ratingText(ratingRule(rating).flash));
+    Ten[static_cast<std::size_t>(rating)]->setCaption(QString::number(m_run.counts.count(rating)));
+}
+
 void Tester2::hit()
 {
     const bool rowEnd = targetPos == 9 || targetPos == 19;
     if (rowEnd)
         runState = RunState::Rising;
-    const int t = hitTicks;
     play(Gunsound);
-
-    const Rating *rating = std::begin(kRatings);
-    while (t > rating->maxTicks)
-        ++rating;
-    Label1->setCaption(QString::fromLatin1(rating->flash));
-    int *counts[] = {&Fervor, &Grate, &Good, &Ok, &Bad, &Miss};
-    ++*counts[rating->count];
-    Ten[rating->count]->setCaption(QString::number(*counts[rating->count]));
+    count(ratingOfHit(hitTicks));
 
     Target[targetPos]->setPicture(Mato[1].cell(kBareBase));
     hitTicks = 0;
@@ -283,9 +219,7 @@ void Tester2::hit()
 void Tester2::miss()
 {
     play(Misssound);
-    Label1->setCaption(QStringLiteral("Miss"));
-    ++Miss;
-    Ten[MissCount]->setCaption(QString::number(Miss));
+    count(Rating::Miss);
     instructorMiss();
 }
 
@@ -322,9 +256,11 @@ void Tester2::Timer2_Timer()
 
 void Tester2::Timer3_Timer()
 {
-    const int v = static_cast<int>(numberValue(Lim->caption().toStdString()));
-    if (v >= 2) {
-        Lim->setCaption(QString::number(v - 1));
+    // A course length of 1 or less is time up at the first tick, never a
+    // countdown that cannot end.
+    if (secondsLeft >= 2) {
+        --secondsLeft;
+        Lim->setCaption(QString::number(secondsLeft));
         return;
     }
     runState = RunState::TimeUp;
@@ -334,17 +270,20 @@ void Tester2::Timer3_Timer()
 void Tester2::Form_Unload()
 {
     if (runState != RunState::TimeUp) {
-        host().show(QStringLiteral("Kidou"));
+        host().show(ScreenName::Kidou);
         return;
     }
-    const int seconds = tlimit();
+    const int seconds = m_run.Tlimit1;
     if (seconds != 30 && seconds != 60) {
-        host().show(QStringLiteral("Tester1"));
+        host().show(ScreenName::Tester1);
         return;
     }
     Ongaku->command(QStringLiteral("stop"));
-    host().showModal(seconds == 30 ? QStringLiteral("Hapyou1") : QStringLiteral("Hapyou2"),
-                     [this] { host().show(QStringLiteral("Tester1")); });
+    host().showModal(seconds == 30 ? ScreenName::Hapyou1 : ScreenName::Hapyou2, [this] {
+        // Results that could not read the settings have said so; the course
+        // screen would only fail on the same file.
+        host().show(m_run.settingsLost ? ScreenName::Kidou : ScreenName::Tester1);
+    });
 }
 
 // The instructor --------------------------------------------------------------
@@ -368,12 +307,9 @@ QString Tester2::lineOfGroup(int first)
     return instructorLines[static_cast<std::size_t>(first + choose(services().random, 3))];
 }
 
-// Two rated hits a second; misses do not count.
 bool Tester2::onPace() const
 {
-    const int rated = Fervor + Grate + Good + Ok + Bad;
-    const int elapsed = tlimit() - static_cast<int>(numberValue(Lim->caption().toStdString()));
-    return rated >= 2 * elapsed;
+    return onSpeedTestPace(m_run.counts.rated(), m_run.Tlimit1 - secondsLeft);
 }
 
 void Tester2::instructorStart()
@@ -424,11 +360,13 @@ void Tester2::Mtime2_Timer()
 
 void Tester2::writeVariables(StateWriter &out) const
 {
-    const std::pair<const char *, int> counters[] = {{"Miss", Miss},     {"Bad", Bad},
-                                                     {"Good", Good},     {"Grate", Grate},
-                                                     {"Fervor", Fervor}, {"Ok", Ok}};
-    for (const auto &[name, value] : counters)
-        out.add(this->name() + '.' + QString::fromLatin1(name), QString::number(value));
+    // The public counters keep the names the results and the traces know.
+    const std::pair<const char *, Rating> counters[] = {
+        {"Miss", Rating::Miss},   {"Bad", Rating::Bad},       {"Good", Rating::Good},
+        {"Grate", Rating::Grate}, {"Fervor", Rating::Fervor}, {"Ok", Rating::Ok}};
+    for (const auto &[counter, rating] : counters)
+        out.add(name() + '.' + QString::fromLatin1(counter),
+                QString::number(m_run.counts.count(rating)));
 }
 
 } // namespace ks

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "screens/screennames.h"
+#include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
 
 #include <array>
@@ -14,30 +16,25 @@ namespace ks {
 class Tester2 final : public Screen
 {
 public:
-    explicit Tester2(ScreenHost &host) : Screen(host, QStringLiteral("Tester2")) {}
+    Tester2(ScreenHost &host, SpeedTestRun &run) : Screen(host, ScreenName::Tester2), m_run(run) {}
 
     void Form_Load() override;
     void Form_Unload() override;
     void Form_KeyDown(int &keyCode, int shift) override;
     void Form_KeyPress(int &keyAscii) override;
 
-    // The run's counts, read by the results. Wider than the keyboard can fill
-    // in a minute, so no total ever wraps.
-    int Miss = 0;
-    int Bad = 0;
-    int Good = 0;
-    int Grate = 0;
-    int Fervor = 0;
-    int Ok = 0;
-
     enum class RunState
     {
-        Waiting,
+        Waiting,  // before Return
+        Starting, // Return given, the first row still rising
         Typing,
-        Rising,
+        Rising, // a row knocked down, the other one rising
         TimeUp
     };
     RunState state() const { return runState; }
+    const SpeedTestRun &run() const { return m_run; }
+    // The results' tests set the counts a run would have left.
+    SpeedTestRun &run() { return m_run; }
 
 protected:
     void createControls() override;
@@ -54,6 +51,7 @@ private:
     void startRun();
     void hit();
     void miss();
+    void count(Rating rating);
     void raiseRow(Row row);
     void drawLetters();
     void play(SoundPlayer *player);
@@ -72,16 +70,14 @@ private:
     void Mtime_Timer();
     void Mtime2_Timer();
 
-    int tlimit() const;
+    SpeedTestRun &m_run;
 
     Panel *Target[20] = {};
     Label *Label4 = nullptr;
     Label *Lim = nullptr;
     Label *Label1 = nullptr;
-    Label *Label2[6] = {};
-    Label *Ten[6] = {};
+    std::array<Label *, 6> Ten = {}; // in rating order
     Image *Kao = nullptr;
-    Shape *Shape1 = nullptr;
     Label *Label3 = nullptr;
     Image *Image1 = nullptr;
     SpriteSheet Mato[2];
@@ -99,12 +95,12 @@ private:
     TimerControl *Mtime2 = nullptr;
 
     RunState runState = RunState::Waiting;
+    int secondsLeft = 0;
     qint16 targetPos = 0;
     std::array<int, 20> targetLetters{};
     qint16 hitTicks = 0;
     int riseStep = 0;
     Row risingRow = Row::Upper;
-    std::vector<std::string> musicFiles;
     std::vector<std::string> settingsLines;
 
     int faceFrame = 0;

@@ -103,12 +103,14 @@ TEST(ShippedTable, TypesAWholeSentence)
     EXPECT_EQ(BuildRomajiLines(items, 0, shippedTable(), 1).lines, Strings{"gakkou,ko-hi-!"});
 }
 
-TEST(ShippedSettings, HoldsTheResetScoresAndNoMusic)
+// A new player hears the game's own tunes at once. They are named relative
+// to the program's folder, so the folder can move and keep its music.
+TEST(ShippedSettings, HoldsTheResetScoresAndTheGamesOwnTunes)
 {
     Result<Strings> lines = readSettings(kDataDir + "/settei.dat", kSettingsCapacityNarrow);
     ASSERT_TRUE(lines.ok());
-    EXPECT_EQ(*lines,
-              (Strings{"100", "200", "nodata", "nodata", "nodata", "nodata", "nodata", "nodata"}));
+    EXPECT_EQ(*lines, (Strings{"100", "200", "music/keystorm.mid", "music/battle.mid", "nodata",
+                               "nodata", "nodata", "music/ending.mid"}));
 }
 
 } // namespace

@@ -3,9 +3,14 @@
 #include "shell/units.h"
 #include "support/hostfixture.h"
 
+#include "shell/application.h"
+#include "shell/dialogs.h"
+
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 
 namespace ks {
 namespace {
@@ -41,10 +46,13 @@ public:
     {
         events << QStringLiteral("press %1").arg(keyAscii);
     }
+    void Form_MouseMove() override { ++screenMoves; }
 
     TimerControl *Timer1 = nullptr;
     SoundPlayer *Oto = nullptr;
+    Button *Go = nullptr;
     int loads = 0;
+    int screenMoves = 0;
     int unloads = 0;
     int ticks = 0;
     int consume = -1;
@@ -55,6 +63,7 @@ public:
     std::function<void()> onUnload;
     std::function<void()> onTick;
     std::function<void(int)> onKey;
+    std::function<void()> onGo;
 
 protected:
     void createControls() override
@@ -67,6 +76,11 @@ protected:
                 onTick();
         });
         Oto = addSoundPlayer(QStringLiteral("Oto"));
+        Go = add<Button>(QStringLiteral("Go"), {150, 150, 1200, 375});
+        onClick(Go, [this] {
+            if (onGo)
+                onGo();
+        });
     }
     void writeVariables(StateWriter &out) const override
     {
@@ -299,6 +313,112 @@ TEST_F(ScreenHostTest, AKeyThatUnloadsItsOwnScreenThroughQtIsSafe)
     EXPECT_TRUE(window.isNull());
 }
 
+// A click is an event of its screen like a key: a click that unloads its
+// screen and shows the next one does not end the game in between.
+TEST_F(ScreenHostTest, AClickThatMovesToAnotherScreenKeepsTheGameRunning)
+{
+    host().show("A");
+    probe("A").onGo = [&] {
+        host().unload(probe("A"));
+        host().show("B");
+    };
+    QTest::mouseClick(probe("A").Go, Qt::LeftButton);
+    EXPECT_EQ(endings, 0);
+    EXPECT_FALSE(host().hasEnded());
+    EXPECT_FALSE(probe("A").isLoaded());
+    EXPECT_TRUE(probe("B").isShown());
+}
+
+// While a box is open the screens behind it get no key at all.
+TEST_F(ScreenHostTest, AnOpenBoxTakesTheKeysFromTheScreens)
+{
+    host().show("A");
+    int answered = 0;
+    dialogs.message(probe("A").window(), "x", [&] { ++answered; });
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Escape, "\x1b");
+    press(Qt::Key_A, "a");
+    EXPECT_TRUE(probe("A").events.isEmpty());
+    EXPECT_EQ(answered, 0);
+    EXPECT_TRUE(dialogs.pressKey(Qt::Key_A)); // taken by the box, which stays
+    EXPECT_TRUE(dialogs.isOpen());
+    EXPECT_TRUE(dialogs.pressKey(Qt::Key_Escape));
+    EXPECT_EQ(answered, 1);
+    press(Qt::Key_A, "a");
+    EXPECT_EQ(probe("A").events, (QStringList{"down 65/0", "press 97"}));
+}
+
+// The game's real message box, offscreen: Return, Space and Esc each close
+// it as on any desktop, and the screen behind hears none of them.
+class RealDialogsTest : public test::HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        makeHost(
+            {{QStringLiteral("A"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "A"); }}},
+            &real);
+    }
+    Probe &probe() { return host().screenAs<Probe>(QStringLiteral("A")); }
+    QtDialogs real;
+};
+
+TEST_F(RealDialogsTest, AMessageBoxOwnsTheKeyboard)
+{
+    host().show("A");
+    for (int key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Escape}) {
+        int answered = 0;
+        real.message(probe().window(), QStringLiteral("箱"), [&] { ++answered; });
+        QPointer<QWidget> box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        ASSERT_NE(box, probe().window());
+        EXPECT_TRUE(real.isOpen());
+
+        // A key that reaches the screen's window while the box is up is
+        // swallowed, as is every key typed into the box.
+        QKeyEvent stray(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(probe().window(), &stray);
+        QWidget *target = box->focusWidget() ? box->focusWidget() : box.data();
+        QTest::keyClick(target, Qt::Key_X);
+        EXPECT_EQ(answered, 0) << key;
+        EXPECT_TRUE(real.isOpen());
+
+        QTest::keyClick(target, Qt::Key(key));
+        EXPECT_EQ(answered, 1) << key;
+        EXPECT_FALSE(real.isOpen()) << key;
+        EXPECT_TRUE(probe().events.isEmpty())
+            << key << " " << probe().events.join(',').toStdString();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(box.isNull());
+    }
+    press(Qt::Key_A, "a");
+    EXPECT_EQ(probe().events, (QStringList{"down 65/0", "press 97"}));
+}
+
+// A mouse move over a control is the control's: the screen's own mouse-move
+// event comes only over bare parts of the window.
+TEST_F(ScreenHostTest, MouseMovesOverControlsStayWithTheControl)
+{
+    host().show("A");
+    Probe &a = probe("A");
+    QTest::mouseMove(a.Go, QPoint(5, 5));
+    EXPECT_EQ(a.screenMoves, 0);
+    QTest::mouseMove(a.client(), QPoint(190, 90));
+    EXPECT_EQ(a.screenMoves, 1);
+}
+
+// The desktop shows each window's title as the screen's caption and nothing
+// more: no program name is appended.
+TEST(Application, NoDisplayNameIsAppendedToTitles)
+{
+    setUpApplication();
+    EXPECT_EQ(QCoreApplication::applicationName(), "keystorm");
+    // An unset display name follows the program's name; a set one would stay.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+    QCoreApplication::setApplicationName(QStringLiteral("keystorm"));
+}
+
 struct KeyCodeCase
 {
     int qtKey;
@@ -327,44 +447,6 @@ TEST(KeyCodes, TheCodesScreensKnow)
         {Qt::Key_unknown, 229}};
     for (const KeyCodeCase &c : cases)
         EXPECT_EQ(ScreenHost::keyCodeOf(c.qtKey), c.code) << c.qtKey;
-}
-
-TEST(Units, ColoursAreBlueGreenRed)
-{
-    const QColor c = bgrColor(0x0080C0FF);
-    EXPECT_EQ(c, QColor(0xFF, 0xC0, 0x80));
-    EXPECT_EQ(bgrText(c), "&H0080C0FF");
-    EXPECT_EQ(bgrText(bgrColor(0x00FF8080)), "&H00FF8080");
-    EXPECT_EQ(twipsRect(2640, 480, 1200, 1200), QRect(176, 32, 80, 80));
-    EXPECT_EQ(pointsToPixels(36), 48);
-    EXPECT_EQ(pointsToPixels(11.25), 15);
-}
-
-TEST(SpriteSheets, CellsAreCountedRowByRow)
-{
-    QPixmap sheet(120, 80);
-    sheet.fill(Qt::black);
-    const SpriteSheet sprites(Picture{sheet, "S"}, 2, 3);
-    const Picture cell = sprites.cell(4);
-    EXPECT_EQ(cell.name, "S#4");
-    EXPECT_EQ(cell.pixmap.size(), QSize(40, 40));
-    EXPECT_TRUE(sprites.cell(6).isNull());
-    EXPECT_TRUE(sprites.cell(-1).isNull());
-}
-
-TEST(ScrollBars, AMaximumBelowTheMinimumRunsDownwards)
-{
-    VScrollBar bar(nullptr, "VScroll1");
-    bar.setRange(0, -480);
-    bar.setSteps(18, 361);
-    int changes = 0;
-    bar.onChange = [&] { ++changes; };
-    EXPECT_EQ(bar.value(), 0);
-    bar.triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
-    EXPECT_EQ(bar.value(), -18);
-    bar.triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(bar.value(), -480);
-    EXPECT_EQ(changes, 2);
 }
 
 } // namespace

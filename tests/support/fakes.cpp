@@ -21,38 +21,73 @@ void ScriptedDialogs::write(const QString &line)
 void ScriptedDialogs::message(QWidget *, const QString &text, std::function<void()> then)
 {
     write(QStringLiteral("message: ") + text);
-    m_open.push_back([this, then = std::move(then)] {
-        // Message boxes have only OK: a queued answer is taken but changes nothing.
-        if (!m_answers.empty())
-            m_answers.pop_front();
-        if (then)
-            then();
-    });
+    m_open.push_back({true, [then = std::move(then)](std::optional<QString>) {
+                          if (then)
+                              then();
+                      }});
 }
 
 void ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter,
                                std::function<void(std::optional<QString>)> then)
 {
     write(QStringLiteral("file dialog: %1 [%2]").arg(title, filter));
-    m_open.push_back([this, then = std::move(then)] {
-        QString answer = QStringLiteral("cancel");
-        if (!m_answers.empty()) {
-            answer = m_answers.front();
-            m_answers.pop_front();
-        }
-        write(QStringLiteral("file dialog answer: ") + answer);
-        if (then)
-            then(answer == QLatin1String("cancel") ? std::nullopt : std::optional<QString>(answer));
-    });
+    m_open.push_back({false, [this, then = std::move(then)](std::optional<QString> answer) {
+                          write(QStringLiteral("file dialog answer: ") +
+                                answer.value_or(QStringLiteral("cancel")));
+                          if (then)
+                              then(answer);
+                      }});
 }
+
+void ScriptedDialogs::answerFront(std::optional<QString> answer)
+{
+    OpenDialog dialog = std::move(m_open.front());
+    m_open.pop_front();
+    dialog.answer(dialog.isMessage ? std::nullopt : answer);
+}
+
+namespace {
+
+// The next queued answer; "cancel", or none, cancels.
+std::optional<QString> takeAnswer(std::deque<QString> &answers)
+{
+    if (answers.empty())
+        return std::nullopt;
+    QString answer = answers.front();
+    answers.pop_front();
+    if (answer == QLatin1String("cancel"))
+        return std::nullopt;
+    return answer;
+}
+
+} // namespace
 
 void ScriptedDialogs::answerAll()
 {
-    while (!m_open.empty()) {
-        const std::function<void()> answer = std::move(m_open.front());
-        m_open.pop_front();
-        answer();
-    }
+    while (!m_open.empty())
+        answerFront(takeAnswer(m_answers));
+}
+
+void ScriptedDialogs::answerQueued()
+{
+    while (!m_open.empty() && !m_answers.empty())
+        answerFront(takeAnswer(m_answers));
+}
+
+bool ScriptedDialogs::pressKey(int qtKey)
+{
+    if (m_open.empty())
+        return false;
+    const bool closes = qtKey == Qt::Key_Escape || qtKey == Qt::Key_Return ||
+                        qtKey == Qt::Key_Enter ||
+                        (qtKey == Qt::Key_Space && m_open.front().isMessage);
+    if (!closes)
+        return true;
+    if (qtKey == Qt::Key_Escape && !m_open.front().isMessage)
+        answerFront(std::nullopt);
+    else
+        answerFront(m_open.front().isMessage ? std::nullopt : takeAnswer(m_answers));
+    return true;
 }
 
 int RecordingSoundService::createPlayer(const QString &owner)

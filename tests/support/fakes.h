@@ -37,18 +37,30 @@ public:
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   std::function<void(std::optional<QString>)> then) override;
+    bool isOpen() const override { return !m_open.empty(); }
 
     // Answers every open dialog, and those their answers open in turn.
     void answerAll();
-    bool isOpen() const { return !m_open.empty(); }
+    // Answers open dialogs for as long as answers are queued.
+    void answerQueued();
+    // A key for the dialog in front, as a player gives it: Return, Space and
+    // Esc close a message box; Esc cancels a file dialog and Return takes the
+    // queued answer. Other keys do nothing. False when no dialog is open.
+    bool pressKey(int qtKey);
 
     QStringList log;
     std::function<void(const QString &)> onLog;
 
 private:
+    struct OpenDialog
+    {
+        bool isMessage = true;
+        std::function<void(std::optional<QString>)> answer; // nothing: cancel
+    };
     void write(const QString &line);
+    void answerFront(std::optional<QString> answer);
     std::deque<QString> m_answers;
-    std::deque<std::function<void()>> m_open;
+    std::deque<OpenDialog> m_open;
 };
 
 // Logs every command as "Owner.Player: command file".

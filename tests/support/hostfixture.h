@@ -31,10 +31,14 @@ namespace ks::test {
 class HostFixture : public ::testing::Test
 {
 protected:
-    void makeHost(ScreenHost::ScreenTable table)
+    // realDialogs: the game's own message boxes and file dialogs, for the
+    // tests of what a real box does with the keyboard.
+    void makeHost(ScreenHost::ScreenTable table, Dialogs *realDialogs = nullptr)
     {
-        m_host = std::make_unique<ScreenHost>(
-            Services{clock, random, dialogs, sound, assets, AppDir(dir.root())}, std::move(table));
+        m_host = std::make_unique<ScreenHost>(Services{clock, random,
+                                                       realDialogs ? *realDialogs : dialogs, sound,
+                                                       assets, AppDir(dir.root())},
+                                              std::move(table));
         sound.baseDir = QString::fromStdString(dir.root()) + '/';
         m_host->setTrace([this](const QString &line) { trace << line; });
         QObject::connect(m_host.get(), &ScreenHost::ended, [this] { ++endings; });

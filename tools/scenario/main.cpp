@@ -31,7 +31,9 @@ void usage()
 {
     std::cerr << "usage: keystorm-scenario --appdir DIR [--seed N] [SCRIPT]\n"
                  "commands: press KEY | type TEXT | wait MS | click SCREEN.CONTROL |\n"
-                 "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n";
+                 "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n"
+                 "an open message box takes the keys (Return, Space or Esc close it);\n"
+                 "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n";
 }
 
 void print(const QString &line)
@@ -138,7 +140,7 @@ public:
     void start()
     {
         m_host.show(kStartScreen);
-        m_dialogs.answerAll();
+        m_dialogs.answerQueued();
     }
     bool ended() const { return m_host.hasEnded(); }
 
@@ -170,17 +172,20 @@ public:
             shot(argument);
         else
             print(QStringLiteral("error: unknown command ") + command);
-        // A dialog stays open while the command runs, as it would for a
-        // player, and is answered when the command is done.
-        m_dialogs.answerAll();
+        // A dialog stays open, as it would for a player, until a key closes
+        // it or a queued answer answers it once the command is done.
+        m_dialogs.answerQueued();
         for (const QString &file : m_files.changed())
             print(QStringLiteral("write ") + file);
         return true;
     }
 
 private:
+    // An open box takes the key, as it would on a desktop.
     void deliver(const Key &key)
     {
+        if (m_dialogs.pressKey(key.qtKey))
+            return;
         if (!m_host.hasEnded())
             m_host.deliverKey(key.qtKey, key.text, key.modifiers);
     }

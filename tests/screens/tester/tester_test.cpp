@@ -2,7 +2,11 @@
 #include "screens/tester/hapyou.h"
 #include "screens/tester/tester1.h"
 #include "screens/tester/tester2.h"
+#include "shell/screenwindow.h"
 #include "support/hostfixture.h"
+
+#include <QApplication>
+#include <QTest>
 
 namespace ks {
 namespace {
@@ -65,7 +69,8 @@ protected:
             press(c.isUpper() ? Qt::Key_A + (c.unicode() - 'A') : Qt::Key_A + (c.unicode() - 'a'),
                   QString(c));
     }
-    int hits() { return run().Fervor + run().Grate + run().Good + run().Ok + run().Bad; }
+    int hits() { return run().run().counts.rated(); }
+    int count(Rating rating) { return run().run().counts.count(rating); }
 };
 
 // ---------------------------------------------------------------- courses
@@ -102,7 +107,7 @@ TEST_F(TesterTest, UpAndDownChooseTheCourseWithoutWrapping)
         for (int key : c.keys)
             press(key);
         press(Qt::Key_Return, "\r");
-        EXPECT_EQ(host().screenAs<Tester1>("Tester1").Tlimit1, c.tlimit);
+        EXPECT_EQ(host().screenAs<Tester1>("Tester1").run().Tlimit1, c.tlimit);
         EXPECT_TRUE(screen("Tester2").isShown());
         EXPECT_FALSE(screen("Tester1").isLoaded());
         EXPECT_FALSE(screen("Kidou").isShown()); // Return never shows the menu
@@ -122,7 +127,7 @@ TEST_F(TesterTest, ReopeningTheCoursesStartsOnCourseOne)
     press(Qt::Key_Return, "\r");
     EXPECT_EQ(control<Label>("Tester1", "Zikan(0)").backColor(), QColor(Qt::red));
     press(Qt::Key_Return, "\r");
-    EXPECT_EQ(host().screenAs<Tester1>("Tester1").Tlimit1, 30);
+    EXPECT_EQ(host().screenAs<Tester1>("Tester1").run().Tlimit1, 30);
 }
 
 // Without a usable settings file there is nothing to show or beat: the player
@@ -153,6 +158,49 @@ TEST_F(TesterTest, ABrokenSettingsFileGoesBackToTheMenu)
     }
 }
 
+// The game's real message boxes own the keyboard: Return answers the box and
+// reaches neither the course screen nor the run behind it.
+class TesterRealBoxTest : public TesterTest
+{
+protected:
+    void SetUp() override { makeHost(gameScreens(), &real); }
+    void pressIntoBox(Qt::Key key)
+    {
+        QWidget *box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        ASSERT_EQ(screenOf(box), nullptr); // a box, not a screen
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+    }
+    QtDialogs real;
+};
+
+TEST_F(TesterRealBoxTest, ReturnOnTheCourseScreensBoxGoesBackToTheMenuOnly)
+{
+    host().show("Kidou");
+    press(Qt::Key_Return, "\r"); // no settei.dat in a fresh folder
+    ASSERT_TRUE(real.isOpen());
+    press(Qt::Key_Return, "\r"); // a key the screen behind must not see
+    pressIntoBox(Qt::Key_Return);
+    EXPECT_FALSE(real.isOpen());
+    EXPECT_FALSE(screen("Tester1").isLoaded());
+    EXPECT_FALSE(screen("Tester2").isLoaded());
+    EXPECT_TRUE(screen("Kidou").isShown());
+    EXPECT_EQ(endings, 0);
+}
+
+TEST_F(TesterRealBoxTest, ReturnOnTheRunsBoxStartsNoRun)
+{
+    openCourses();
+    std::remove(dir.path("settei.dat").c_str());
+    press(Qt::Key_Return, "\r");
+    ASSERT_TRUE(real.isOpen());
+    ASSERT_TRUE(screen("Tester2").isLoaded());
+    pressIntoBox(Qt::Key_Return);
+    EXPECT_FALSE(screen("Tester2").isLoaded());
+    EXPECT_TRUE(screen("Kidou").isShown());
+    EXPECT_TRUE(sound.log.filter("Gunsound: open").isEmpty()); // no run began
+}
+
 // ---------------------------------------------------------------- the run
 
 TEST_F(TesterTest, KeysBeforeReturnAndDuringARiseCountForNothing)
@@ -160,12 +208,12 @@ TEST_F(TesterTest, KeysBeforeReturnAndDuringARiseCountForNothing)
     openCourses();
     press(Qt::Key_Return, "\r");
     type("aab");
-    EXPECT_EQ(run().Miss + hits(), 0);
+    EXPECT_EQ(count(Rating::Miss) + hits(), 0);
     EXPECT_EQ(caption("Tester2", "Label3"), "リターンキーでスタートだ。");
     press(Qt::Key_Return, "\r");
     clock.advance(59); // the first row is still rising
     type("ab");
-    EXPECT_EQ(run().Miss + hits(), 0);
+    EXPECT_EQ(count(Rating::Miss) + hits(), 0);
     clock.advance(1);
     type("a");
     EXPECT_EQ(hits(), 1);
@@ -191,7 +239,7 @@ TEST_F(TesterTest, TheRowRisesInTwoTicksWithTheSoundOnTheUpperRowOnly)
 
     // Targets are hit in order: "b" is wrong for the first target "A".
     type("b");
-    EXPECT_EQ(run().Miss, 1);
+    EXPECT_EQ(count(Rating::Miss), 1);
     type("a");
     EXPECT_EQ(picture("Tester2", "Target(0)"), "Mato1#2");
     type("b");
@@ -202,25 +250,24 @@ struct RatingCase
 {
     int ms; // after Return
     const char *flash;
-    int Tester2::*counter;
+    Rating rating;
 };
 
 // Ratings count 100 ms ticks since the previous hit, here since Return, the
 // row's rise included.
 TEST_F(TesterTest, RatingBandsAtTheirBorders)
 {
-    const RatingCase cases[] = {
-        {299, "Fervor!!!", &Tester2::Fervor}, {300, "Grate!!", &Tester2::Grate},
-        {599, "Grate!!", &Tester2::Grate},    {600, "Good!", &Tester2::Good},
-        {899, "Good!", &Tester2::Good},       {900, "OK", &Tester2::Ok},
-        {1099, "OK", &Tester2::Ok},           {1100, "Bad", &Tester2::Bad},
-        {60, "Fervor!!!", &Tester2::Fervor},  {5000, "Bad", &Tester2::Bad}};
+    const RatingCase cases[] = {{299, "Fervor!!!", Rating::Fervor}, {300, "Grate!!", Rating::Grate},
+                                {599, "Grate!!", Rating::Grate},    {600, "Good!", Rating::Good},
+                                {899, "Good!", Rating::Good},       {900, "OK", Rating::Ok},
+                                {1099, "OK", Rating::Ok},           {1100, "Bad", Rating::Bad},
+                                {60, "Fervor!!!", Rating::Fervor},  {5000, "Bad", Rating::Bad}};
     for (const RatingCase &c : cases) {
         startRun();
         clock.advance(c.ms - 60);
         type("a");
         EXPECT_EQ(caption("Tester2", "Label1"), c.flash) << c.ms;
-        EXPECT_EQ(run().*c.counter, 1) << c.ms;
+        EXPECT_EQ(count(c.rating), 1) << c.ms;
         EXPECT_EQ(hits(), 1) << c.ms;
         press(Qt::Key_Escape, "\x1b");
     }
@@ -235,8 +282,8 @@ TEST_F(TesterTest, AMissKeepsTargetAndRatingClock)
     type("qq");
     clock.advance(100); // tick at 800
     type("a");          // 3 ticks since the previous hit: Grate
-    EXPECT_EQ(run().Grate, 2);
-    EXPECT_EQ(run().Miss, 2);
+    EXPECT_EQ(count(Rating::Grate), 2);
+    EXPECT_EQ(count(Rating::Miss), 2);
     EXPECT_EQ(caption("Tester2", "Ten(5)"), "2");
     EXPECT_EQ(caption("Tester2", "Ten(1)"), "2");
 }
@@ -249,7 +296,7 @@ TEST_F(TesterTest, CapsLockLettersReturnAndOtherKeysAreMisses)
     press(Qt::Key_Space, " ");
     press(Qt::Key_Backspace, "\b");
     press(Qt::Key_1, "1");
-    EXPECT_EQ(run().Miss, 5);
+    EXPECT_EQ(count(Rating::Miss), 5);
     EXPECT_EQ(hits(), 0);
     EXPECT_EQ(caption("Tester2", "Label1"), "Miss");
     clock.advance(300);
@@ -331,9 +378,9 @@ TEST_F(TesterTest, ASecondReturnWhileTheFirstRowRisesChangesNothing)
     press(Qt::Key_Return, "\r");
     EXPECT_FALSE(sound.log.join('\n').contains("open"));
     clock.advance(60);
-    EXPECT_EQ(run().Miss, 0);
+    EXPECT_EQ(count(Rating::Miss), 0);
     press(Qt::Key_Return, "\r"); // now a miss
-    EXPECT_EQ(run().Miss, 1);
+    EXPECT_EQ(count(Rating::Miss), 1);
 }
 
 struct MusicCase
@@ -373,6 +420,24 @@ TEST_F(TesterTest, MusicPick)
                                    QStringLiteral("sound Tester2.Ongaku: play %1").arg(c.played)}))
                 << c.settings;
         }
+        press(Qt::Key_Escape, "\x1b");
+    }
+}
+
+// A music slot named relative to the game's folder is found in the folder
+// the game runs from now, so a moved folder keeps its music; a slot written
+// on Windows names its folders with "\\".
+TEST_F(TesterTest, AMovedGameFolderStillHearsItsTune)
+{
+    sound.baseDir.clear(); // log whole paths
+    const QString tune = QString::fromStdString(dir.root()) + "/music/keystorm.mid";
+    for (const char *slot : {"music/keystorm.mid", "music\\keystorm.mid"}) {
+        openCourses(std::string("1\r\n2\r\n") + slot + "\r\nnodata\r\n");
+        press(Qt::Key_Return, "\r");
+        sound.log.clear();
+        press(Qt::Key_Return, "\r");
+        EXPECT_TRUE(sound.log.contains("sound Tester2.Ongaku: play " + tune))
+            << slot << sound.log.join('\n').toStdString();
         press(Qt::Key_Escape, "\x1b");
     }
 }
@@ -489,63 +554,6 @@ TEST_F(TesterTest, TheStartLineComesFromTheFirstGroup)
 
 // ---------------------------------------------------------------- results
 
-struct VerdictCase
-{
-    int course;
-    int total;
-    double highScore;
-    int misses;
-    int bads;
-    int line;
-    Hapyou::Face face;
-};
-
-TEST(HapyouVerdict, EveryRuleOnBothCourses)
-{
-    using Face = Hapyou::Face;
-    const VerdictCase cases[] = {
-        // total <= 0 first, whatever is stored; both courses show the red face
-        {1, 0, -50, 0, 0, 2, Face::Red},
-        {2, -20, -100, 30, 30, 2, Face::Red},
-        // a new high score next; an equal total is none
-        {1, 101, 100, 15, 15, 8, Face::Calm},
-        {2, 201, 200, 0, 0, 8, Face::Calm},
-        {1, 100, 100, 0, 0, 3, Face::Red},
-        // the Miss limit before the Bad limit
-        {1, 50, 100, 10, 10, 0, Face::Shout},
-        {1, 50, 100, 9, 10, 1, Face::Shout},
-        {2, 50, 100, 19, 19, 3, Face::Red},
-        {2, 50, 100, 20, 20, 0, Face::Red},
-        {2, 50, 100, 0, 20, 1, Face::Shout},
-        // the bands of the 30-second course
-        {1, 1, 9999, 0, 0, 3, Face::Red},
-        {1, 500, 9999, 0, 0, 3, Face::Red},
-        {1, 501, 9999, 0, 0, 4, Face::Red},
-        {1, 3700, 9999, 0, 0, 4, Face::Red},
-        {1, 3701, 9999, 0, 0, 5, Face::Calm},
-        {1, 6000, 9999, 0, 0, 5, Face::Calm},
-        {1, 6001, 9999, 0, 0, 6, Face::Calm},
-        {1, 6500, 9999, 0, 0, 6, Face::Calm},
-        {1, 8800, 9999, 0, 0, 6, Face::Calm},
-        {1, 8801, 9999, 0, 0, 7, Face::Calm},
-        // and of the 60-second course
-        {2, 1000, 99999, 0, 0, 3, Face::Red},
-        {2, 1001, 99999, 0, 0, 4, Face::Red},
-        {2, 7400, 99999, 0, 0, 4, Face::Red},
-        {2, 7401, 99999, 0, 0, 5, Face::Calm},
-        {2, 12000, 99999, 0, 0, 5, Face::Calm},
-        {2, 12001, 99999, 0, 0, 6, Face::Calm},
-        {2, 16500, 99999, 0, 0, 6, Face::Calm},
-        {2, 16501, 99999, 0, 0, 7, Face::Calm},
-    };
-    for (const VerdictCase &c : cases) {
-        const Hapyou::Verdict v = Hapyou::verdict(c.course, c.total, c.highScore, c.misses, c.bads);
-        EXPECT_EQ(v.line, c.line) << c.course << " " << c.total;
-        EXPECT_EQ(v.face, c.face) << c.course << " " << c.total;
-        EXPECT_EQ(v.newHighScore, c.line == 8) << c.course << " " << c.total;
-    }
-}
-
 class ResultsTest : public TesterTest
 {
 protected:
@@ -556,13 +564,8 @@ protected:
     {
         startRun(course, settings);
         clock.advance((course == 1 ? 30000 : 60000) - 61);
-        Tester2 &t = run();
-        t.Fervor = counts[0];
-        t.Grate = counts[1];
-        t.Good = counts[2];
-        t.Ok = counts[3];
-        t.Bad = counts[4];
-        t.Miss = counts[5];
+        for (Rating rating : kRatings)
+            run().run().counts.set(rating, counts[static_cast<std::size_t>(rating)]);
         clock.advance(1);
         ASSERT_TRUE(screen(course == 1 ? "Hapyou1" : "Hapyou2").isShown());
     }
@@ -683,12 +686,14 @@ TEST_F(ResultsTest, OnlyOneResultsScreenPerRun)
 }
 
 // A settings file that broke during the run: the results are still shown,
-// the player is told, and nothing is written.
-TEST_F(ResultsTest, ASettingsFileBrokenDuringTheRunIsToldAndNothingIsWritten)
+// the player is told once and truthfully (the results stay up; no score is
+// stored), nothing is written, and closing them leads to the menu rather than
+// to a course screen that would fail on the same file.
+TEST_F(ResultsTest, ASettingsFileBrokenDuringTheRunIsToldOnceAndNothingIsWritten)
 {
     startRun(1);
     clock.advance(30000 - 61);
-    run().Fervor = 3;
+    run().run().counts.set(Rating::Fervor, 3);
     std::string twelve;
     for (int i = 0; i < 12; ++i)
         twelve += "1\r\n";
@@ -699,7 +704,18 @@ TEST_F(ResultsTest, ASettingsFileBrokenDuringTheRunIsToldAndNothingIsWritten)
     EXPECT_EQ(caption("Hapyou1", "Kei2"), "360");
     EXPECT_EQ(caption("Hapyou1", "Hi"), "");
     ASSERT_EQ(dialogs.log.size(), 1);
-    EXPECT_TRUE(dialogs.log[0].contains("settei.dat"));
+    EXPECT_EQ(dialogs.log[0],
+              "message: 設定ファイル（settei.dat）の行が多すぎます。"
+              "ハイスコアは記録されません。結果を閉じるとメインメニューに戻ります。");
+    dialogs.answerAll();
+    EXPECT_TRUE(screen("Hapyou1").isShown()); // the results stay, as the box said
+
+    clock.advance(1000);
+    press(Qt::Key_Return, "\r");
+    EXPECT_FALSE(screen("Hapyou1").isLoaded());
+    EXPECT_FALSE(screen("Tester1").isLoaded());
+    EXPECT_TRUE(screen("Kidou").isShown());
+    EXPECT_EQ(dialogs.log.size(), 1); // told once
     EXPECT_EQ(dir.read("settei.dat"), twelve);
 }
 

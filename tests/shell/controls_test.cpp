@@ -1,0 +1,154 @@
+// The controls the screens are built from, on a screen of their own.
+#include "shell/controls.h"
+
+#include "shell/screen.h"
+#include "shell/units.h"
+#include "support/hostfixture.h"
+
+#include <QTest>
+
+namespace ks {
+namespace {
+
+class Board final : public Screen
+{
+public:
+    explicit Board(ScreenHost &host) : Screen(host, QStringLiteral("Board")) {}
+
+    Label *OneLine = nullptr;
+    Label *TwoLines = nullptr;
+    Label *Plain = nullptr;
+    Label *Bubble = nullptr;
+    VScrollBar *VScroll1 = nullptr;
+    QStringList events;
+
+protected:
+    void createControls() override
+    {
+        setGameScreen(QStringLiteral("Board"));
+        OneLine = addLabel({QStringLiteral("OneLine"), {0, 0, 1200, 375}}, QString(),
+                           {18, false, Qt::white, Qt::black});
+        TwoLines = addLabel({QStringLiteral("TwoLines"), {0, 600, 1200, 975}}, QString(),
+                            {12, true, Qt::white, Qt::black});
+        Plain = addLabel({QStringLiteral("Plain"), 3, {0, 1800, 3000, 375}}, QStringLiteral("x"),
+                         {9, false, bgrColor(0x0080FF80), QColor(), Align::Right});
+        Bubble = addBubble({QStringLiteral("Shape1"), 2, {3000, 0, 3000, 900}},
+                           {QStringLiteral("Say"), {3120, 120, 2760, 660}}, 12, true);
+        VScroll1 = add<VScrollBar>(QStringLiteral("VScroll1"), {9345, 0, 255, 5415});
+        VScroll1->setRange(0, -480);
+        VScroll1->setSteps(18, 361);
+        onChange(VScroll1, [this] { events << QString::number(VScroll1->value()); });
+    }
+};
+
+class ControlsTest : public test::HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        makeHost(
+            {{QStringLiteral("Board"), [](ScreenHost &h) { return std::make_unique<Board>(h); }}});
+        host().show("Board");
+    }
+    Board &board() { return host().screenAs<Board>(QStringLiteral("Board")); }
+};
+
+TEST(Units, ColoursAreBlueGreenRed)
+{
+    const QColor c = bgrColor(0x0080C0FF);
+    EXPECT_EQ(c, QColor(0xFF, 0xC0, 0x80));
+    EXPECT_EQ(bgrText(c), "&H0080C0FF");
+    EXPECT_EQ(bgrText(bgrColor(0x00FF8080)), "&H00FF8080");
+    EXPECT_EQ(twipsRect(2640, 480, 1200, 1200), QRect(176, 32, 80, 80));
+    EXPECT_EQ(pointsToPixels(36), 48);
+    EXPECT_EQ(pointsToPixels(11.25), 15);
+}
+
+TEST(SpriteSheets, CellsAreCountedRowByRow)
+{
+    QPixmap sheet(120, 80);
+    sheet.fill(Qt::black);
+    const SpriteSheet sprites(Picture{sheet, "S"}, 2, 3);
+    const Picture cell = sprites.cell(4);
+    EXPECT_EQ(cell.name, "S#4");
+    EXPECT_EQ(cell.pixmap.size(), QSize(40, 40));
+    EXPECT_TRUE(sprites.cell(6).isNull());
+    EXPECT_TRUE(sprites.cell(-1).isNull());
+}
+
+// A bar whose maximum lies below its minimum runs downwards; its change
+// event comes through the screen, and not for the value set at load.
+TEST_F(ControlsTest, AScrollBarWithItsMaximumBelowItsMinimumRunsDownwards)
+{
+    VScrollBar &bar = *board().VScroll1;
+    EXPECT_EQ(bar.value(), 0);
+    bar.triggerAction(QAbstractSlider::SliderSingleStepAdd); // the down arrow
+    EXPECT_EQ(bar.value(), -18);
+    bar.triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(bar.value(), -379);
+    bar.triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(bar.value(), -480);
+    bar.triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(bar.value(), -462);
+    EXPECT_EQ(board().events, (QStringList{"-18", "-379", "-480", "-462"}));
+}
+
+// Dragging the thumb moves nothing until it is let go.
+TEST_F(ControlsTest, AScrollBarReportsADragWhenTheThumbIsReleased)
+{
+    VScrollBar &bar = *board().VScroll1;
+    bar.setSliderDown(true);
+    bar.setSliderPosition(-200); // on Qt's own scale, which runs the other way
+    EXPECT_TRUE(board().events.isEmpty());
+    bar.setSliderDown(false);
+    EXPECT_EQ(board().events, (QStringList{"-280"}));
+}
+
+// The layouts were drawn for a narrower face: a one-line label whose text is
+// too wide gives up a little size rather than wrapping out of sight, but
+// never more than a third of it; a taller label wraps instead.
+TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
+{
+    Label &one = *board().OneLine;
+    const int full = one.font().pixelSize();
+    EXPECT_EQ(full, pointsToPixels(18));
+    one.setCaption(QStringLiteral("Fervor!!!"));
+    EXPECT_LT(one.font().pixelSize(), full);
+    EXPECT_GE(one.font().pixelSize(), full * 2 / 3);
+    EXPECT_LE(QFontMetrics(one.font()).horizontalAdvance(one.caption()), one.width());
+    EXPECT_FALSE(one.wordWrap());
+    one.setCaption(QStringLiteral("ＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷ"));
+    EXPECT_EQ(one.font().pixelSize(), full * 2 / 3 + 1); // the smallest it goes
+    one.setCaption(QStringLiteral("OK"));
+    EXPECT_EQ(one.font().pixelSize(), full);
+
+    Label &two = *board().TwoLines;
+    two.setCaption(QStringLiteral("ずっと長い文章がこのラベルには入りきらないので折り返します。"));
+    EXPECT_TRUE(two.wordWrap());
+    EXPECT_EQ(two.font().pixelSize(), pointsToPixels(12));
+    EXPECT_TRUE(two.font().bold());
+}
+
+// A style without a back colour is transparent; the bubble is the yellow box
+// with its black words on it.
+TEST_F(ControlsTest, LabelStylesAndTheSpeechBubble)
+{
+    StateWriter out;
+    board().writeState(out);
+    const QStringList &lines = out.lines();
+    EXPECT_TRUE(lines.contains("Board.Plain(3).caption=x"));
+    EXPECT_TRUE(lines.contains("Board.Plain(3).fore=&H0080FF80"));
+    EXPECT_TRUE(lines.contains("Board.Plain(3).back="));
+    EXPECT_TRUE(lines.contains("Board.OneLine.back=&H00000000"));
+    EXPECT_TRUE(lines.contains("Board.Shape1(2).back=&H00C0FFFF"));
+    EXPECT_TRUE(lines.contains("Board.Shape1(2).fore=&H0080C0FF"));
+    EXPECT_TRUE(lines.contains("Board.Say.fore=&H00000000"));
+    EXPECT_TRUE(lines.contains("Board.Say.back="));
+    EXPECT_EQ(board().Plain->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    // The bubble lies under its words.
+    EXPECT_TRUE(board().control("Shape1(2)") != nullptr);
+    EXPECT_TRUE(board().Bubble->font().bold());
+}
+
+} // namespace
+} // namespace ks
