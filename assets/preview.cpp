@@ -87,9 +87,18 @@ struct Sheet
 };
 
 constexpr Sheet kSheets[] = {
-    {"Mato0", {40, 80}},      // the letter targets, A-M over N-Z
-    {"Mato1", {40, 80}},      // a target rising: quarter, half, bare stand
-    {"PCforest", {150, 150}}, // the sergeant: calm row over red row, glint frames
+    {"Mato0", {40, 80}},                   // the letter targets, A-M over N-Z
+    {"Mato1", {40, 80}},                   // a target rising: quarter, half, bare stand
+    {"PCforest", {150, 150}},              // the sergeant: calm row over red row, glint frames
+    {"PCmika", {125, 125}},                // the teacher: smiling row, stern row
+    {"practice_target", {201, 297}},       // practice target: down, rising, up, hit, miss,
+    {"practice_target_fruit", {201, 297}}, //   destroyed, waiting, empty
+    {"level_bar", {300, 25}},              // one strip, not a row of cells
+    {"PCforest_battle", {123, 150}},       // the sergeant in the story: calm row, stern row
+    {"PCkame", {118, 104}},                // four-legged walker: whole, exploding, hit
+    {"PCfly", {225, 138}},                 // fighter plane: whole, hit, exploding
+    {"Matodata1", {182, 160}},             // two-legged walker losing its parts
+    {"Matodata2", {320, 224}},             // the battleship: head-on, from behind
 };
 
 // Where the cells of a picture are, or nothing if it is not a sheet.
@@ -229,6 +238,71 @@ QImage composePlay(const std::map<QString, QImage> &pictures)
     return screen;
 }
 
+// A story-mode battle panel: background N with its enemies in the middle
+// band, the sergeant's face and the mission texts on black labels at the top,
+// and the typing frame at the bottom, to judge that the background stays
+// behind both the enemies and the texts.
+QImage composeBattle(const std::map<QString, QImage> &pictures, int panel)
+{
+    QImage screen(640, 480, QImage::Format_ARGB32_Premultiplied);
+    screen.fill(Qt::black);
+    QPainter painter(&screen);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.drawImage(0, 0, pictures.at(QStringLiteral("battle_bg%1").arg(panel)));
+    const auto enemy = [&](const char *sheet, QSize cell, int index, int x, int y) {
+        painter.drawImage(x, y, cellOf(pictures.at(QLatin1String(sheet)), cell, index));
+    };
+    switch (panel) {
+    case 1:
+        enemy("PCkame", {118, 104}, 0, 196, 168);
+        enemy("PCkame", {118, 104}, 2, 330, 226);
+        enemy("PCkame", {118, 104}, 1, 470, 180);
+        enemy("PCkame", {118, 104}, 0, 40, 222);
+        break;
+    case 2:
+        enemy("PCfly", {225, 138}, 0, 380, 152);
+        enemy("PCfly", {225, 138}, 1, 60, 200);
+        break;
+    case 3:
+        enemy("Matodata1", {182, 160}, 0, 110, 152);
+        enemy("Matodata1", {182, 160}, 6, 350, 152);
+        break;
+    default:
+        enemy("Matodata2", {320, 224}, 0, 168, 136);
+        break;
+    }
+
+    painter.drawImage(48, 8, cellOf(pictures.at(QStringLiteral("PCforest_battle")), {123, 150}, 0));
+    const QColor green(0x30, 0xF0, 0x50);
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(18);
+    painter.setFont(font);
+    painter.fillRect(QRect(184, 16, 417, 26), Qt::black);
+    painter.fillRect(QRect(184, 47, 417, 26), Qt::black);
+    painter.setPen(green);
+    painter.drawText(QRect(190, 16, 405, 26), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("ミッション%1").arg(panel));
+    painter.drawText(QRect(190, 47, 405, 26), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("敵を全て撃破せよ"));
+    painter.setPen(QPen(QColor(0xFF, 0xC0, 0x80), 2));
+    painter.setBrush(QColor(0xFF, 0xFF, 0xC0));
+    painter.drawRoundedRect(QRectF(184, 80, 425, 33), 10, 10);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(196, 80, 405, 33), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("よし、撃て！"));
+
+    painter.setPen(QPen(green, 3));
+    painter.setBrush(Qt::black);
+    painter.drawRoundedRect(QRectF(24, 352, 592, 112), 12, 12);
+    font.setPixelSize(32);
+    painter.setFont(font);
+    painter.setPen(green);
+    painter.drawText(QRect(24, 352, 592, 112), Qt::AlignCenter, QStringLiteral("げきは"));
+    painter.end();
+    return screen;
+}
+
 bool has(const std::map<QString, QImage> &pictures, std::initializer_list<const char *> names)
 {
     for (const char *name : names) {
@@ -350,6 +424,14 @@ int main(int argc, char *argv[])
     if (has(pictures, {"PCforest", "Mato0", "Mato1"})) {
         out() << "speed tester play mock:" << Qt::endl;
         ok = save(composePlay(pictures), target.filePath(QStringLiteral("play_mock.png"))) && ok;
+    }
+    if (has(pictures, {"battle_bg1", "battle_bg2", "battle_bg3", "battle_bg4", "PCforest_battle",
+                       "PCkame", "PCfly", "Matodata1", "Matodata2"})) {
+        out() << "story battle mocks:" << Qt::endl;
+        for (int panel = 1; panel <= 4; ++panel)
+            ok = save(composeBattle(pictures, panel),
+                      target.filePath(QStringLiteral("battle%1_mock.png").arg(panel))) &&
+                 ok;
     }
     return ok ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // ks_soundgen: synthesises the game's sounds and writes them as WAVE files,
-// and writes the game's own tune as a MIDI file (composed in tune.cpp).
+// and writes the game's own tunes as MIDI files (composed in tune.cpp).
 //
 //   ks_soundgen <out-dir> [file...]     e.g.  ks_soundgen build/app moko.wav
 //
@@ -429,6 +429,8 @@ struct Tune
 
 constexpr Tune kTunes[] = {
     {"keystorm.mid", ks::tune::makeKeystorm},
+    {"battle.mid", ks::tune::makeBattle},
+    {"ending.mid", ks::tune::makeEnding},
 };
 
 void putLittleEndian(std::string &out, std::uint32_t value, int bytes)
