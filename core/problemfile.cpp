@@ -4,7 +4,9 @@
 #include "textfile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <unordered_set>
 
 namespace ks {
@@ -43,6 +45,28 @@ Result<void> checkBody(const std::vector<std::string> &items, std::size_t firstI
 }
 
 } // namespace
+
+Result<std::vector<std::string>> listProblemFiles(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return Error{ErrorCode::NotFound, folder};
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        std::string suffix = name.size() > 4 ? name.substr(name.size() - 4) : std::string();
+        std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::error_code kind;
+        if (suffix == ".ksd" && name.front() != '.' && it->is_regular_file(kind))
+            names.push_back(std::move(name));
+    }
+    if (error)
+        return Error{ErrorCode::Unreadable, folder};
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity)
 {
@@ -92,9 +116,20 @@ Result<void> checkPracticeItems(const std::vector<std::string> &items, const Rom
     return checkBody(items, kPracticeBodyStart, table, kPracticeLineCapacity);
 }
 
-bool timeLimitReadsAsZero(const std::vector<std::string> &items)
+int headerWholeNumber(std::string_view item)
 {
-    return numberValue(practiceHeader(items).timeLimit) == 0.0;
+    const double whole = std::floor(numberValue(item));
+    return static_cast<int>(std::clamp(whole, -1.0e9, 1.0e9));
+}
+
+bool timeLimitIsUnplayable(const std::vector<std::string> &items)
+{
+    return headerWholeNumber(practiceHeader(items).timeLimit) < 1;
+}
+
+bool problemCountIsUnplayable(const std::vector<std::string> &items)
+{
+    return headerWholeNumber(practiceHeader(items).problems) < 0;
 }
 
 Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> &items,
@@ -102,10 +137,15 @@ Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> 
 {
     if (Result<void> check = checkPracticeItems(items, table); !check)
         return check.error();
-    if (timeLimitReadsAsZero(items))
-        return Error{ErrorCode::ZeroTimeLimit, "「" + practiceHeader(items).timeLimit + "」"};
+    const PracticeHeader header = practiceHeader(items);
+    if (timeLimitIsUnplayable(items))
+        return Error{ErrorCode::UnplayableTimeLimit, "「" + header.timeLimit + "」"};
+    if (problemCountIsUnplayable(items))
+        return Error{ErrorCode::UnplayableProblemCount, "「" + header.problems + "」"};
     RomajiLines built = BuildRomajiLines(items, kPracticeBodyStart, table, kPracticeLineCapacity);
     PracticeProblems problems;
+    problems.problemsToPlay = headerWholeNumber(header.problems);
+    problems.timeLimit = headerWholeNumber(header.timeLimit);
     problems.romajiTotal = RomajiTotal(built.lines, built.lineCount());
     problems.romajiLines = std::move(built.lines);
     problems.displayTexts = ProblemDisplayTexts(items, kPracticeBodyStart, kPracticeLineCapacity);

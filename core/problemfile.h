@@ -21,6 +21,11 @@ inline constexpr std::size_t kExamLineCapacity = 51;
 inline constexpr std::size_t kPracticeBodyStart = 14;
 inline constexpr std::string_view kEndSentinel = "end";
 
+// The practice files of a folder: the regular files whose names end in ".ksd"
+// in any case, hidden ones (".name") left out, sorted by the bytes of their
+// names so the list is the same on every machine. NotFound without the folder.
+Result<std::vector<std::string>> listProblemFiles(const std::string &folder);
+
 // The items of a problem file; more than capacity items is TooManyItems.
 Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity);
 
@@ -56,19 +61,31 @@ std::size_t RomajiTotal(const std::vector<std::string> &lines, std::size_t count
 // kPracticeLineCapacity problems.
 Result<void> checkPracticeItems(const std::vector<std::string> &items, const RomajiTable &table);
 
-// A time limit that reads as 0 leaves the run no time, and the pace (romaji per
-// second) would divide by it: such a file cannot be played.
-bool timeLimitReadsAsZero(const std::vector<std::string> &items);
+// The whole part of a header number. A run counts its problems and seconds
+// down by one and stops when a counter reaches exactly 1, so a count of 2.5
+// plays 2 problems and a limit of 90.7 gives 90 seconds, rather than never
+// reaching 1.
+int headerWholeNumber(std::string_view item);
+
+// A time limit under one whole second leaves the run no time (and one that
+// reads as 0 would divide the pace by 0): such a file cannot be played.
+bool timeLimitIsUnplayable(const std::vector<std::string> &items);
+
+// A negative number of problems would count down forever. (0 is a file that
+// plays nothing: its target never rises, and only Esc leaves.)
+bool problemCountIsUnplayable(const std::vector<std::string> &items);
 
 struct PracticeProblems
 {
     std::vector<std::string> romajiLines;
     std::vector<std::string> displayTexts;
     std::size_t romajiTotal = 0;
+    int problemsToPlay = 0; // header item 5, whole
+    int timeLimit = 0;      // header item 7, whole seconds, at least 1
 };
 
-// The check, the time limit, the lines, the display texts and the total, as a
-// practice screen needs them once the player confirms a file.
+// The check, the header's numbers, the lines, the display texts and the
+// total, as a practice screen needs them once the player confirms a file.
 Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> &items,
                                                  const RomajiTable &table);
 

@@ -39,8 +39,11 @@ std::string Error::message() const
     case ErrorCode::TooManyProblems:
         what = "問題が多すぎます";
         break;
-    case ErrorCode::ZeroTimeLimit:
-        what = "制限時間が 0 秒です";
+    case ErrorCode::UnplayableTimeLimit:
+        what = "制限時間が 1 秒に足りません";
+        break;
+    case ErrorCode::UnplayableProblemCount:
+        what = "問題数がマイナスです";
         break;
     case ErrorCode::WriteFailed:
         what = "ファイルを書けません";

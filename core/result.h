@@ -21,7 +21,8 @@ enum class ErrorCode
     UnsafeItem,
     KanaBeforeFirstProblem,
     TooManyProblems,
-    ZeroTimeLimit,
+    UnplayableTimeLimit,
+    UnplayableProblemCount,
     WriteFailed,
 };
 

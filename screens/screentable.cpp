@@ -1,5 +1,8 @@
 #include "screentable.h"
 
+#include "screens/practice/fileload.h"
+#include "screens/practice/kekka.h"
+#include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
 #include "screens/startup/kakunin.h"
 #include "screens/startup/kidou.h"
@@ -32,6 +35,7 @@ ScreenHost::Factory withState(std::shared_ptr<State> state, Args... args)
 ScreenHost::ScreenTable gameScreens()
 {
     auto speedTest = std::make_shared<SpeedTestRun>();
+    auto practice = std::make_shared<PracticeRun>();
     return {
         {ScreenName::Kakunin, make<Kakunin>},
         {ScreenName::Logo, make<Logo>},
@@ -40,6 +44,8 @@ ScreenHost::ScreenTable gameScreens()
         {ScreenName::Tester2, withState<Tester2>(speedTest)},
         {ScreenName::Hapyou1, withState<Hapyou>(speedTest, 1)},
         {ScreenName::Hapyou2, withState<Hapyou>(speedTest, 2)},
+        {ScreenName::FileLoad, withState<FileLoad>(practice)},
+        {ScreenName::Kekka, withState<Kekka>(practice)},
     };
 }
 

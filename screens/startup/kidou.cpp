@@ -101,8 +101,9 @@ void Kidou::openItem()
 {
     switch (menuItem) {
     case 1:
+    case 2:
         // The mode is shown first, then the menu hides, so the menu keeps its item.
-        host().show(ScreenName::Tester1);
+        host().show(menuItem == 1 ? ScreenName::Tester1 : ScreenName::FileLoad);
         host().hide(*this);
         break;
     case 5:

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace ks {
 namespace {
 
@@ -188,19 +190,64 @@ TEST(ExamPhrases, BrokenFilesAreErrors)
 namespace ks {
 namespace {
 
-// The pace divides by the time limit: a limit that reads as 0 cannot be played.
-TEST(PreparePractice, ATimeLimitThatReadsAsZeroIsRefused)
+// Hidden files, folders and other names are no practice files; the order is
+// the names' bytes, the same on every machine.
+TEST(ListProblemFiles, KsdFilesInByteOrder)
 {
-    for (const char *limit : {"0", "abc", "", "0.0"}) {
+    TempDir dir;
+    for (const char *name : {"b.KSD", "a.ksd", ".hidden.ksd", "note.txt", "Z.ksd", "c.ksdx"})
+        dir.write(std::string("practice/") + name, "x");
+    std::filesystem::create_directories(dir.path("practice/folder.ksd"));
+    Result<Strings> names = listProblemFiles(dir.path("practice"));
+    ASSERT_TRUE(names.ok());
+    EXPECT_EQ(*names, (Strings{"Z.ksd", "a.ksd", "b.KSD"}));
+
+    EXPECT_EQ(listProblemFiles(dir.path("none")).error().code, ErrorCode::NotFound);
+    std::filesystem::create_directories(dir.path("empty"));
+    EXPECT_TRUE(listProblemFiles(dir.path("empty"))->empty());
+}
+
+// The pace divides by the time limit and the countdown steps by whole
+// seconds to 1: a limit under one whole second cannot be played.
+TEST(PreparePractice, ATimeLimitUnderOneWholeSecondIsRefused)
+{
+    for (const char *limit : {"0", "abc", "", "0.0", "0.5", "-30"}) {
         Strings items = practice({"@", "赤", "あ", "@", "end"});
         items[7] = limit;
         Result<PracticeProblems> p = preparePracticeProblems(items, smallTable());
         ASSERT_FALSE(p.ok()) << limit;
-        EXPECT_EQ(p.error().code, ErrorCode::ZeroTimeLimit);
+        EXPECT_EQ(p.error().code, ErrorCode::UnplayableTimeLimit);
+    }
+}
+
+struct HeaderNumberCase
+{
+    const char *count;
+    const char *limit;
+    int problems;
+    int seconds;
+};
+
+// Counters step by one and stop at exactly 1: the header's numbers count as
+// their whole part, so no run counts past its end.
+TEST(PreparePractice, HeaderNumbersCountAsTheirWholePart)
+{
+    const HeaderNumberCase cases[] = {
+        {"3", "60", 3, 60}, {"2.5", "90.7", 2, 90}, {"0", "1", 0, 1}, {"0.9", "1.99", 0, 1},
+        {"7問", "45秒", 7, 45}};
+    for (const HeaderNumberCase &c : cases) {
+        Strings items = practice({"@", "赤", "あ", "@", "end"});
+        items[5] = c.count;
+        items[7] = c.limit;
+        Result<PracticeProblems> p = preparePracticeProblems(items, smallTable());
+        ASSERT_TRUE(p.ok()) << c.count << " " << c.limit;
+        EXPECT_EQ(p->problemsToPlay, c.problems) << c.count;
+        EXPECT_EQ(p->timeLimit, c.seconds) << c.limit;
     }
     Strings items = practice({"@", "赤", "あ", "@", "end"});
-    items[7] = "0.5";
-    EXPECT_TRUE(preparePracticeProblems(items, smallTable()).ok());
+    items[5] = "-1";
+    EXPECT_EQ(preparePracticeProblems(items, smallTable()).error().code,
+              ErrorCode::UnplayableProblemCount);
 }
 
 } // namespace

@@ -121,6 +121,12 @@ private:
         if (timeLimitIsZero(m_items))
             add(Severity::Error, kTimeLimitItem,
                 zeroTimeLimitMessage(m_items) + "（ゲームが読み込みません）");
+        if (ks::problemCountIsUnplayable(m_items))
+            add(Severity::Error, kProblemCountItem,
+                ks::Error{ks::ErrorCode::UnplayableProblemCount,
+                          itemLabel(kProblemCountItem)}
+                        .message() +
+                    "（ゲームが読み込みません）");
     }
 
     void checkBeforeFirstProblem()

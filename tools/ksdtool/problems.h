@@ -33,17 +33,19 @@ inline FileLayout layoutOf(FileKind kind)
     return {ks::kPracticeBodyStart, ks::kPracticeItemCapacity, ks::kPracticeLineCapacity};
 }
 
+inline constexpr std::size_t kProblemCountItem = 5;
 inline constexpr std::size_t kTimeLimitItem = 7;
 
 inline bool timeLimitIsZero(const std::vector<std::string> &items)
 {
-    return ks::timeLimitReadsAsZero(items);
+    return ks::timeLimitIsUnplayable(items);
 }
 
 inline std::string zeroTimeLimitMessage(const std::vector<std::string> &items)
 {
-    return ks::Error{ks::ErrorCode::ZeroTimeLimit, std::to_string(kTimeLimitItem) + " 番の項目「" +
-                                                       ks::practiceHeader(items).timeLimit + "」"}
+    return ks::Error{ks::ErrorCode::UnplayableTimeLimit,
+                     std::to_string(kTimeLimitItem) + " 番の項目「" +
+                         ks::practiceHeader(items).timeLimit + "」"}
         .message();
 }
 

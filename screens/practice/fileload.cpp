@@ -1,0 +1,544 @@
+#include "fileload.h"
+
+#include "core/items.h"
+#include "core/problemfile.h"
+#include "core/romajimatcher.h"
+#include "core/settings.h"
+#include "shell/dialogs.h"
+#include "shell/random.h"
+#include "shell/screenhost.h"
+#include "shell/settingsfile.h"
+#include "shell/units.h"
+
+#include <algorithm>
+
+namespace ks {
+
+namespace {
+
+const QColor kGreen = bgrColor(0x0080FF80);
+
+// Cells of the target sheet.
+constexpr int kTargetPutUp = 0;
+constexpr int kTargetRising = 1;
+constexpr int kTargetReady = 2;
+constexpr int kTargetHit = 3;
+constexpr int kTargetMissed = 4;
+constexpr int kTargetBroken = 5;
+constexpr int kTargetWaiting = 6;
+
+// The face animation's cells by step, smiling and stern.
+constexpr int kFaceCells[2][6] = {{1, 2, 3, 2, 1, 0}, {5, 6, 7, 6, 5, 4}};
+
+const QString kNoFiles = QStringLiteral("練習問題ファイルが見付かりません。");
+const QString kBadFile = QStringLiteral("問題が見付からないか、不正な問題ファイルがあります。");
+
+// More files than the list holds is a folder the screen cannot show.
+constexpr std::size_t kMaxListedFiles = 1000;
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+void FileLoad::createControls()
+{
+    setGameScreen(QStringLiteral("練習問題"));
+    AssetStore &assets = services().assets;
+
+    // The selection page.
+    Panel1 = add<Panel>(QStringLiteral("Panel1"), {0, 0, 9600, 7200});
+    Panel1->setBackColor(Qt::black);
+    addImage({QStringLiteral("Picture1"), {360, 360, 3195, 5400}},
+             assets.picture(QStringLiteral("mika_portrait")), Panel1);
+    Label2 = addBubble({QStringLiteral("Shape1"), 0, {3840, 120, 5295, 1335}},
+                       {QStringLiteral("Label2"), 0, {3960, 240, 5055, 1095}}, 12, true, Panel1);
+    LabNum = addLabel({QStringLiteral("LabNum"), {6240, 1680, 1095, 375}}, QString(),
+                      {15.75, true, kGreen, QColor(), Align::Center}, Panel1);
+    addImage({QStringLiteral("Image1"), 1, {5880, 1680, 270, 270}},
+             assets.picture(QStringLiteral("arrow_small_left")), Panel1);
+    addImage({QStringLiteral("Image1"), 0, {7440, 1680, 270, 270}},
+             assets.picture(QStringLiteral("arrow_small_right")), Panel1);
+    LabTitle = addLabel({QStringLiteral("LabTitle"), {3480, 2280, 6135, 615}}, QString(),
+                        {24, false, kGreen, QColor(), Align::Center}, Panel1);
+    const struct
+    {
+        const char *caption;
+        int left;
+        unsigned colour;
+    } scale[3] = {{"Easy", 4440, 0x0080FF80}, {"Noamal", 6120, 0x008080FF}, {"Hard", 8400, 0x000000FF}};
+    for (int i = 0; i < 3; ++i) {
+        addLabel({QStringLiteral("Label1"), i, {scale[i].left, 3120, 855, 255}},
+                 QString::fromLatin1(scale[i].caption), {9, false, bgrColor(scale[i].colour)},
+                 Panel1);
+    }
+    Level = add<Panel>(QStringLiteral("Level"), {4440, 3360, 4575, 495}, Panel1);
+    Level->setPicture(assets.picture(QStringLiteral("level_bar")));
+    LabKazu = addLabel({QStringLiteral("LabKazu"), {3720, 3960, 2175, 495}}, QString(),
+                       {18, false, kGreen}, Panel1);
+    LabTime = addLabel({QStringLiteral("LabTime"), {6000, 3960, 3615, 495}}, QString(),
+                       {18, false, kGreen}, Panel1);
+    LabSakusya = addLabel({QStringLiteral("LabSakusya"), {3720, 4560, 5895, 495}}, QString(),
+                          {20.25, true, kGreen, QColor(), Align::Center}, Panel1);
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
+    Setsound = addSoundPlayer(QStringLiteral("Setsound"));
+    Misssound = addSoundPlayer(QStringLiteral("Misssound"));
+    Brakesound = addSoundPlayer(QStringLiteral("Brakesound"));
+
+    // The play page.
+    Panel2 = add<Panel>(QStringLiteral("Panel2"), {0, 0, 9600, 7200});
+    Panel2->setBackColor(Qt::black);
+    Kao = add<Image>(QStringLiteral("Kao"), {240, 240, 2250, 2250}, Panel2);
+    Label3 = addBubble({QStringLiteral("Shape2"), {3120, 600, 6015, 615}},
+                       {QStringLiteral("Label3"), {3240, 720, 5775, 375}}, 12, false, Panel2);
+    const LabelStyle heading{24, false, Qt::white};
+    const LabelStyle unit{27.75, false, Qt::white};
+    const LabelStyle counter{27.75, false, kGreen, QColor(), Align::Right};
+    addLabel({QStringLiteral("Label4"), 2, {120, 2520, 2295, 495}}, QStringLiteral("残り問題数"),
+             heading, Panel2);
+    LMondai = addLabel({QStringLiteral("LMondai"), {1635, 3120, 765, 495}}, QStringLiteral("0"),
+                       counter, Panel2);
+    addLabel({QStringLiteral("Label4"), 3, {2400, 3120, 495, 495}}, QStringLiteral("問"), unit,
+             Panel2);
+    addLabel({QStringLiteral("Label4"), 0, {6840, 2520, 1815, 495}}, QStringLiteral("残り時間"),
+             heading, Panel2);
+    LZikan = addLabel({QStringLiteral("LZikan"), {7680, 3120, 975, 555}}, QStringLiteral("000"),
+                      counter, Panel2);
+    addLabel({QStringLiteral("Label4"), 1, {8760, 3120, 615, 495}}, QStringLiteral("秒"), unit,
+             Panel2);
+    MatoP = add<Panel>(QStringLiteral("MatoP"), {3600, 1920, 3015, 4455}, Panel2);
+    MatoP->setBackColor(Qt::black);
+    Picture2 = add<Panel>(QStringLiteral("Picture2"), {0, 4440, 9600, 1215}, Panel2);
+    Picture2->setBackColor(Qt::black);
+    Picture2->hide();
+    Mondai = addLabel({QStringLiteral("Mondai"), {0, 0, 9600, 375}}, QString(),
+                      {18, false, Qt::white, Qt::black, Align::Center}, Picture2);
+    Alufabet = addLabel({QStringLiteral("Alufabet"), {0, 480, 9600, 660}}, QString(),
+                        {15.75, true, Qt::white, Qt::black, Align::Center}, Picture2);
+    // Holds the dismayed face for a wrong key; it lies below the window's edge.
+    Image3 = addImage({QStringLiteral("Image3"), {7800, 7320, 1875, 1875}},
+                      assets.picture(QStringLiteral("mika_dismayed")));
+    PCmika = assets.sheet(QStringLiteral("PCmika"), 2, 4);
+
+    Timer1 = addTimer(QStringLiteral("Timer1"), 100, false, [this] { Timer1_Timer(); });
+    LimitT = addTimer(QStringLiteral("LimitT"), 1000, false, [this] { LimitT_Timer(); });
+    Matot2 = addTimer(QStringLiteral("Matot2"), 500, false, [this] { Matot2_Timer(); });
+    MatoT = addTimer(QStringLiteral("MatoT"), 50, false, [this] { MatoT_Timer(); });
+    Mtimer = addTimer(QStringLiteral("Mtimer"), 3000, false, [this] { Mtimer_Timer(); });
+    Atime = addTimer(QStringLiteral("Atime"), 1000, false, [this] { Atime_Timer(); });
+    MisTime = addTimer(QStringLiteral("MisTime"), 2000, false, [this] { MisTime_Timer(); });
+}
+
+// ---------------------------------------------------------------- the selection page
+
+void FileLoad::Form_Load()
+{
+    Panel1->setGeometry(client()->rect());
+    Panel2->move(0, client()->height());
+
+    m_run = PracticeRun();
+    selectedFile = 1;
+    commentIndex = 0;
+    problemIndex = 0;
+    romajiTotal = 0;
+    targetIdle = 0;
+    faceStep = 0;
+    fileNames.clear();
+    problemItems.clear();
+
+    // The screen stays up as far as it got: Left, Right and Return then tell
+    // the player there is nothing to play, and Esc leaves. (Without the romaji
+    // table a file would play with nothing to type.)
+    loaded = loadSettingsAndFiles();
+    if (!loaded)
+        services().dialogs.message(window(), kNoFiles, {});
+}
+
+bool FileLoad::loadSettingsAndFiles()
+{
+    const SettingsFile settings(appDir());
+    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityWide);
+    if (!lines)
+        return false;
+    settingsLines = std::move(*lines);
+
+    // The last listed music is never picked when there are several: the
+    // ending music closes the list.
+    RandomSource &random = services().random;
+    random.seedFromClock();
+    Ongaku->setFileName(settings.pickMusic(settingsLines, random));
+    Ongaku->command(QStringLiteral("open"));
+    random.seedFromClock();
+
+    comments = {};
+    comments[0] = QStringLiteral("練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを"
+                                 "選択後、リターンキーで決定して下さい。");
+    comments[1] = QStringLiteral("リターンキーでスタートです。");
+    comments[2] = QStringLiteral("打ちまくって下さい。");
+    const char *paceLines[] = {"その調子です。",
+                          "いい感じ。がんばって！！",
+                          "上手いですねぇ。",
+                          "打って打って打って打って打って。",
+                          "まだまだあきらめないで。",
+                          "もっと急いで下さい。",
+                          "ペースを上げて。",
+                          "いーそーいーでーーーーーーー。"};
+    for (std::size_t i = 0; i < 8; ++i)
+        comments[11 + i] = QString::fromUtf8(paceLines[i]);
+    Label2->setCaption(comments[0]);
+
+    Result<std::vector<std::string>> names = listProblemFiles(appDir().path("practice"));
+    if (!names || names->empty() || names->size() > kMaxListedFiles)
+        return false;
+    fileNames = std::move(*names);
+    if (!readSelectedFile())
+        return false;
+    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().path(kRomajiTableFile));
+    if (!table)
+        return false;
+    romajiTable = std::move(*table);
+    showHeader();
+    return true;
+}
+
+bool FileLoad::readSelectedFile()
+{
+    const int index = selectedFile - 1;
+    if (index < 0 || index >= static_cast<int>(fileNames.size()))
+        return false;
+    Result<std::vector<std::string>> items = ReadProblemItems(
+        appDir().path("practice/" + fileNames[static_cast<std::size_t>(index)]),
+        kPracticeItemCapacity);
+    if (!items)
+        return false;
+    problemItems = std::move(*items);
+    return true;
+}
+
+void FileLoad::showHeader()
+{
+    const PracticeHeader header = practiceHeader(problemItems);
+    LabNum->setCaption(QStringLiteral("%1/%2").arg(selectedFile).arg(fileNames.size()));
+    LabTitle->setCaption(fromUtf8(header.title));
+    // The bar is clipped to its design width whatever level a file claims.
+    Level->resize(std::clamp(levelBarWidth(numberValue(header.level)), 0, twips(4575)),
+                  Level->height());
+    LabTime->setCaption(QStringLiteral("制限時間　") + fromUtf8(header.timeLimit) +
+                        QStringLiteral("秒"));
+    LabKazu->setCaption(QStringLiteral("問題数　") + fromUtf8(header.problems) +
+                        QStringLiteral("問"));
+    LabSakusya->setCaption(fromUtf8(header.author));
+}
+
+void FileLoad::fail()
+{
+    tellAndClose(kBadFile);
+}
+
+void FileLoad::Form_KeyDown(int &keyCode, int)
+{
+    if (m_run.Stage == PracticeStage::Selecting) {
+        const int count = static_cast<int>(fileNames.size());
+        const bool choosing =
+            keyCode == KeyCode::Left || keyCode == KeyCode::Right || keyCode == KeyCode::Return;
+        if (choosing && !loaded) {
+            fail();
+            return;
+        }
+        switch (keyCode) {
+        case KeyCode::Left:
+        case KeyCode::Right:
+            if (keyCode == KeyCode::Left)
+                selectedFile = static_cast<qint16>(selectedFile == 1 ? count : selectedFile - 1);
+            else
+                selectedFile = static_cast<qint16>(selectedFile == count ? 1 : selectedFile + 1);
+            if (!readSelectedFile()) {
+                fail();
+                return;
+            }
+            showHeader();
+            break;
+        case KeyCode::Return:
+            if (!prepareRun()) {
+                fail();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    } else if (m_run.Stage == PracticeStage::Prepared && keyCode == KeyCode::Return) {
+        keyCode = 0;
+        startRun();
+    }
+    if (keyCode == KeyCode::Escape)
+        host().unload(*this);
+}
+
+void FileLoad::Form_Unload()
+{
+    const bool ended =
+        m_run.Stage == PracticeStage::Done || m_run.Stage == PracticeStage::TimeUp;
+    host().show(ended ? ScreenName::Kekka : ScreenName::Kidou);
+}
+
+void FileLoad::writeVariables(StateWriter &out) const
+{
+    out.add(name() + QStringLiteral(".Stage"),
+            QString::number(static_cast<int>(m_run.Stage)));
+    out.add(name() + QStringLiteral(".Miss"), QString::number(m_run.Miss));
+    out.add(name() + QStringLiteral(".Tipe"), QString::number(m_run.Tipe));
+}
+
+// ---------------------------------------------------------------- the play page
+
+// Everything that can fail is tried before the page changes, so the
+// selection page stays behind the message that says so.
+bool FileLoad::prepareRun()
+{
+    const PracticeHeader header = practiceHeader(problemItems);
+    const QString folder = fromUtf8(appDir().path("practice\\" + header.assetFolder));
+    const Picture target = services().assets.loadPicture(folder + QStringLiteral("target.bmp"));
+    if (target.isNull())
+        return false;
+    Result<PracticeProblems> problems = preparePracticeProblems(problemItems, romajiTable);
+    if (!problems)
+        return false;
+
+    Panel1->move(0, client()->height());
+    Panel2->setGeometry(client()->rect());
+    // A size no screen font can take keeps the design's.
+    if (const double points = numberValue(header.fontSize); points >= 1 && points <= 72)
+        Alufabet->setFontPoints(points, true);
+    problemsLeft = problems->problemsToPlay;
+    seconds = problems->timeLimit;
+    LMondai->setCaption(QString::number(problemsLeft));
+    LZikan->setCaption(QString::number(seconds));
+
+    mato = SpriteSheet(target, 2, 4);
+    Gunsound->setFileName(folder + QStringLiteral("gun.wav"));
+    Setsound->setFileName(folder + QStringLiteral("set.wav"));
+    Misssound->setFileName(folder + QStringLiteral("miss.wav"));
+    Brakesound->setFileName(folder + QStringLiteral("brake.wav"));
+    for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
+        effect->command(QStringLiteral("open"));
+
+    showTarget(kTargetWaiting);
+    Kao->setPicture(PCmika.cell(0));
+    m_run.Stage = PracticeStage::Prepared;
+
+    displayTexts = std::move(problems->displayTexts);
+    romajiLines = std::move(problems->romajiLines);
+    romajiTotal = static_cast<float>(problems->romajiTotal);
+    pace = romajiTotal / static_cast<float>(seconds);
+    commentIndex = 1;
+    Label3->setCaption(comments[1]);
+    return true;
+}
+
+void FileLoad::startRun()
+{
+    showTarget(kTargetPutUp);
+    Label3->setCaption(QString());
+    Atime->setEnabled(true);
+    commentIndex = 2;
+    Timer1->setEnabled(true);
+    Label3->setCaption(comments[2]);
+    m_run.Stage = PracticeStage::Between;
+    Mtimer->setEnabled(true);
+    play(Ongaku);
+    // A file whose first problem is the end marker has nothing to type: the
+    // run is over as it starts. (A count of 0 instead waits for Esc.)
+    if (problemsLeft >= 1 && noProblemLeft()) {
+        m_run.Stage = PracticeStage::Done;
+        host().unload(*this);
+        return;
+    }
+    putUpProblem();
+}
+
+// The last problem built is the end marker when its text is "end"; a file
+// that announces more problems than it holds ends there, as finished.
+bool FileLoad::noProblemLeft() const
+{
+    const auto index = static_cast<std::size_t>(problemIndex);
+    if (index >= romajiLines.size())
+        return true;
+    return index + 1 == romajiLines.size() && index < displayTexts.size() &&
+           displayTexts[index] == kEndSentinel;
+}
+
+void FileLoad::putUpProblem()
+{
+    const auto index = static_cast<std::size_t>(problemIndex);
+    Mondai->setCaption(index < displayTexts.size() ? fromUtf8(displayTexts[index]) : QString());
+    Alufabet->setCaption(index < romajiLines.size() ? fromUtf8(romajiLines[index]) : QString());
+}
+
+void FileLoad::Form_KeyPress(int &keyAscii)
+{
+    if (m_run.Stage != PracticeStage::Typing)
+        return;
+    m_run.Tipe += 1;
+    judge(static_cast<char32_t>(keyAscii));
+}
+
+void FileLoad::judge(char32_t typed)
+{
+    const std::string remaining = Alufabet->caption().toStdString();
+    const KeyMatch match = MatchRomajiKey(remaining, typed);
+    switch (match.outcome) {
+    case KeyOutcome::KeyAdvanced:
+        play(Gunsound);
+        Alufabet->setCaption(fromUtf8(std::string(match.remaining)));
+        showTarget(kTargetHit);
+        targetIdle = 0;
+        MatoT->setEnabled(true);
+        break;
+    case KeyOutcome::KeyCompleted:
+        play(Gunsound);
+        play(Brakesound);
+        Alufabet->setCaption(QString());
+        problemFinished();
+        // A pending MatoT tick must leave the broken target alone.
+        targetIdle = 1;
+        break;
+    case KeyOutcome::KeyWrong:
+        play(Misssound);
+        m_run.Miss += 1;
+        showTarget(kTargetMissed);
+        targetIdle = 0;
+        MatoT->setEnabled(true);
+        MisTime->setEnabled(true);
+        Atime->setEnabled(false);
+        Kao->setPicture(Image3->picture());
+        break;
+    }
+}
+
+void FileLoad::problemFinished()
+{
+    ++problemIndex;
+    riseStep = 0;
+    targetIdle = 0;
+    Picture2->hide();
+    m_run.Stage = PracticeStage::Between;
+    showTarget(kTargetBroken);
+    Matot2->setEnabled(true);
+    LimitT->setEnabled(false);
+}
+
+void FileLoad::play(SoundPlayer *player)
+{
+    player->command(QStringLiteral("prev"));
+    player->command(QStringLiteral("play"));
+}
+
+void FileLoad::showTarget(int cell)
+{
+    MatoP->setPicture(mato.cell(cell));
+}
+
+float FileLoad::remainingCharacters() const
+{
+    return romajiTotal - (m_run.Tipe - m_run.Miss);
+}
+
+void FileLoad::Timer1_Timer()
+{
+    if (problemsLeft < 1) {
+        // Nothing to play: the run waits until Esc.
+        LimitT->setEnabled(false);
+        Timer1->setEnabled(false);
+        return;
+    }
+    if (riseStep == 0) {
+        showTarget(kTargetRising);
+        riseStep = 1;
+        return;
+    }
+    showTarget(kTargetReady);
+    Picture2->show();
+    m_run.Stage = PracticeStage::Typing;
+    Timer1->setEnabled(false);
+    LimitT->setEnabled(true);
+    // A problem with nothing to type (none of its tokens has a romaji) is
+    // done as soon as it is up, so the run goes on without a key.
+    if (Alufabet->caption().isEmpty())
+        problemFinished();
+}
+
+void FileLoad::Matot2_Timer()
+{
+    if (problemsLeft == 1 || noProblemLeft()) {
+        m_run.Stage = PracticeStage::Done;
+        host().unload(*this);
+        return;
+    }
+    putUpProblem();
+    --problemsLeft;
+    LMondai->setCaption(QString::number(problemsLeft));
+    showTarget(kTargetPutUp);
+    play(Setsound);
+    Timer1->setEnabled(true);
+    Matot2->setEnabled(false);
+}
+
+void FileLoad::LimitT_Timer()
+{
+    if (seconds != 1) {
+        --seconds;
+        LZikan->setCaption(QString::number(seconds));
+        return;
+    }
+    m_run.Stage = PracticeStage::TimeUp;
+    Timer1->setEnabled(false);
+    host().unload(*this);
+}
+
+void FileLoad::MatoT_Timer()
+{
+    if (targetIdle != 0)
+        return;
+    showTarget(kTargetReady);
+    MatoT->setEnabled(false);
+    targetIdle = 1;
+}
+
+void FileLoad::Mtimer_Timer()
+{
+    const double needed =
+        static_cast<double>(remainingCharacters()) / static_cast<double>(seconds);
+    const int first = static_cast<double>(pace) > needed ? 11 : 15;
+    Label3->setCaption(comments[static_cast<std::size_t>(first + choose(services().random, 4))]);
+}
+
+void FileLoad::Atime_Timer()
+{
+    if (faceStep == 0) {
+        const float expected = pace * static_cast<float>(seconds);
+        faceMood = expected >= remainingCharacters() ? 0 : 1;
+        Atime->setInterval(50);
+    }
+    Kao->setPicture(PCmika.cell(kFaceCells[faceMood][faceStep]));
+    if (faceStep == 5) {
+        faceStep = 0;
+        Atime->setInterval(1000);
+    } else {
+        ++faceStep;
+    }
+}
+
+void FileLoad::MisTime_Timer()
+{
+    faceStep = 0;
+    Kao->setPicture(PCmika.cell(0));
+    Atime->setEnabled(true);
+    MisTime->setEnabled(false);
+    Atime->setInterval(1000);
+}
+
+} // namespace ks

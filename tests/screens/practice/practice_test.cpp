@@ -1,0 +1,660 @@
+// The practice mode as a player meets it: the selection page, a run against
+// the clock, and the result screen, on the manual clock.
+#include "screens/practice/fileload.h"
+#include "support/gamefixture.h"
+
+#include <QImage>
+
+#include <fstream>
+#include <sstream>
+
+namespace ks {
+namespace {
+
+const char *const kSettings =
+    "100\r\n200\r\n/m/a.mid\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n";
+
+std::string readBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+struct Header
+{
+    std::string title = "花の名前";
+    std::string level = "3";
+    std::string count = "2";
+    std::string time = "60";
+    std::string assets = "standard\\";
+    std::string font = "20";
+    std::string author = "山田";
+};
+
+struct Problem
+{
+    std::string display;
+    std::vector<std::string> tokens;
+};
+
+// A practice file as a player would write one: seven header lines of a free
+// label and a value, then "@", the display text and the kana tokens of each
+// problem, then the end marker.
+std::string practiceFile(const Header &h, const std::vector<Problem> &problems,
+                         bool endMarker = true)
+{
+    std::string text = "タイトル," + h.title + "\r\nレベル," + h.level + "\r\n問題数," + h.count +
+                       "\r\n制限時間," + h.time + "\r\n素材," + h.assets + "\r\n文字," + h.font +
+                       "\r\n作者," + h.author + "\r\n";
+    for (const Problem &p : problems) {
+        text += "@," + p.display;
+        for (const std::string &token : p.tokens)
+            text += "," + token;
+        text += "\r\n";
+    }
+    if (endMarker)
+        text += "@,end\r\n";
+    return test::cp932(text);
+}
+
+// "aka", "ika" and "kai" with the shipped table.
+const std::vector<Problem> kThree = {
+    {"赤", {"あ", "か"}}, {"烏賊", {"い", "か"}}, {"貝", {"か", "い"}}};
+
+class PracticeTest : public test::GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        dir.write("settei.dat", kSettings);
+        dir.write("roumazi.dat", readBytes(std::string(KS_DATA_DIR) + "/roumazi.dat"));
+        writeTarget("practice/standard/");
+    }
+
+    // A target sheet of 2 × 4 cells, as the build draws them.
+    void writeTarget(const std::string &folder)
+    {
+        QImage sheet(804, 594, QImage::Format_RGB32);
+        sheet.fill(Qt::darkRed);
+        std::filesystem::create_directories(dir.path(folder));
+        ASSERT_TRUE(sheet.save(QString::fromStdString(dir.path(folder + "target.bmp")), "BMP"));
+    }
+    void writeFile(const std::string &name, const Header &h,
+                   const std::vector<Problem> &problems = kThree, bool endMarker = true)
+    {
+        dir.write("practice/" + name, practiceFile(h, problems, endMarker));
+    }
+
+    // From the menu's second item, as a player opens it.
+    void openPractice()
+    {
+        if (!screen(ScreenName::Kidou).isLoaded())
+            host().show(ScreenName::Kidou);
+        while (caption(ScreenName::Kidou, QStringLiteral("Erabi")) != "練習問題編")
+            press(Qt::Key_Right);
+        press(Qt::Key_Return, "\r");
+    }
+    // Return on the first file, Return again, and the first target up.
+    void startRun()
+    {
+        openPractice();
+        press(Qt::Key_Return, "\r");
+        ASSERT_EQ(stage(), PracticeStage::Prepared);
+        press(Qt::Key_Return, "\r");
+        clock.advance(200);
+        ASSERT_EQ(stage(), PracticeStage::Typing);
+    }
+
+    FileLoad &fileLoad() { return host().screenAs<FileLoad>(ScreenName::FileLoad); }
+    PracticeStage stage() { return fileLoad().run().Stage; }
+    QString fl(const char *id) { return caption(ScreenName::FileLoad, QString::fromLatin1(id)); }
+    QString targetCell()
+    {
+        const QString name = picture(ScreenName::FileLoad, QStringLiteral("MatoP"));
+        return name.mid(name.lastIndexOf('#') + 1);
+    }
+    QString face() { return picture(ScreenName::FileLoad, QStringLiteral("Kao")); }
+    QString kekka(const char *id) { return caption(ScreenName::Kekka, QString::fromLatin1(id)); }
+};
+
+// ---------------------------------------------------------------- the selection page
+
+struct HeaderCase
+{
+    const char *level;
+    const char *count;
+    const char *time;
+    int barWidth;
+    const char *kazu;
+    const char *zikan;
+};
+
+TEST_F(PracticeTest, TheHeaderOfTheSelectedFile)
+{
+    const HeaderCase cases[] = {
+        {"5", "2", "60", 152, "問題数　2問", "制限時間　60秒"},
+        {"10", "2", "60", 305, "問題数　2問", "制限時間　60秒"},
+        {"abc", "x", "二分", 0, "問題数　x問", "制限時間　二分秒"}, // shown as written
+        {"-2", "2", "60", 0, "問題数　2問", "制限時間　60秒"},
+        {"40", "2", "60", 305, "問題数　2問", "制限時間　60秒"}, // the bar's own width at most
+    };
+    for (const HeaderCase &c : cases) {
+        Header h;
+        h.level = c.level;
+        h.count = c.count;
+        h.time = c.time;
+        writeFile("a.ksd", h);
+        openPractice();
+        ASSERT_TRUE(screen(ScreenName::FileLoad).isShown());
+        EXPECT_FALSE(screen(ScreenName::Kidou).isShown());
+        EXPECT_EQ(control<Panel>(ScreenName::FileLoad, "Level").width(), c.barWidth) << c.level;
+        EXPECT_EQ(fl("LabKazu"), c.kazu);
+        EXPECT_EQ(fl("LabTime"), c.zikan);
+        EXPECT_EQ(fl("LabTitle"), "花の名前");
+        EXPECT_EQ(fl("LabSakusya"), "山田");
+        EXPECT_EQ(fl("LabNum"), "1/1");
+        EXPECT_EQ(fl("Label2(0)"),
+                  "練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを選択後、リターンキー"
+                  "で決定して下さい。");
+        EXPECT_TRUE(dialogs.log.isEmpty());
+        press(Qt::Key_Escape, "\x1b");
+        ASSERT_TRUE(screen(ScreenName::Kidou).isShown());
+        EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded());
+    }
+}
+
+// Left from the first file goes to the last, Right from the last to the
+// first; the list is in name order.
+TEST_F(PracticeTest, LeftAndRightWrapAroundTheList)
+{
+    for (const char *name : {"b.ksd", "c.KSD", "a.ksd"}) {
+        Header h;
+        h.title = name;
+        writeFile(name, h);
+    }
+    dir.write("practice/notes.txt", "x");
+    openPractice();
+    EXPECT_EQ(fl("LabTitle"), "a.ksd");
+    const std::pair<int, const char *> steps[] = {{Qt::Key_Left, "3/3 c.KSD"},
+                                                  {Qt::Key_Right, "1/3 a.ksd"},
+                                                  {Qt::Key_Right, "2/3 b.ksd"},
+                                                  {Qt::Key_Right, "3/3 c.KSD"},
+                                                  {Qt::Key_Right, "1/3 a.ksd"}};
+    for (const auto &[key, expected] : steps) {
+        press(key);
+        EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"), expected);
+    }
+}
+
+// With one file both keys read it again from disk.
+TEST_F(PracticeTest, WithOneFileLeftAndRightReadItAgain)
+{
+    writeFile("a.ksd", Header());
+    openPractice();
+    for (int key : {Qt::Key_Left, Qt::Key_Right}) {
+        Header h;
+        h.title = key == Qt::Key_Left ? "左" : "右";
+        writeFile("a.ksd", h);
+        press(key);
+        EXPECT_EQ(fl("LabNum"), "1/1");
+        EXPECT_EQ(fl("LabTitle"), QString::fromUtf8(h.title.c_str()));
+    }
+}
+
+struct BrokenCase
+{
+    const char *what;
+    std::function<void()> breakIt;
+};
+
+// Anything wrong while the screen loads: the first message, the screen stays
+// as far as it got; the next key tells the second message and the menu comes
+// back. Nothing is written.
+TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
+{
+    const std::string table = readBytes(std::string(KS_DATA_DIR) + "/roumazi.dat");
+    std::string twelveLines;
+    for (int i = 0; i < 12; ++i)
+        twelveLines += "1\r\n";
+    const BrokenCase cases[] = {
+        {"no practice folder", [&] { std::filesystem::remove_all(dir.path("practice")); }},
+        {"no practice file",
+         [&] {
+             std::filesystem::remove(dir.path("practice/a.ksd"));
+             dir.write("practice/read.txt", "x");
+         }},
+        {"settings too long", [&] { dir.write("settei.dat", twelveLines); }},
+        {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); }},
+        {"table too long", [&] { dir.write("roumazi.dat", table + "ん,n\r\n"); }},
+        {"file too long",
+         [&] { writeFile("a.ksd", Header(), std::vector<Problem>(200, Problem{"字", {"あ"}})); }},
+        {"file undecodable", [&] { dir.write("practice/a.ksd", "\x81\x20,x\r\n"); }},
+    };
+    for (const BrokenCase &c : cases) {
+        std::filesystem::remove_all(dir.path("practice"));
+        writeTarget("practice/standard/");
+        writeFile("a.ksd", Header());
+        dir.write("settei.dat", kSettings);
+        dir.write("roumazi.dat", table);
+        c.breakIt();
+        const std::string settings = dir.read("settei.dat");
+        dialogs.log.clear();
+        openPractice();
+        ASSERT_EQ(dialogs.log, QStringList{"message: 練習問題ファイルが見付かりません。"}) << c.what;
+        dialogs.answerAll();
+        EXPECT_TRUE(screen(ScreenName::FileLoad).isShown()) << c.what;
+        press(Qt::Key_Left);
+        EXPECT_EQ(dialogs.log.value(1),
+                  "message: 問題が見付からないか、不正な問題ファイルがあります。")
+            << c.what;
+        dialogs.answerAll();
+        EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << c.what;
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown()) << c.what;
+        EXPECT_EQ(dir.read("settei.dat"), settings) << c.what;
+    }
+}
+
+// Anything wrong with the chosen file when it is read or prepared: the
+// second message, then the menu. The selection page stays behind the box.
+TEST_F(PracticeTest, BrokenFilesAreRefusedWithTheSecondMessage)
+{
+    // Something the player would type, standing before the first problem.
+    const auto beforeTheFirstProblem = [&](const char *kana) {
+        std::string text = practiceFile(Header(), kThree);
+        text.insert(text.find('@'), test::cp932(kana) + "\r\n");
+        dir.write("practice/b.ksd", text);
+    };
+    const auto withHeader = [&](std::string Header::*item, const char *value) {
+        Header h;
+        h.*item = value;
+        writeFile("b.ksd", h);
+    };
+    const BrokenCase cases[] = {
+        {"a kana before the first @", [&] { beforeTheFirstProblem("か"); }},
+        {"a comma before the first @", [&] { beforeTheFirstProblem("、"); }},
+        {"a time limit of 0", [&] { withHeader(&Header::time, "0"); }},
+        {"a time limit under a second", [&] { withHeader(&Header::time, "0.5"); }},
+        {"a negative count", [&] { withHeader(&Header::count, "-2"); }},
+        {"no target picture", [&] { withHeader(&Header::assets, "nowhere\\"); }},
+    };
+    writeFile("a.ksd", Header());
+    for (const BrokenCase &c : cases) {
+        c.breakIt();
+        dialogs.log.clear();
+        openPractice();
+        press(Qt::Key_Right);
+        ASSERT_EQ(fl("LabNum"), "2/2") << c.what;
+        press(Qt::Key_Return, "\r");
+        ASSERT_EQ(dialogs.log,
+                  QStringList{"message: 問題が見付からないか、不正な問題ファイルがあります。"})
+            << c.what;
+        EXPECT_EQ(control<Panel>(ScreenName::FileLoad, "Panel1").y(), 0) << c.what;
+        dialogs.answerAll();
+        EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << c.what;
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown()) << c.what;
+    }
+}
+
+// A file that went missing after it was listed.
+TEST_F(PracticeTest, AFileGoneFromTheListIsTheSecondMessage)
+{
+    writeFile("a.ksd", Header());
+    writeFile("b.ksd", Header());
+    openPractice();
+    std::filesystem::remove(dir.path("practice/b.ksd"));
+    press(Qt::Key_Right);
+    EXPECT_EQ(dialogs.log,
+              QStringList{"message: 問題が見付からないか、不正な問題ファイルがあります。"});
+    dialogs.answerAll();
+    EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+}
+
+// ---------------------------------------------------------------- the run
+
+TEST_F(PracticeTest, ConfirmingAFilePreparesThePlayPage)
+{
+    Header h;
+    h.font = "14.25";
+    writeFile("a.ksd", h);
+    openPractice();
+    EXPECT_EQ(sound.log.filter("Ongaku"), QStringList{"sound FileLoad.Ongaku: open /m/a.mid"});
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(stage(), PracticeStage::Prepared);
+    EXPECT_EQ(control<Panel>(ScreenName::FileLoad, "Panel2").geometry(), QRect(0, 0, 640, 480));
+    EXPECT_EQ(control<Panel>(ScreenName::FileLoad, "Panel1").y(), 480);
+    EXPECT_EQ(targetCell(), "6");
+    EXPECT_EQ(face(), "PCmika#0");
+    EXPECT_EQ(fl("Label3"), "リターンキーでスタートです。");
+    EXPECT_EQ(fl("LMondai"), "2");
+    EXPECT_EQ(fl("LZikan"), "60");
+    EXPECT_EQ(control<Label>(ScreenName::FileLoad, "Alufabet").font().pixelSize(), 19);
+    EXPECT_FALSE(visible(ScreenName::FileLoad, "Picture2"));
+    for (const char *effect : {"Gunsound: open practice/standard/gun.wav",
+                               "Setsound: open practice/standard/set.wav",
+                               "Misssound: open practice/standard/miss.wav",
+                               "Brakesound: open practice/standard/brake.wav"})
+        EXPECT_TRUE(sound.log.contains(QStringLiteral("sound FileLoad.") + effect)) << effect;
+}
+
+// The first Return prepares, the second starts: the music from its start,
+// the first problem put up, the target rising in two 100 ms steps before
+// any key counts.
+TEST_F(PracticeTest, TheRunStartsAndTheTargetRises)
+{
+    writeFile("a.ksd", Header());
+    openPractice();
+    press(Qt::Key_Return, "\r");
+    sound.log.clear();
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(stage(), PracticeStage::Between);
+    EXPECT_EQ(sound.log, (QStringList{"sound FileLoad.Ongaku: prev /m/a.mid",
+                                      "sound FileLoad.Ongaku: play /m/a.mid"}));
+    EXPECT_EQ(fl("Label3"), "打ちまくって下さい。");
+    EXPECT_EQ(fl("Mondai"), "赤");
+    EXPECT_EQ(fl("Alufabet"), "aka");
+    EXPECT_EQ(targetCell(), "0");
+    type("ak"); // while it rises: neither counted nor judged
+    clock.advance(100);
+    EXPECT_EQ(targetCell(), "1");
+    type("a");
+    EXPECT_FALSE(visible(ScreenName::FileLoad, "Picture2"));
+    clock.advance(100);
+    EXPECT_EQ(targetCell(), "2");
+    EXPECT_TRUE(visible(ScreenName::FileLoad, "Picture2"));
+    EXPECT_EQ(stage(), PracticeStage::Typing);
+    EXPECT_EQ(fileLoad().run().Tipe, 0);
+    EXPECT_EQ(fl("Alufabet"), "aka");
+}
+
+// Every problem of the header's count is typed (the file holds more); the
+// countdown pauses between problems; the result is a perfect hit rate.
+TEST_F(PracticeTest, ARunTypesTheHeadersCountOfProblems)
+{
+    writeFile("a.ksd", Header()); // count 2 of 3 problems
+    startRun();
+    sound.log.clear();
+    type("a");
+    EXPECT_EQ(fl("Alufabet"), "ka");
+    EXPECT_EQ(targetCell(), "3");
+    EXPECT_TRUE(sound.log.contains("sound FileLoad.Gunsound: play practice/standard/gun.wav"));
+    clock.advance(50);
+    EXPECT_EQ(targetCell(), "2");
+    type("ka");
+    EXPECT_EQ(fl("Alufabet"), "");
+    EXPECT_EQ(targetCell(), "5");
+    EXPECT_FALSE(visible(ScreenName::FileLoad, "Picture2"));
+    EXPECT_EQ(stage(), PracticeStage::Between);
+    EXPECT_TRUE(sound.log.contains("sound FileLoad.Brakesound: play practice/standard/brake.wav"));
+    clock.advance(50);
+    EXPECT_EQ(targetCell(), "5"); // the broken target stays broken
+    clock.advance(650); // the next problem up and risen: the countdown waited
+    EXPECT_EQ(fl("LZikan"), "60");
+    // The next problem came 500 ms after the last key, with the set sound.
+    EXPECT_EQ(fl("Mondai"), "烏賊");
+    EXPECT_EQ(fl("LMondai"), "1");
+    EXPECT_TRUE(sound.log.contains("sound FileLoad.Setsound: play practice/standard/set.wav"));
+    EXPECT_EQ(stage(), PracticeStage::Typing);
+    type("ika");
+    clock.advance(499);
+    EXPECT_TRUE(screen(ScreenName::FileLoad).isLoaded());
+    clock.advance(1);
+    EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded());
+    EXPECT_EQ(fileLoad().run().Stage, PracticeStage::Done);
+    EXPECT_EQ(fileLoad().run().Tipe, 6);
+    EXPECT_EQ(fileLoad().run().Miss, 0);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    EXPECT_EQ(kekka("Saigo"), "命中率100％");
+    EXPECT_EQ(kekka("Coment"), "まっ、参りました。");
+    EXPECT_EQ(kekka("Label1"), "お疲れさまでした。");
+}
+
+// Every key with a character counts while a problem is typed: Return, Space
+// and Backspace too. A wrong one leaves the romaji, shows the missed target
+// for one MatoT tick and the dismayed face for two seconds.
+TEST_F(PracticeTest, AWrongKeyCountsAndShowsTheDismayedFace)
+{
+    writeFile("a.ksd", Header());
+    startRun();
+    sound.log.clear();
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Space, " ");
+    press(Qt::Key_Backspace, "\b");
+    type("A"); // Caps Lock on: a capital is wrong
+    EXPECT_EQ(fileLoad().run().Tipe, 4);
+    EXPECT_EQ(fileLoad().run().Miss, 4);
+    EXPECT_EQ(fl("Alufabet"), "aka");
+    EXPECT_EQ(targetCell(), "4");
+    EXPECT_EQ(face(), "mika_dismayed");
+    EXPECT_EQ(sound.log.filter("Misssound: play").size(), 4);
+    clock.advance(50);
+    EXPECT_EQ(targetCell(), "2");
+    clock.advance(1949);
+    EXPECT_EQ(face(), "mika_dismayed");
+    clock.advance(1);
+    EXPECT_EQ(face(), "PCmika#0");
+    // The animation restarts a second later, from its first cell.
+    clock.advance(999);
+    EXPECT_EQ(face(), "PCmika#0");
+    clock.advance(1);
+    EXPECT_NE(face(), "PCmika#0");
+}
+
+// The countdown runs only while a problem is typed and ends the run one
+// second after showing 1; the display never shows 0.
+TEST_F(PracticeTest, TimeUpCountsTypingTimeOnly)
+{
+    Header h;
+    h.time = "3";
+    writeFile("a.ksd", h);
+    startRun();
+    clock.advance(999);
+    EXPECT_EQ(fl("LZikan"), "3");
+    clock.advance(1);
+    EXPECT_EQ(fl("LZikan"), "2");
+    type("aka"); // LimitT stops with the problem
+    clock.advance(700); // 500 to the next problem, 200 to rise
+    EXPECT_EQ(stage(), PracticeStage::Typing);
+    EXPECT_EQ(fl("LZikan"), "2");
+    clock.advance(1000);
+    EXPECT_EQ(fl("LZikan"), "1");
+    clock.advance(999);
+    EXPECT_TRUE(screen(ScreenName::FileLoad).isLoaded());
+    clock.advance(1);
+    EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded());
+    EXPECT_EQ(fileLoad().run().Stage, PracticeStage::TimeUp);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    EXPECT_EQ(kekka("Label1"), "");
+    EXPECT_EQ(kekka("Saigo"), "時間切れです。");
+    EXPECT_EQ(kekka("Coment"), "残念ながら時間切れです。今度はもっと早く打ち込んでいって下さい。");
+    EXPECT_EQ(picture(ScreenName::Kekka, "Image2"), "mika_dismayed");
+}
+
+// The pace is the file's romaji per second of the limit; the comment every
+// three seconds says whether the player is ahead of it.
+TEST_F(PracticeTest, ThePaceCommentsCompareWithThePace)
+{
+    Header h;
+    h.time = "20"; // kThree: 9 romaji in all (the end marker is not counted), pace 0.45
+    writeFile("a.ksd", h);
+    startRun();
+    // At 3 s: 18 seconds left, 9 to type: 0.5 needed, behind.
+    random.script({0.0});
+    clock.advance(2800);
+    EXPECT_EQ(fl("Label3"), "まだまだあきらめないで。");
+    type("aka"); // at 6 s: 6 to type in 16 seconds, 0.375 needed: ahead
+    random.script({0.99});
+    clock.advance(3000);
+    EXPECT_EQ(fl("Label3"), "打って打って打って打って打って。");
+}
+
+// Once a second the face plays its short animation and rests smiling when
+// the player can still finish in time, stern when not.
+TEST_F(PracticeTest, TheFaceFollowsThePace)
+{
+    Header h;
+    h.time = "4"; // pace 9 / 4: at 1 s, 4 seconds × 2.25 = 9 ≥ 9 left: smiling
+    writeFile("a.ksd", h);
+    startRun();
+    clock.advance(800);
+    QStringList cells;
+    for (int i = 0; i < 6; ++i) {
+        clock.advance(i == 0 ? 0 : 50);
+        cells << face();
+    }
+    EXPECT_EQ(cells, (QStringList{"PCmika#1", "PCmika#2", "PCmika#3", "PCmika#2", "PCmika#1",
+                                  "PCmika#0"}));
+    // One second later 2 seconds are left: 4.5 < 9: stern.
+    clock.advance(999);
+    EXPECT_EQ(face(), "PCmika#0");
+    clock.advance(1);
+    EXPECT_EQ(face(), "PCmika#5");
+    clock.advance(250);
+    EXPECT_EQ(face(), "PCmika#4");
+}
+
+// Header numbers that are no whole numbers count as their whole part.
+TEST_F(PracticeTest, AFractionalCountAndLimitCountAsWholeNumbers)
+{
+    Header h;
+    h.count = "1.5";
+    h.time = "2.9";
+    writeFile("a.ksd", h);
+    startRun();
+    EXPECT_EQ(fl("LMondai"), "1");
+    EXPECT_EQ(fl("LZikan"), "2");
+    type("aka");
+    clock.advance(500);
+    EXPECT_TRUE(screen(ScreenName::Kekka).isShown());
+}
+
+// A count of 0 plays nothing: the target never rises, and only Esc leaves.
+TEST_F(PracticeTest, ACountOfZeroWaitsForEsc)
+{
+    Header h;
+    h.count = "0";
+    writeFile("a.ksd", h);
+    openPractice();
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    clock.advance(5000);
+    EXPECT_EQ(stage(), PracticeStage::Between);
+    EXPECT_EQ(targetCell(), "0");
+    EXPECT_FALSE(control<TimerControl>(ScreenName::FileLoad, "Timer1").isEnabled());
+    press(Qt::Key_Escape, "\x1b");
+    EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    EXPECT_FALSE(screen(ScreenName::Kekka).isLoaded());
+}
+
+// A file announcing more problems than it holds ends, as finished, when the
+// end marker comes up; a file without one ends after its last problem.
+TEST_F(PracticeTest, ARunEndsWhenTheFileRunsOutOfProblems)
+{
+    for (bool endMarker : {true, false}) {
+        Header h;
+        h.count = "9";
+        writeFile("a.ksd", h, {kThree[0]}, endMarker);
+        startRun();
+        type("aka");
+        clock.advance(500);
+        EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << endMarker;
+        ASSERT_TRUE(screen(ScreenName::Kekka).isShown()) << endMarker;
+        EXPECT_EQ(kekka("Saigo"), "命中率100％");
+        clock.advance(300);
+        press(Qt::Key_Escape, "\x1b"); // closes the result
+        press(Qt::Key_Escape, "\x1b"); // leaves the selection page
+    }
+}
+
+// A problem with nothing to type is done as soon as its target is up, and a
+// run that judged no key at all has no hit rate to divide by.
+TEST_F(PracticeTest, ProblemsWithNothingToTypeAreDoneAtOnce)
+{
+    Header h;
+    writeFile("a.ksd", h, {{"漢字", {"漢"}}, {"空", {}}});
+    openPractice();
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(fl("Alufabet"), "");
+    clock.advance(200);
+    EXPECT_EQ(targetCell(), "5");
+    EXPECT_EQ(stage(), PracticeStage::Between);
+    clock.advance(500 + 200 + 500);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    EXPECT_EQ(kekka("Saigo"), "命中率－％");
+    EXPECT_EQ(kekka("Coment"), "打つ問題がありませんでした。別の問題ファイルを選んで下さい。");
+}
+
+// ---------------------------------------------------------------- the result
+
+struct RateCase
+{
+    float tipe;
+    float miss;
+    const char *saigo;
+    int line;
+    const char *face;
+};
+
+TEST_F(PracticeTest, TheHitRateBandsAtTheirBorders)
+{
+    const char *lines[] = {
+        "", "おめでとうございます。合格です。この調子で次の問題に挑戦してみましょう。",
+        "ぎりぎり合格です。次はもう少し余裕を持ってクリアーできるようにして下さいね。",
+        "間違いすぎです。これじゃあ、合格は無理です。もっと正確にタイプするよう心がけて下さい。",
+        "うわ～、すごい！人は見かけによりませんねぇ。", "まっ、参りました。"};
+    const RateCase cases[] = {
+        {200, 10, "命中率95％", 4, "PCmika#0"}, {100, 12, "命中率88％", 1, "PCmika#0"},
+        {100, 13, "命中率87％", 2, "PCmika#0"}, {100, 20, "命中率80％", 2, "PCmika#0"},
+        {300, 63, "命中率79％", 3, "PCmika#4"}, {100, 0, "命中率100％", 5, "PCmika#0"},
+        {100, 1, "命中率99％", 4, "PCmika#0"},  {1, 1, "命中率0％", 3, "PCmika#4"},
+    };
+    for (const RateCase &c : cases) {
+        PracticeRun &run = fileLoad().run();
+        run.Stage = PracticeStage::Done;
+        run.Tipe = c.tipe;
+        run.Miss = c.miss;
+        host().show(ScreenName::Kekka);
+        EXPECT_EQ(screen(ScreenName::Kekka).window()->windowTitle(), "Form1");
+        EXPECT_EQ(kekka("Saigo"), c.saigo);
+        EXPECT_EQ(kekka("Coment"), lines[c.line]) << c.saigo;
+        EXPECT_EQ(picture(ScreenName::Kekka, "Image2"), c.face) << c.saigo;
+        host().unload(screen(ScreenName::Kekka));
+        host().unload(screen(ScreenName::FileLoad));
+    }
+}
+
+// The first 300 ms lock the keys; then any key goes back to a fresh
+// selection page at the first file.
+TEST_F(PracticeTest, TheResultLocksKeysThenReturnsToAFreshSelection)
+{
+    writeFile("a.ksd", Header());
+    writeFile("b.ksd", Header());
+    openPractice();
+    press(Qt::Key_Right);
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    clock.advance(200);
+    type("aka");
+    clock.advance(700);
+    type("ika");
+    clock.advance(500);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    press(Qt::Key_A, "a");
+    clock.advance(299);
+    press(Qt::Key_A, "a");
+    EXPECT_TRUE(screen(ScreenName::Kekka).isShown());
+    clock.advance(1);
+    press(Qt::Key_A, "a");
+    EXPECT_FALSE(screen(ScreenName::Kekka).isLoaded());
+    ASSERT_TRUE(screen(ScreenName::FileLoad).isShown());
+    EXPECT_EQ(fl("LabNum"), "1/2");
+    EXPECT_EQ(stage(), PracticeStage::Selecting);
+    EXPECT_EQ(fl("Label2(0)").left(9), "練習問題のコーナー");
+    EXPECT_EQ(endings, 0);
+}
+
+} // namespace
+} // namespace ks
