@@ -43,8 +43,9 @@ class ScreenWindow;
 // none) and its rectangle in twips.
 struct Place
 {
-    Place(QString name, QRect twips) : name(std::move(name)), twips(twips) {}
-    Place(QString name, int index, QRect twips) : name(std::move(name)), index(index), twips(twips)
+    Place(QString controlName, QRect rect) : name(std::move(controlName)), twips(rect) {}
+    Place(QString controlName, int arrayIndex, QRect rect)
+        : name(std::move(controlName)), index(arrayIndex), twips(rect)
     {}
     QString name;
     int index = -1;
