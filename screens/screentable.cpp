@@ -5,6 +5,11 @@
 #include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
 #include "screens/startup/kakunin.h"
+#include "screens/story/ending.h"
+#include "screens/story/fight.h"
+#include "screens/story/mission.h"
+#include "screens/story/missionresult.h"
+#include "screens/story/storyprogress.h"
 #include "screens/startup/kidou.h"
 #include "screens/startup/logo.h"
 #include "screens/tester/hapyou.h"
@@ -36,6 +41,7 @@ ScreenHost::ScreenTable gameScreens()
 {
     auto speedTest = std::make_shared<SpeedTestRun>();
     auto practice = std::make_shared<PracticeRun>();
+    auto story = std::make_shared<StoryProgress>();
     return {
         {ScreenName::Kakunin, make<Kakunin>},
         {ScreenName::Logo, make<Logo>},
@@ -46,6 +52,11 @@ ScreenHost::ScreenTable gameScreens()
         {ScreenName::Hapyou2, withState<Hapyou>(speedTest, 2)},
         {ScreenName::FileLoad, withState<FileLoad>(practice)},
         {ScreenName::Kekka, withState<Kekka>(practice)},
+        {ScreenName::Mission, withState<Mission>(story)},
+        {ScreenName::Fight, withState<Fight>(story)},
+        {ScreenName::Complete, withState<MissionResult>(story, true)},
+        {ScreenName::Incomplete, withState<MissionResult>(story, false)},
+        {ScreenName::Ending, make<Ending>},
     };
 }
 

@@ -130,9 +130,29 @@ void Label::setFontPoints(double points, bool bold)
     fitText();
 }
 
+void Label::setItalic(bool italic)
+{
+    m_italic = italic;
+    fitText();
+}
+
+void Label::setBorder(bool border)
+{
+    setFrameStyle(border ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    // A framed label would indent its text by half an "x", from the top as
+    // well: the box is tight around its text, as designed.
+    setIndent(border ? 2 : -1);
+}
+
+void Label::setWrapAnywhere(bool anywhere)
+{
+    m_wrapAnywhere = anywhere;
+    fitText();
+}
+
 void Label::setCaption(const QString &caption)
 {
-    setText(caption);
+    m_caption = caption;
     fitText();
 }
 
@@ -149,17 +169,30 @@ void Label::resizeEvent(QResizeEvent *event)
 void Label::fitText()
 {
     QFont font = screenFont(0, m_bold);
+    font.setItalic(m_italic);
     font.setPixelSize(m_pixelSize);
     const bool oneLine = height() < 2 * QFontMetrics(font).lineSpacing();
     setWordWrap(!oneLine);
     if (oneLine) {
         for (int size = m_pixelSize; size > m_pixelSize * 2 / 3; --size) {
             font.setPixelSize(size);
-            if (QFontMetrics(font).horizontalAdvance(text()) <= width())
+            if (QFontMetrics(font).horizontalAdvance(m_caption) <= width())
                 break;
         }
     }
     setFont(font);
+    QString shown = m_caption;
+    if (m_wrapAnywhere && !oneLine) {
+        // A zero-width space between characters lets the line break anywhere.
+        shown.clear();
+        for (QChar c : m_caption) {
+            if (!shown.isEmpty() && !c.isLowSurrogate())
+                shown += QChar(0x200B);
+            shown += c;
+        }
+    }
+    if (text() != shown)
+        setText(shown);
 }
 
 void Label::writeState(StateWriter &out, const QString &prefix) const

@@ -87,7 +87,7 @@ class Label final : public QLabel, public WidgetControl
 public:
     Label(QWidget *parent, const QString &name, int index = -1);
 
-    QString caption() const { return text(); }
+    const QString &caption() const { return m_caption; }
     void setCaption(const QString &caption);
     void setForeColor(const QColor &color);
     void setBackColor(const QColor &color);
@@ -95,6 +95,12 @@ public:
     void setTransparent(bool transparent);
     void setTextAlign(Align align);
     void setFontPoints(double points, bool bold = false);
+    void setItalic(bool italic);
+    // A taller label breaks its text between any two characters, not only
+    // at spaces: a romaji line is one long word.
+    void setWrapAnywhere(bool anywhere);
+    // A thin box in the text's colour around the label.
+    void setBorder(bool border);
 
     QColor foreColor() const { return m_fore; }
     QColor backColor() const { return m_back; }
@@ -109,6 +115,9 @@ private:
 
     int m_pixelSize = 12;
     bool m_bold = false;
+    bool m_italic = false;
+    bool m_wrapAnywhere = false;
+    QString m_caption;
     QColor m_fore = Qt::black;
     QColor m_back = QColor(0xF0, 0xF0, 0xF0);
     bool m_transparent = false;

@@ -205,6 +205,8 @@ Label *Screen::addLabel(const Place &place, const QString &caption, const LabelS
     else
         label->setTransparent(true);
     label->setTextAlign(style.align);
+    label->setItalic(style.italic);
+    label->setBorder(style.border);
     label->setCaption(caption);
     return label;
 }

@@ -60,6 +60,8 @@ struct LabelStyle
     QColor fore = Qt::black;
     QColor back;
     Align align = Align::Left;
+    bool italic = false;
+    bool border = false;
 };
 
 // One screen of the game: its window, controls, timers, sound players and

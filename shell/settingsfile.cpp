@@ -1,5 +1,6 @@
 #include "settingsfile.h"
 
+#include "fileproblem.h"
 #include "random.h"
 
 #include "core/settings.h"
@@ -61,21 +62,12 @@ QString SettingsFile::musicPath(const std::string &line) const
 
 QString SettingsFile::readProblem(const Error &error)
 {
-    switch (error.code) {
-    case ErrorCode::NotFound:
-        return QStringLiteral("設定ファイル（settei.dat）が見付かりません。");
-    case ErrorCode::TooManyLines:
-        return QStringLiteral("設定ファイル（settei.dat）の行が多すぎます。");
-    case ErrorCode::BadEncoding:
-        return QStringLiteral("設定ファイル（settei.dat）に読めない文字があります。");
-    default:
-        return QStringLiteral("設定ファイル（settei.dat）を読み込めません。");
-    }
+    return fileProblemText(QStringLiteral("設定ファイル（settei.dat）"), error);
 }
 
 QString SettingsFile::readFailureText(const Error &error)
 {
-    return readProblem(error) + QStringLiteral("メインメニューに戻ります。");
+    return fileProblemBackToMenuText(QStringLiteral("設定ファイル（settei.dat）"), error);
 }
 
 QString SettingsFile::highScoreWriteFailureText(const Error &)

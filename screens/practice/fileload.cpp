@@ -68,7 +68,8 @@ void FileLoad::createControls()
         const char *caption;
         int left;
         unsigned colour;
-    } scale[3] = {{"Easy", 4440, 0x0080FF80}, {"Noamal", 6120, 0x008080FF}, {"Hard", 8400, 0x000000FF}};
+    } scale[3] = {
+        {"Easy", 4440, 0x0080FF80}, {"Noamal", 6120, 0x008080FF}, {"Hard", 8400, 0x000000FF}};
     for (int i = 0; i < 3; ++i) {
         addLabel({QStringLiteral("Label1"), i, {scale[i].left, 3120, 855, 255}},
                  QString::fromLatin1(scale[i].caption), {9, false, bgrColor(scale[i].colour)},
@@ -178,14 +179,10 @@ bool FileLoad::loadSettingsAndFiles()
                                  "選択後、リターンキーで決定して下さい。");
     comments[1] = QStringLiteral("リターンキーでスタートです。");
     comments[2] = QStringLiteral("打ちまくって下さい。");
-    const char *paceLines[] = {"その調子です。",
-                          "いい感じ。がんばって！！",
-                          "上手いですねぇ。",
-                          "打って打って打って打って打って。",
-                          "まだまだあきらめないで。",
-                          "もっと急いで下さい。",
-                          "ペースを上げて。",
-                          "いーそーいーでーーーーーーー。"};
+    const char *paceLines[] = {"その調子です。",           "いい感じ。がんばって！！",
+                               "上手いですねぇ。",         "打って打って打って打って打って。",
+                               "まだまだあきらめないで。", "もっと急いで下さい。",
+                               "ペースを上げて。",         "いーそーいーでーーーーーーー。"};
     for (std::size_t i = 0; i < 8; ++i)
         comments[11 + i] = QString::fromUtf8(paceLines[i]);
     Label2->setCaption(comments[0]);
@@ -209,9 +206,9 @@ bool FileLoad::readSelectedFile()
     const int index = selectedFile - 1;
     if (index < 0 || index >= static_cast<int>(fileNames.size()))
         return false;
-    Result<std::vector<std::string>> items = ReadProblemItems(
-        appDir().path("practice/" + fileNames[static_cast<std::size_t>(index)]),
-        kPracticeItemCapacity);
+    Result<std::vector<std::string>> items =
+        ReadProblemItems(appDir().path("practice/" + fileNames[static_cast<std::size_t>(index)]),
+                         kPracticeItemCapacity);
     if (!items)
         return false;
     problemItems = std::move(*items);
@@ -280,15 +277,13 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
 
 void FileLoad::Form_Unload()
 {
-    const bool ended =
-        m_run.Stage == PracticeStage::Done || m_run.Stage == PracticeStage::TimeUp;
+    const bool ended = m_run.Stage == PracticeStage::Done || m_run.Stage == PracticeStage::TimeUp;
     host().show(ended ? ScreenName::Kekka : ScreenName::Kidou);
 }
 
 void FileLoad::writeVariables(StateWriter &out) const
 {
-    out.add(name() + QStringLiteral(".Stage"),
-            QString::number(static_cast<int>(m_run.Stage)));
+    out.add(name() + QStringLiteral(".Stage"), QString::number(static_cast<int>(m_run.Stage)));
     out.add(name() + QStringLiteral(".Miss"), QString::number(m_run.Miss));
     out.add(name() + QStringLiteral(".Tipe"), QString::number(m_run.Tipe));
 }
@@ -510,8 +505,7 @@ void FileLoad::MatoT_Timer()
 
 void FileLoad::Mtimer_Timer()
 {
-    const double needed =
-        static_cast<double>(remainingCharacters()) / static_cast<double>(seconds);
+    const double needed = static_cast<double>(remainingCharacters()) / static_cast<double>(seconds);
     const int first = static_cast<double>(pace) > needed ? 11 : 15;
     Label3->setCaption(comments[static_cast<std::size_t>(first + choose(services().random, 4))]);
 }

@@ -19,8 +19,7 @@ namespace ks {
 class FileLoad final : public Screen
 {
 public:
-    FileLoad(ScreenHost &host, PracticeRun &run) : Screen(host, ScreenName::FileLoad), m_run(run)
-    {}
+    FileLoad(ScreenHost &host, PracticeRun &run) : Screen(host, ScreenName::FileLoad), m_run(run) {}
 
     void Form_Load() override;
     void Form_Unload() override;

@@ -45,9 +45,11 @@ void Kekka::Form_Load()
     verdicts = {
         QStringLiteral("残念ながら時間切れです。今度はもっと早く打ち込んでいって下さい。"),
         QStringLiteral("おめでとうございます。合格です。この調子で次の問題に挑戦してみましょう。"),
-        QStringLiteral("ぎりぎり合格です。次はもう少し余裕を持ってクリアーできるようにして下さいね。"),
-        QStringLiteral("間違いすぎです。これじゃあ、合格は無理です。もっと正確にタイプするよう心がけて"
-                       "下さい。"),
+        QStringLiteral(
+            "ぎりぎり合格です。次はもう少し余裕を持ってクリアーできるようにして下さいね。"),
+        QStringLiteral(
+            "間違いすぎです。これじゃあ、合格は無理です。もっと正確にタイプするよう心がけて"
+            "下さい。"),
         QStringLiteral("うわ～、すごい！人は見かけによりませんねぇ。"),
         QStringLiteral("まっ、参りました。")};
     AssetStore &assets = services().assets;

@@ -13,8 +13,7 @@ namespace ks {
 class Kekka final : public Screen
 {
 public:
-    Kekka(ScreenHost &host, const PracticeRun &run) : Screen(host, ScreenName::Kekka), m_run(run)
-    {}
+    Kekka(ScreenHost &host, const PracticeRun &run) : Screen(host, ScreenName::Kekka), m_run(run) {}
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -23,8 +22,8 @@ public:
 
     struct Verdict
     {
-        int line;         // of the six verdict lines
-        bool stern;       // the stern face instead of the smiling one
+        int line;   // of the six verdict lines
+        bool stern; // the stern face instead of the smiling one
     };
     // The verdict for a hit rate from 0 to 100.
     static Verdict verdictOf(int hitRate);

@@ -102,10 +102,14 @@ void Kidou::openItem()
     switch (menuItem) {
     case 1:
     case 2:
+    case 3: {
         // The mode is shown first, then the menu hides, so the menu keeps its item.
-        host().show(menuItem == 1 ? ScreenName::Tester1 : ScreenName::FileLoad);
+        const QString *modes[] = {&ScreenName::Tester1, &ScreenName::FileLoad,
+                                  &ScreenName::Mission};
+        host().show(*modes[menuItem - 1]);
         host().hide(*this);
         break;
+    }
     case 5:
         host().unload(*this);
         break;

@@ -30,7 +30,8 @@ using namespace ks;
 void usage()
 {
     std::cerr << "usage: keystorm-scenario --appdir DIR [--seed N] [SCRIPT]\n"
-                 "commands: press KEY | type TEXT | wait MS | click SCREEN.CONTROL |\n"
+                 "commands: press KEY | type TEXT | typeshown SCREEN.LABEL | wait MS |\n"
+                 "          click SCREEN.CONTROL |\n"
                  "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n"
                  "an open message box takes the keys (Return, Space or Esc close it);\n"
                  "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n";
@@ -160,6 +161,8 @@ public:
             press(argument);
         else if (command == QLatin1String("type"))
             type(argument);
+        else if (command == QLatin1String("typeshown"))
+            typeShown(argument);
         else if (command == QLatin1String("wait"))
             m_clock.advance(argument.toLongLong());
         else if (command == QLatin1String("click") || command == QLatin1String("move"))
@@ -208,6 +211,18 @@ private:
     {
         for (uint c : text.toUcs4())
             deliver(characterKey(c));
+    }
+
+    // Types what a label shows, as a player reads it off the screen: the
+    // romaji of a word whose choice was random.
+    void typeShown(const QString &path)
+    {
+        auto *label = dynamic_cast<Label *>(findControl(path));
+        if (!label) {
+            print(QStringLiteral("error: no label ") + path);
+            return;
+        }
+        type(label->caption());
     }
 
     Control *findControl(const QString &path, Screen **screenOut = nullptr)

@@ -156,9 +156,10 @@ TEST_F(PracticeTest, TheHeaderOfTheSelectedFile)
         EXPECT_EQ(fl("LabTitle"), "花の名前");
         EXPECT_EQ(fl("LabSakusya"), "山田");
         EXPECT_EQ(fl("LabNum"), "1/1");
-        EXPECT_EQ(fl("Label2(0)"),
-                  "練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを選択後、リターンキー"
-                  "で決定して下さい。");
+        EXPECT_EQ(
+            fl("Label2(0)"),
+            "練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを選択後、リターンキー"
+            "で決定して下さい。");
         EXPECT_TRUE(dialogs.log.isEmpty());
         press(Qt::Key_Escape, "\x1b");
         ASSERT_TRUE(screen(ScreenName::Kidou).isShown());
@@ -228,9 +229,11 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
          }},
         {"settings too long", [&] { dir.write("settei.dat", twelveLines); }},
         {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); }},
-        {"table too long", [&] { dir.write("roumazi.dat", table + "ん,n\r\n"); }},
+        {"table too long", [&] { dir.write("roumazi.dat", table + test::cp932("ん,n\r\n")); }},
         {"file too long",
-         [&] { writeFile("a.ksd", Header(), std::vector<Problem>(200, Problem{"字", {"あ"}})); }},
+         [&] {
+             writeFile("a.ksd", Header(), std::vector<Problem>(200, Problem{"字", {"あ"}}));
+         }},
         {"file undecodable", [&] { dir.write("practice/a.ksd", "\x81\x20,x\r\n"); }},
     };
     for (const BrokenCase &c : cases) {
@@ -243,7 +246,8 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
         const std::string settings = dir.read("settei.dat");
         dialogs.log.clear();
         openPractice();
-        ASSERT_EQ(dialogs.log, QStringList{"message: 練習問題ファイルが見付かりません。"}) << c.what;
+        ASSERT_EQ(dialogs.log, QStringList{"message: 練習問題ファイルが見付かりません。"})
+            << c.what;
         dialogs.answerAll();
         EXPECT_TRUE(screen(ScreenName::FileLoad).isShown()) << c.what;
         press(Qt::Key_Left);
@@ -332,10 +336,10 @@ TEST_F(PracticeTest, ConfirmingAFilePreparesThePlayPage)
     EXPECT_EQ(fl("LZikan"), "60");
     EXPECT_EQ(control<Label>(ScreenName::FileLoad, "Alufabet").font().pixelSize(), 19);
     EXPECT_FALSE(visible(ScreenName::FileLoad, "Picture2"));
-    for (const char *effect : {"Gunsound: open practice/standard/gun.wav",
-                               "Setsound: open practice/standard/set.wav",
-                               "Misssound: open practice/standard/miss.wav",
-                               "Brakesound: open practice/standard/brake.wav"})
+    for (const char *effect :
+         {"Gunsound: open practice/standard/gun.wav", "Setsound: open practice/standard/set.wav",
+          "Misssound: open practice/standard/miss.wav",
+          "Brakesound: open practice/standard/brake.wav"})
         EXPECT_TRUE(sound.log.contains(QStringLiteral("sound FileLoad.") + effect)) << effect;
 }
 
@@ -390,7 +394,7 @@ TEST_F(PracticeTest, ARunTypesTheHeadersCountOfProblems)
     EXPECT_TRUE(sound.log.contains("sound FileLoad.Brakesound: play practice/standard/brake.wav"));
     clock.advance(50);
     EXPECT_EQ(targetCell(), "5"); // the broken target stays broken
-    clock.advance(650); // the next problem up and risen: the countdown waited
+    clock.advance(650);           // the next problem up and risen: the countdown waited
     EXPECT_EQ(fl("LZikan"), "60");
     // The next problem came 500 ms after the last key, with the set sound.
     EXPECT_EQ(fl("Mondai"), "烏賊");
@@ -454,7 +458,7 @@ TEST_F(PracticeTest, TimeUpCountsTypingTimeOnly)
     EXPECT_EQ(fl("LZikan"), "3");
     clock.advance(1);
     EXPECT_EQ(fl("LZikan"), "2");
-    type("aka"); // LimitT stops with the problem
+    type("aka");        // LimitT stops with the problem
     clock.advance(700); // 500 to the next problem, 200 to rise
     EXPECT_EQ(stage(), PracticeStage::Typing);
     EXPECT_EQ(fl("LZikan"), "2");
@@ -601,10 +605,12 @@ struct RateCase
 TEST_F(PracticeTest, TheHitRateBandsAtTheirBorders)
 {
     const char *lines[] = {
-        "", "おめでとうございます。合格です。この調子で次の問題に挑戦してみましょう。",
+        "",
+        "おめでとうございます。合格です。この調子で次の問題に挑戦してみましょう。",
         "ぎりぎり合格です。次はもう少し余裕を持ってクリアーできるようにして下さいね。",
         "間違いすぎです。これじゃあ、合格は無理です。もっと正確にタイプするよう心がけて下さい。",
-        "うわ～、すごい！人は見かけによりませんねぇ。", "まっ、参りました。"};
+        "うわ～、すごい！人は見かけによりませんねぇ。",
+        "まっ、参りました。"};
     const RateCase cases[] = {
         {200, 10, "命中率95％", 4, "PCmika#0"}, {100, 12, "命中率88％", 1, "PCmika#0"},
         {100, 13, "命中率87％", 2, "PCmika#0"}, {100, 20, "命中率80％", 2, "PCmika#0"},

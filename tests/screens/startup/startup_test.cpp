@@ -231,16 +231,17 @@ TEST_F(StartupTest, ReturnOnQuitEndsTheProgram)
 TEST_F(StartupTest, AModeNotBuiltYetSaysSoAndTheMenuStays)
 {
     toMenu();
-    press(Qt::Key_Right);
-    press(Qt::Key_Right);
+    press(Qt::Key_Left);
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Right);
     press(Qt::Key_Return, "\r");
     ASSERT_EQ(dialogs.log.size(), 1);
-    EXPECT_TRUE(dialogs.log[0].contains("ミッション"));
+    EXPECT_TRUE(dialogs.log[0].contains("オプション"));
     dialogs.answerAll();
     EXPECT_TRUE(screen("Kidou").isShown());
-    EXPECT_EQ(item(), "ミッション");
-    press(Qt::Key_Right);
     EXPECT_EQ(item(), "オプション");
+    press(Qt::Key_Right);
+    EXPECT_EQ(item(), "終了");
 }
 
 } // namespace

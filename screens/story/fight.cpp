@@ -1,0 +1,770 @@
+#include "fight.h"
+
+#include "core/problemfile.h"
+#include "core/romajimatcher.h"
+#include "core/settings.h"
+#include "core/textfile.h"
+#include "screens/story/missiontexts.h"
+#include "shell/fileproblem.h"
+#include "shell/random.h"
+#include "shell/screenhost.h"
+#include "shell/settingsfile.h"
+#include "shell/units.h"
+
+namespace ks {
+
+namespace {
+
+const QColor kGreen = bgrColor(0x0080FF80);
+
+// Positions inside a panel are pixels; the screen's controls take twips.
+constexpr QRect px(int x, int y, int w, int h)
+{
+    return {x * 15, y * 15, w * 15, h * 15};
+}
+
+// Where each panel has its texts and frames, in pixels from its top left.
+struct PanelLayout
+{
+    QPoint kao;
+    QRect title;
+    QRect order;
+    QRect message;
+    QRect bubble;
+    QRect time; // empty: no time display
+    int timeCaptionIndex;
+    QPoint timeCaption;
+    QRect bullets;
+    int bulletsCaptionIndex;
+    QPoint bulletsCaption;
+    QRect word;
+    double wordPoints;
+    bool wordBold;
+    Align wordAlign;
+    QRect romaji;
+    double romajiPoints;
+    QRect frame;
+};
+
+const PanelLayout kPanels[4] = {
+    {{48, 16},
+     px(184, 16, 57, 17),
+     px(248, 16, 353, 17),
+     px(192, 88, 409, 17),
+     px(184, 80, 425, 33),
+     px(104, 384, 65, 41),
+     0,
+     {56, 352},
+     px(512, 384, 65, 41),
+     1,
+     {488, 352},
+     px(200, 352, 257, 33),
+     21.75,
+     false,
+     Align::Center,
+     px(216, 400, 225, 25),
+     15.75,
+     px(176, 344, 305, 105)},
+    {{48, 8},
+     px(200, 32, 57, 17),
+     px(264, 32, 353, 41),
+     px(208, 104, 409, 17),
+     px(200, 96, 425, 33),
+     QRect(),
+     -1,
+     {},
+     px(352, 312, 65, 33),
+     2,
+     {256, 320},
+     px(144, 360, 369, 49),
+     14.25,
+     true,
+     Align::Center,
+     px(136, 416, 385, 41),
+     15.75,
+     px(128, 352, 401, 113)},
+    {{32, 8},
+     px(192, 24, 57, 25),
+     px(256, 24, 353, 41),
+     px(200, 96, 409, 17),
+     px(192, 88, 425, 33),
+     px(184, 312, 65, 33),
+     4,
+     {72, 320},
+     px(512, 312, 65, 33),
+     3,
+     {416, 320},
+     px(80, 360, 497, 25),
+     18,
+     false,
+     Align::Center,
+     px(72, 408, 513, 25),
+     15.75,
+     px(64, 352, 529, 105)},
+    {{48, 8},
+     px(192, 16, 57, 25),
+     px(256, 16, 353, 33),
+     px(200, 88, 409, 17),
+     px(192, 80, 425, 33),
+     px(176, 312, 65, 33),
+     5,
+     {64, 320},
+     px(504, 312, 65, 33),
+     6,
+     {408, 320},
+     px(8, 360, 625, 49),
+     18,
+     false,
+     Align::Left,
+     px(8, 408, 629, 61),
+     14.25,
+     px(0, 352, 641, 121)},
+};
+
+const char *const kTitles[4] = {"ミッション１", "ミッション２", "ミッション３", "ミッション４"};
+const char *const kOrders[4] = {"地上の四足型歩行兵器を５体破壊せよ。",
+                                "空中戦闘機１０機を目の前を通り過ぎる前にすべて打ち落とせ。",
+                                "二足型地上歩行兵器２機を両方とも破壊せよ。",
+                                "大型戦艦を打ち落とせ。"};
+const char *const kExamFiles[5] = {"exam1.ksd", "exam2.ksd", "exam3.ksd", "exam4.ksd", "exam5.ksd"};
+const QPoint kWalkers[5] = {{520, 160}, {8, 200}, {384, 200}, {128, 224}, {256, 168}};
+
+constexpr int kTargetsAtStart[4] = {5, 10, 8, 15};
+// The plane starts just beyond the right edge and has escaped once its
+// right edge has left the screen: 640 to -225, 865 pixels.
+constexpr int kPlaneStart = 640;
+constexpr int kPlaneGone = -225;
+
+// The face animation's cells by step, calm and stern.
+constexpr int kFaceCells[2][6] = {{1, 2, 3, 2, 1, 0}, {5, 6, 7, 6, 5, 4}};
+
+// Comment groups.
+constexpr int kPraise = 0;
+constexpr int kHurry = 3;
+constexpr int kAccuracy = 6;
+
+QString examName(int index)
+{
+    return QStringLiteral("問題ファイル（%1）").arg(QString::fromLatin1(kExamFiles[index]));
+}
+
+} // namespace
+
+void Fight::createControls()
+{
+    setGameScreen(QStringLiteral("ミッション"));
+    AssetStore &assets = services().assets;
+    PCkame = assets.sheet(QStringLiteral("PCkame"), 1, 3);
+    PCfly = assets.sheet(QStringLiteral("PCfly"), 1, 3);
+    // The battle's face sheet has taller cells than the speed tester's.
+    PCforest = assets.sheet(QStringLiteral("PCforest_battle"), 2, 4);
+    Matodata1 = assets.sheet(QStringLiteral("Matodata1"), 1, 13);
+    Matodata2 = assets.sheet(QStringLiteral("Matodata2"), 1, 6);
+
+    for (int panel = 0; panel < 4; ++panel)
+        createPanel(panel);
+
+    for (int i = 0; i < 5; ++i) {
+        mato1[i] = add<Image>(QStringLiteral("mato1"), i,
+                              px(kWalkers[i].x(), kWalkers[i].y(), 118, 104), Panel_[0]);
+    }
+    Mato2 = add<Image>(QStringLiteral("Mato2"), px(kPlaneStart, 152, 225, 138), Panel_[1]);
+    for (int i = 0; i < 2; ++i)
+        Mato3[i] =
+            add<Image>(QStringLiteral("Mato3"), i, px(104 + 264 * i, 152, 182, 160), Panel_[2]);
+    Mato4 = add<Image>(QStringLiteral("Mato4"), px(168, 136, 320, 224), Panel_[3]);
+    // The targets stand behind the texts and frames of their panel.
+    for (Image *target :
+         {mato1[0], mato1[1], mato1[2], mato1[3], mato1[4], Mato2, Mato3[0], Mato3[1], Mato4})
+        target->lower();
+
+    // Holds the face with the glasses flashing; never shown itself.
+    Image1 = addImage({QStringLiteral("Image1"), {0, 7500, 1845, 2250}},
+                      assets.picture(QStringLiteral("forest_miss")));
+    Image1->hide();
+
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
+    Setsound = addSoundPlayer(QStringLiteral("Setsound"));
+    Misssound = addSoundPlayer(QStringLiteral("Misssound"));
+    Brakesound = addSoundPlayer(QStringLiteral("Brakesound"));
+
+    MatoT1 = addTimer(QStringLiteral("MatoT1"), 1000, false, [this] { MatoT1_Timer(); });
+    Matot2 = addTimer(QStringLiteral("Matot2"), 50, false, [this] { Matot2_Timer(); });
+    LimitT = addTimer(QStringLiteral("LimitT"), 1000, false, [this] { LimitT_Timer(); });
+    KaoT = addTimer(QStringLiteral("KaoT"), 100, false, [this] { KaoT_Timer(); });
+    MissT = addTimer(QStringLiteral("MissT"), 1000, false, [this] { MissT_Timer(); });
+    Hanteit = addTimer(QStringLiteral("Hanteit"), 5, false, [this] { Hanteit_Timer(); });
+}
+
+void Fight::createPanel(int panel)
+{
+    const PanelLayout &layout = kPanels[panel];
+    Panel *p = add<Panel>(QStringLiteral("Panel"), panel, {0, 0, 9600, 7200});
+    Panel_[panel] = p;
+    p->setBackColor(Qt::black);
+    p->setPicture(services().assets.picture(QStringLiteral("battle_bg%1").arg(panel + 1)));
+
+    // The face cell is taller than wide: the image takes the picture's size.
+    Kao[panel] =
+        add<Image>(QStringLiteral("Kao"), panel, px(layout.kao.x(), layout.kao.y(), 123, 150), p);
+    Title[panel] =
+        addLabel({QStringLiteral("Label1"), panel, layout.title}, QString::fromUtf8(kTitles[panel]),
+                 {9, false, kGreen, QColor(), Align::Right}, p);
+    Order[panel] = addLabel({QStringLiteral("Label1"), panel + 4, layout.order},
+                            QString::fromUtf8(kOrders[panel]), {12, false, kGreen}, p);
+    LMes[panel] = addBubble({QStringLiteral("Shape1"), panel + 4, layout.bubble},
+                            {QStringLiteral("LMes"), panel, layout.message}, 12, false, p);
+    LMes[panel]->setCaption(QStringLiteral("リターンキーでスタートだ。"));
+
+    const LabelStyle number{27.75, false, kGreen, QColor(), Align::Right};
+    const LabelStyle caption{21.75, false, kGreen};
+    if (!layout.time.isEmpty()) {
+        Time[panel] =
+            addLabel({QStringLiteral("Time"), panel, layout.time}, QStringLiteral("0"), number, p);
+        addLabel({QStringLiteral("Label2"), layout.timeCaptionIndex,
+                  px(layout.timeCaption.x(), layout.timeCaption.y(), 113, 33)},
+                 QStringLiteral("残り時間"), caption, p);
+    }
+    Tama[panel] =
+        addLabel({QStringLiteral("Tama"), panel, layout.bullets}, QStringLiteral("0"), number, p);
+    addLabel({QStringLiteral("Label2"), layout.bulletsCaptionIndex,
+              px(layout.bulletsCaption.x(), layout.bulletsCaption.y(), 97, 33)},
+             QStringLiteral("残弾数"), caption, p);
+
+    Hira1[panel] =
+        addLabel({QStringLiteral("Hira1"), panel, layout.word}, QString(),
+                 {layout.wordPoints, layout.wordBold, kGreen, QColor(), layout.wordAlign}, p);
+    Romazi1[panel] = addLabel({QStringLiteral("Romazi1"), panel, layout.romaji}, QString(),
+                              {layout.romajiPoints, true, kGreen, QColor(), Align::Center}, p);
+    Romazi1[panel]->setWrapAnywhere(true);
+    auto *frame = add<Shape>(QStringLiteral("Shape1"), panel, layout.frame, p);
+    frame->setKind(ShapeKind::RoundedRectangle);
+    frame->setBorderColor(kGreen);
+    frame->setBorderWidth(2);
+}
+
+// ---------------------------------------------------------------- setting up
+
+void Fight::Form_Load()
+{
+    RandomSource &random = services().random;
+    random.seedFromClock();
+    faceStep = 0;
+    battleState = BattleState::Waiting;
+    downCount = 0;
+    targetSlot = 0;
+    faceMood = 0;
+    armed = 0;
+    resultOpen = false;
+    timeLeft = 0;
+    bullets = 0;
+    remaining.clear();
+    Kao[n()]->setPicture(PCforest.cell(0));
+    comments = {QStringLiteral("その調子だ！"),
+                QStringLiteral("結構上手いぞ。"),
+                QStringLiteral("素晴らしい撃ち方だなぁ。"),
+                QStringLiteral("もっと速く打て。"),
+                QStringLiteral("急げ！！！"),
+                QStringLiteral("急げ、急いで、たたけ、たたけ！"),
+                QStringLiteral("もう少し正確に！"),
+                QStringLiteral("ミスリ過ぎだぞ。"),
+                QStringLiteral("もう少し、落ち着いて打てんのか？")};
+
+    // Only the mission's panel is on the screen.
+    for (Panel *panel : Panel_)
+        panel->move(0, client()->height());
+    Panel_[n()]->setGeometry(client()->rect());
+
+    if (!loadFiles())
+        return;
+
+    switch (n()) {
+    case 0:
+        for (Image *walker : mato1)
+            walker->setPicture(PCkame.cell(0));
+        break;
+    case 1:
+        Mato2->move(kPlaneStart, Mato2->y());
+        break;
+    case 2:
+        for (Image *walker : Mato3)
+            walker->setPicture(Matodata1.cell(0));
+        break;
+    case 3:
+        Mato4->setPicture(Matodata2.cell(0));
+        break;
+    }
+    targetsLeft = static_cast<qint16>(kTargetsAtStart[n()]);
+    const auto texts = missionDisplayTexts(n());
+    displayTexts.assign(texts.begin(), texts.end());
+    textCount = static_cast<qint16>(displayTexts.size());
+}
+
+// The mission's files, each checked before a shot is fired: a file that
+// cannot be used is named to the player and the menu comes back.
+bool Fight::loadFiles()
+{
+    const SettingsFile settings(appDir());
+    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityNarrow);
+    if (!lines) {
+        tellAndClose(SettingsFile::readFailureText(lines.error()));
+        return false;
+    }
+    settingsLines = std::move(*lines);
+
+    // The last listed music is never picked when there are several: it is
+    // the ending music whenever that slot is set.
+    RandomSource &random = services().random;
+    random.seedFromClock();
+    Ongaku->setFileName(settings.pickMusic(settingsLines, random));
+    Ongaku->command(QStringLiteral("Open"));
+
+    const QString standard = QString::fromStdString(appDir().path("practice\\standard\\"));
+    Gunsound->setFileName(standard + QStringLiteral("gun.wav"));
+    Setsound->setFileName(standard + QStringLiteral("set.wav"));
+    Misssound->setFileName(standard + QStringLiteral("miss.wav"));
+    Brakesound->setFileName(standard + QStringLiteral("brake.wav"));
+    for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
+        effect->command(QStringLiteral("open"));
+
+    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().path(kRomajiTableFile));
+    if (!table) {
+        tellAndClose(
+            fileProblemBackToMenuText(QStringLiteral("ローマ字表（roumazi.dat）"), table.error()));
+        return false;
+    }
+    romajiTable = std::move(*table);
+
+    if (!loadExam(n(), static_cast<int>(missionDisplayTexts(n()).size())))
+        return false;
+    // The battleship's last sentences come from the fifth file: it is tried
+    // now, so a broken one is told before the battle, not in its last second.
+    if (n() == 3) {
+        std::vector<std::string> mission = romajiLines;
+        if (!loadExam(4, static_cast<int>(finalPhaseTexts().size())))
+            return false;
+        romajiLines = std::move(mission);
+    }
+    return true;
+}
+
+// Reads an exam file into romajiLines. Each shown text needs a phrase with
+// something to type; a file short of one is refused, since its word could
+// never be finished.
+bool Fight::loadExam(int index, int phrases)
+{
+    Result<std::vector<std::string>> lines =
+        loadExamPhrases(appDir().path(kExamFiles[index]), romajiTable);
+    if (!lines) {
+        tellAndClose(fileProblemBackToMenuText(examName(index), lines.error()));
+        return false;
+    }
+    for (int k = 0; k < phrases; ++k) {
+        if (k >= static_cast<int>(lines->size()) || (*lines)[static_cast<std::size_t>(k)].empty()) {
+            tellAndClose(examName(index) +
+                         QStringLiteral("に、打つ文字のない文があります（%1 番目）。"
+                                        "メインメニューに戻ります。")
+                             .arg(k + 1));
+            return false;
+        }
+    }
+    romajiLines = std::move(*lines);
+    return true;
+}
+
+void Fight::Form_Unload()
+{
+    host().show(ScreenName::Kidou);
+}
+
+// ---------------------------------------------------------------- typing and firing
+
+void Fight::Form_KeyDown(int &keyCode, int)
+{
+    if (keyCode == KeyCode::Escape) {
+        host().unload(*this);
+        return;
+    }
+    if (keyCode != KeyCode::Return)
+        return;
+    keyCode = 0;
+    KaoT->setEnabled(true);
+    if (battleState == BattleState::Waiting)
+        startTyping();
+}
+
+void Fight::startTyping()
+{
+    battleState = BattleState::Typing;
+    RandomSource &random = services().random;
+    presentWord(choose(random, textCount));
+    LMes[n()]->setCaption(QStringLiteral("始めろ！！"));
+    if (n() == 1)
+        Mato2->setPicture(PCfly.cell(0));
+    if (n() == 3 && targetsLeft == 0) {
+        // The final phase: one of the three last sentences, from exam5.
+        LMes[n()]->setCaption(QStringLiteral("ぶっこわせ！！"));
+        const auto finals = finalPhaseTexts();
+        for (std::size_t i = 0; i < finals.size(); ++i)
+            displayTexts[i] = std::string(finals[i]);
+        if (!loadExam(4, static_cast<int>(finals.size())))
+            return;
+        random.seedFromClock();
+        presentWord(choose(random, 3));
+        supply(BattleWord::Final);
+    } else {
+        supply(BattleWord::First);
+    }
+    Ongaku->command(QStringLiteral("prev"));
+    Ongaku->command(QStringLiteral("Play"));
+    Hanteit->setEnabled(true);
+    LimitT->setEnabled(true);
+}
+
+void Fight::presentWord(int k)
+{
+    const auto index = static_cast<std::size_t>(k);
+    Hira1[n()]->setCaption(QString::fromStdString(displayTexts[index]));
+    remaining = index < romajiLines.size() ? romajiLines[index] : std::string();
+    Romazi1[n()]->setCaption(QString::fromStdString(remaining));
+}
+
+// Time and bullets for the word just presented, from the length of its romaji.
+void Fight::supply(BattleWord word)
+{
+    const int length = static_cast<int>(utf8Length(remaining));
+    const WordSupplies supplies = wordSupplies(n(), word, length);
+    setBullets(supplies.bullets);
+    if (n() == 1) {
+        LimitT->setInterval(100);
+        setPlane(length);
+    } else {
+        setTime(supplies.time);
+    }
+}
+
+void Fight::setTime(int seconds)
+{
+    timeLeft = seconds;
+    if (Time[n()])
+        Time[n()]->setCaption(QString::number(seconds));
+}
+
+void Fight::setBullets(int count)
+{
+    bullets = count;
+    Tama[n()]->setCaption(QString::number(count));
+}
+
+void Fight::setPlane(int romajiLength)
+{
+    passSeconds = static_cast<qint16>(planePassSeconds(romajiLength));
+    planeStep = static_cast<qint16>(ks::planeStep(passSeconds));
+}
+
+void Fight::Hanteit_Timer()
+{
+    armed = 1;
+    Hanteit->setEnabled(false);
+}
+
+void Fight::Form_KeyPress(int &keyAscii)
+{
+    // A word with nothing left to type has nothing to judge: the second
+    // between a destroyed battleship and its result, for one.
+    if (bullets == 0 || battleState != BattleState::Typing || remaining.empty())
+        return;
+    if (armed == 1)
+        setBullets(bullets - 1);
+    const KeyMatch match = MatchRomajiKey(remaining, static_cast<char32_t>(keyAscii));
+    switch (match.outcome) {
+    case KeyOutcome::KeyWrong:
+        // Before the arming tick a wrong key is forgiven: it may be the
+        // Return that started the mission.
+        if (armed != 1)
+            return;
+        comment(kAccuracy);
+        Kao[n()]->setPicture(Image1->picture());
+        KaoT->setEnabled(false);
+        MissT->setEnabled(true);
+        play(Misssound);
+        break;
+    case KeyOutcome::KeyAdvanced:
+        hitFlash();
+        Matot2->setEnabled(true);
+        play(Gunsound);
+        remaining = std::string(match.remaining);
+        Romazi1[n()]->setCaption(QString::fromStdString(remaining));
+        break;
+    case KeyOutcome::KeyCompleted:
+        play(Gunsound);
+        play(Brakesound);
+        remaining.clear();
+        Romazi1[n()]->setCaption(QString());
+        wordFinished();
+        break;
+    }
+}
+
+void Fight::hitFlash()
+{
+    switch (n()) {
+    case 0:
+        mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(2));
+        break;
+    case 1:
+        Mato2->setPicture(PCfly.cell(1));
+        break;
+    case 2:
+        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount + 5));
+        break;
+    case 3:
+        Mato4->setPicture(Matodata2.cell(targetSlot + 1));
+        break;
+    }
+}
+
+void Fight::comment(int group)
+{
+    LMes[n()]->setCaption(comments[static_cast<std::size_t>(group + choose(services().random, 3))]);
+}
+
+void Fight::wordFinished()
+{
+    // The instructor's word on it: few bullets left is careless; a plane near
+    // the left edge or a short time label is slow; anything else is praise.
+    const std::string bulletsText = std::to_string(bullets);
+    if (bulletsTextIsLow(bulletsText)) {
+        faceMood = 1;
+        comment(kAccuracy);
+    } else if (n() == 1) {
+        const bool early = Mato2->x() > 80;
+        faceMood = early ? 0 : 1;
+        comment(early ? kPraise : kHurry);
+    } else if (timeTextIsShort(std::to_string(timeLeft))) {
+        faceMood = 1;
+        comment(kHurry);
+    } else {
+        faceMood = 0;
+        comment(kPraise);
+    }
+
+    switch (n()) {
+    case 0:
+        Hira1[0]->setCaption(QString());
+        battleState = BattleState::TargetDown;
+        mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(1));
+        MatoT1->setEnabled(true);
+        LimitT->setEnabled(false);
+        ++downCount;
+        break;
+    case 1:
+        Hira1[1]->setCaption(QString());
+        battleState = BattleState::TargetDown;
+        Mato2->setPicture(PCfly.cell(2));
+        MatoT1->setEnabled(true);
+        LimitT->setEnabled(false);
+        break;
+    case 2:
+        Hira1[2]->setCaption(QString());
+        battleState = BattleState::TargetDown;
+        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount + 9));
+        MatoT1->setEnabled(true);
+        LimitT->setEnabled(false);
+        break;
+    case 3:
+        battleshipWord();
+        break;
+    }
+}
+
+// Mission 4: thirteen words keep the battleship head-on, each followed at
+// once by the next; the fourteenth turns it to flee; the final sentence,
+// after a Return, destroys it.
+void Fight::battleshipWord()
+{
+    switch (targetsLeft) {
+    case 0:
+        Hira1[3]->setCaption(QString());
+        LMes[3]->setCaption(QStringLiteral("よっし！"));
+        Mato4->setPicture(Matodata2.cell(5));
+        targetsLeft = -1;
+        battleState = BattleState::Finished;
+        MatoT1->setEnabled(true);
+        LimitT->setEnabled(false);
+        break;
+    case 2:
+        Ongaku->command(QStringLiteral("stop"));
+        Matot2->setEnabled(true);
+        Hira1[3]->setCaption(QString());
+        Kao[3]->setPicture(PCforest.cell(4));
+        KaoT->setEnabled(false);
+        MissT->setEnabled(false);
+        faceMood = 1;
+        armed = 0;
+        LMes[3]->setCaption(QStringLiteral("リターンキーを押し、一気に破壊せよ。"));
+        Order[3]->setCaption(QStringLiteral("逃げ行く戦艦を去って行く前に破壊せよ。"));
+        targetSlot = 3;
+        targetsLeft = 0;
+        battleState = BattleState::Waiting;
+        LimitT->setEnabled(false);
+        break;
+    case -1:
+        break;
+    default: {
+        const int k = choose(services().random, textCount);
+        Mato4->setPicture(Matodata2.cell(targetSlot + 1));
+        Matot2->setEnabled(true);
+        presentWord(k);
+        --targetsLeft;
+        supply(BattleWord::Later);
+        break;
+    }
+    }
+}
+
+void Fight::play(SoundPlayer *player)
+{
+    player->command(QStringLiteral("prev"));
+    player->command(QStringLiteral("play"));
+}
+
+// ---------------------------------------------------------------- timers
+
+void Fight::lose()
+{
+    LimitT->setEnabled(false);
+    Ongaku->command(QStringLiteral("stop"));
+    host().showModal(ScreenName::Incomplete, [this] { host().unload(*this); });
+}
+
+void Fight::LimitT_Timer()
+{
+    if (n() == 1) {
+        if (Mato2->x() >= kPlaneGone) {
+            Mato2->move(Mato2->x() - planeStep, Mato2->y());
+            return;
+        }
+        battleState = BattleState::Finished;
+        lose();
+        return;
+    }
+    // A word given no time (a final sentence shorter than five romaji)
+    // runs out at once rather than counting below zero for ever.
+    if (timeLeft > 1) {
+        setTime(timeLeft - 1);
+        return;
+    }
+    lose();
+}
+
+void Fight::MatoT1_Timer()
+{
+    if (resultOpen)
+        return;
+    const int k = choose(services().random, textCount);
+    if (targetsLeft == 0) {
+        resultOpen = true;
+        Ongaku->command(QStringLiteral("stop"));
+        host().showModal(ScreenName::Complete, [this] {
+            host().showModal(ScreenName::Ending, [this] { host().unload(*this); });
+        });
+        return;
+    }
+    if (targetsLeft == 1) {
+        resultOpen = true;
+        battleState = BattleState::Won;
+        Ongaku->command(QStringLiteral("stop"));
+        host().showModal(ScreenName::Complete, [this] { host().unload(*this); });
+        return;
+    }
+    switch (n()) {
+    case 0:
+        mato1[static_cast<std::size_t>(downCount - 1)]->resize(0, 0);
+        MatoT1->setEnabled(false);
+        battleState = BattleState::Typing;
+        presentWord(k);
+        --targetsLeft;
+        supply(BattleWord::Later);
+        LimitT->setEnabled(true);
+        break;
+    case 1:
+        Mato2->setPicture(PCfly.cell(0));
+        presentWord(k);
+        Mato2->move(kPlaneStart, Mato2->y());
+        supply(BattleWord::Later);
+        battleState = BattleState::Typing;
+        --targetsLeft;
+        LimitT->setEnabled(true);
+        MatoT1->setEnabled(false);
+        break;
+    case 2:
+        presentWord(k);
+        supply(BattleWord::Later);
+        LimitT->setEnabled(true);
+        MatoT1->setEnabled(false);
+        --targetsLeft;
+        // The fire changes sides: the left walker stands at its next damage
+        // stage, or the right one catches up with it.
+        if (targetSlot == 0) {
+            targetSlot = 1;
+            Mato3[0]->setPicture(Matodata1.cell(downCount + 1));
+        } else {
+            ++downCount;
+            targetSlot = 0;
+            Mato3[1]->setPicture(Matodata1.cell(downCount));
+        }
+        battleState = BattleState::Typing;
+        break;
+    case 3:
+        // One second after the final sentence: the end comes with the next tick.
+        battleState = BattleState::Typing;
+        ++targetsLeft;
+        break;
+    }
+}
+
+void Fight::Matot2_Timer()
+{
+    switch (n()) {
+    case 0:
+        if (downCount < 5)
+            mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(0));
+        break;
+    case 1:
+        Mato2->setPicture(PCfly.cell(0));
+        break;
+    case 2:
+        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount));
+        break;
+    case 3:
+        Mato4->setPicture(Matodata2.cell(targetsLeft != 0 ? targetSlot : 3));
+        break;
+    }
+    Matot2->setEnabled(false);
+}
+
+void Fight::KaoT_Timer()
+{
+    Kao[n()]->setPicture(PCforest.cell(kFaceCells[faceMood][faceStep]));
+    faceStep = static_cast<qint16>((faceStep + 1) % 6);
+}
+
+void Fight::MissT_Timer()
+{
+    Kao[n()]->setPicture(PCforest.cell(4));
+    faceStep = 0;
+    KaoT->setEnabled(true);
+    MissT->setEnabled(false);
+    faceMood = 1;
+}
+
+void Fight::writeVariables(StateWriter &out) const
+{
+    out.add(name() + QStringLiteral(".battleState"),
+            QString::number(static_cast<int>(battleState)));
+    out.add(name() + QStringLiteral(".targetsLeft"), QString::number(targetsLeft));
+}
+
+} // namespace ks

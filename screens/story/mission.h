@@ -1,0 +1,38 @@
+#pragma once
+
+#include "screens/screennames.h"
+#include "screens/story/storyprogress.h"
+#include "shell/screen.h"
+
+namespace ks {
+
+// The entrance to the story: the instructor asks for a mission code; "0"
+// starts the first mission, the codes the result screens give open the
+// later ones.
+class Mission final : public Screen
+{
+public:
+    Mission(ScreenHost &host, StoryProgress &story)
+        : Screen(host, ScreenName::Mission), m_story(story)
+    {}
+
+    void Form_Load() override;
+    void Form_KeyDown(int &keyCode, int shift) override;
+    void Form_KeyPress(int &keyAscii) override;
+
+    const StoryProgress &story() const { return m_story; }
+
+    // The mission a code opens, 0 to 3, or -1 for a code that opens none.
+    static int stageOfCode(const QString &code);
+
+protected:
+    void createControls() override;
+    void writeVariables(StateWriter &out) const override;
+
+private:
+    StoryProgress &m_story;
+    Label *KomentG = nullptr;
+    Label *CodeT = nullptr;
+};
+
+} // namespace ks
