@@ -1,5 +1,7 @@
 #include "screentable.h"
 
+#include "screens/options/romacast.h"
+#include "screens/options/settei.h"
 #include "screens/practice/fileload.h"
 #include "screens/practice/kekka.h"
 #include "screens/practice/practicerun.h"
@@ -57,6 +59,8 @@ ScreenHost::ScreenTable gameScreens()
         {ScreenName::Complete, withState<MissionResult>(story, true)},
         {ScreenName::Incomplete, withState<MissionResult>(story, false)},
         {ScreenName::Ending, make<Ending>},
+        {ScreenName::Settei, make<Settei>},
+        {ScreenName::romacast, make<romacast>},
     };
 }
 

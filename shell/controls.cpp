@@ -4,6 +4,7 @@
 #include "units.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -60,6 +61,12 @@ void WidgetControl::writeCommon(StateWriter &out, const QString &prefix) const
 void WidgetControl::runClick() const
 {
     if (const std::function<void()> handler = m_click)
+        handler();
+}
+
+void WidgetControl::runFocusIn() const
+{
+    if (const std::function<void()> handler = m_focusIn)
         handler();
 }
 
@@ -266,6 +273,8 @@ void Panel::writeState(StateWriter &out, const QString &prefix) const
 
 bool Panel::event(QEvent *event)
 {
+    if (event->type() == QEvent::Wheel && m_wheelTarget)
+        return QCoreApplication::sendEvent(m_wheelTarget, event);
     return handleMouse(event) || QWidget::event(event);
 }
 
@@ -289,6 +298,8 @@ void TextBox::writeState(StateWriter &out, const QString &prefix) const
 bool TextBox::event(QEvent *event)
 {
     const bool result = QLineEdit::event(event);
+    if (event->type() == QEvent::FocusIn)
+        runFocusIn();
     afterOwnMouse(event);
     return result || event->type() == QEvent::MouseMove;
 }

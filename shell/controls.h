@@ -73,6 +73,7 @@ protected:
     // call after the widget has seen the event.
     void afterOwnMouse(QEvent *event);
     void runClick() const;
+    void runFocusIn() const;
 
 private:
     // Set only through the screen, which runs them as its own events.
@@ -80,6 +81,7 @@ private:
     QWidget &m_widget;
     std::function<void()> m_click;
     std::function<void()> m_mouseMove;
+    std::function<void()> m_focusIn;
 };
 
 class Label final : public QLabel, public WidgetControl
@@ -151,6 +153,8 @@ public:
     QColor backColor() const { return m_back; }
     const Picture &picture() const { return m_picture; }
     void setPicture(const Picture &picture);
+    // The mouse wheel over the panel turns this widget (its scroll bar).
+    void setWheelTarget(QWidget *target) { m_wheelTarget = target; }
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 protected:
@@ -160,6 +164,7 @@ protected:
 private:
     QColor m_back;
     Picture m_picture;
+    QWidget *m_wheelTarget = nullptr;
 };
 
 class TextBox final : public QLineEdit, public WidgetControl

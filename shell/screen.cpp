@@ -185,6 +185,11 @@ void Screen::setBorder(Border border)
     case Border::None:
         flags = Qt::Tool | Qt::FramelessWindowHint;
         break;
+    case Border::Dialog:
+        flags =
+            Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        m_window->setWindowIcon(m_host.programIcon());
+        break;
     }
     m_window->setWindowFlags(flags);
 }
@@ -284,6 +289,11 @@ void Screen::onChange(VScrollBar *bar, std::function<void()> handler)
     bar->m_change = handlerOf(std::move(handler));
 }
 
+void Screen::onFocusIn(WidgetControl *control, std::function<void()> handler)
+{
+    control->m_focusIn = handlerOf(std::move(handler));
+}
+
 void Screen::tellAndClose(const QString &text)
 {
     services().dialogs.message(window(), text, [this] { m_host.unload(*this); });
@@ -306,7 +316,8 @@ void Screen::load()
 {
     m_window = std::make_unique<ScreenWindow>(*this);
     setBorder(Border::Fixed);
-    setBackColor(QColor(0xF0, 0xF0, 0xF0));
+    // The desktop's own window colour, as a dialog has it.
+    setBackColor(QGuiApplication::palette().color(QPalette::Window));
     createControls();
     m_window->centreOnDesktop();
 }

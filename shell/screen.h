@@ -20,9 +20,10 @@ class ScreenHost;
 
 enum class Border
 {
-    Fixed, // title bar with minimise and close, fixed size, the program icon
-    Tool,  // small title bar with close only, no taskbar entry
-    None,  // no border, no caption
+    Fixed,  // title bar with minimise and close, fixed size, the program icon
+    Tool,   // small title bar with close only, no taskbar entry
+    None,   // no border, no caption
+    Dialog, // a dialog's title bar with close only, the program icon, no taskbar entry
 };
 
 // Key codes the screens see in Form_KeyDown.
@@ -141,6 +142,7 @@ protected:
     void onClick(WidgetControl *control, std::function<void()> handler);
     void onMouseMove(WidgetControl *control, std::function<void()> handler);
     void onChange(VScrollBar *bar, std::function<void()> handler);
+    void onFocusIn(WidgetControl *control, std::function<void()> handler);
 
     // Tells the player what went wrong; the screen closes once the box is answered.
     void tellAndClose(const QString &text);

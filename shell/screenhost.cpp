@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QLineEdit>
 #include <QLoggingCategory>
 
@@ -262,10 +264,13 @@ bool ScreenHost::eventFilter(QObject *watched, QEvent *event)
     if (focus && focus != widget && widget->isAncestorOf(focus))
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    const bool textBox = qobject_cast<QLineEdit *>(widget) != nullptr;
+    const bool input = qobject_cast<QLineEdit *>(widget) ||
+                       qobject_cast<QAbstractButton *>(widget) ||
+                       qobject_cast<QAbstractSlider *>(widget);
     const bool usedUp = deliverKey(key->key(), key->text(), key->modifiers());
-    // A text box with the focus still gets the keys the screen did not use up.
-    return usedUp || !textBox;
+    // A text box, button or scroll bar with the focus still gets the keys
+    // the screen did not use up: typing, Space, Tab, the arrows.
+    return usedUp || !input;
 }
 
 void ScreenHost::dispatch(const std::function<void()> &f)

@@ -1,6 +1,5 @@
 #include "kidou.h"
 
-#include "shell/dialogs.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
 
@@ -110,19 +109,16 @@ void Kidou::openItem()
         host().hide(*this);
         break;
     }
+    case 4:
+        // The options are a dialog over the menu, which stays in view.
+        host().showModal(ScreenName::Settei, {});
+        break;
     case 5:
         host().unload(*this);
         break;
     default:
-        notReady();
         break;
     }
-}
-
-void Kidou::notReady()
-{
-    services().dialogs.message(
-        window(), QStringLiteral("「%1」はまだ準備中です。").arg(kItemNames[menuItem]), {});
 }
 
 void Kidou::Timer1_Timer()

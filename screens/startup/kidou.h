@@ -26,8 +26,6 @@ private:
     void Timer1_Timer();
     void showItem();
     void openItem();
-    // A mode whose screens are not in the game yet says so and the menu stays.
-    void notReady();
 
     Image *Image3 = nullptr;
     Label *Erabi = nullptr;

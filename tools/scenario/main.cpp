@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTextStream>
 
@@ -60,6 +61,10 @@ std::optional<Key> namedKey(const QString &name)
         {QStringLiteral("Right"), {Qt::Key_Right, QString(), {}}},
         {QStringLiteral("Up"), {Qt::Key_Up, QString(), {}}},
         {QStringLiteral("Down"), {Qt::Key_Down, QString(), {}}},
+        {QStringLiteral("Tab"), {Qt::Key_Tab, QStringLiteral("\t"), {}}},
+        {QStringLiteral("Home"), {Qt::Key_Home, QString(), {}}},
+        {QStringLiteral("End"), {Qt::Key_End, QString(), {}}},
+        {QStringLiteral("Delete"), {Qt::Key_Delete, QString(), {}}},
     };
     if (const auto found = keys.find(name); found != keys.end())
         return found->second;
@@ -185,12 +190,21 @@ public:
 
 private:
     // An open box takes the key, as it would on a desktop.
+    // The key goes where the keyboard would send it: the widget with the focus
+    // in the screen in front (a text box of the options, say), or the
+    // screen's window. The game's key filter gives it to the screen first.
     void deliver(const Key &key)
     {
-        if (m_dialogs.pressKey(key.qtKey))
+        if (m_dialogs.pressKey(key.qtKey) || m_host.hasEnded())
             return;
-        if (!m_host.hasEnded())
-            m_host.deliverKey(key.qtKey, key.text, key.modifiers);
+        Screen *screen = m_host.activeScreen();
+        if (!screen)
+            return;
+        QWidget *target = screen->window()->focusWidget();
+        if (!target)
+            target = screen->window();
+        QKeyEvent press(QEvent::KeyPress, key.qtKey, key.modifiers, key.text);
+        QApplication::sendEvent(target, &press);
     }
 
     void press(const QString &name)
@@ -260,6 +274,10 @@ private:
             QApplication::sendEvent(widget, &move);
             return;
         }
+        // A click focuses what takes focus from the mouse, as the desktop's
+        // own clicks do.
+        if (widget->focusPolicy() & Qt::ClickFocus)
+            widget->setFocus(Qt::MouseFocusReason);
         QMouseEvent down(QEvent::MouseButtonPress, centre, widget->mapToGlobal(centre),
                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QMouseEvent up(QEvent::MouseButtonRelease, centre, widget->mapToGlobal(centre),

@@ -227,21 +227,27 @@ TEST_F(StartupTest, ReturnOnQuitEndsTheProgram)
     EXPECT_EQ(endings, 1);
 }
 
-// A mode that is not in the game yet says so, and the menu stays as it was.
-TEST_F(StartupTest, AModeNotBuiltYetSaysSoAndTheMenuStays)
+// The options are a dialog over the menu: the menu stays in view and gets
+// no keys while it is open, and afterwards shows the options item again.
+TEST_F(StartupTest, OptionsOpenOverTheMenu)
 {
+    dir.write("settei.dat", "100\r\n200\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n"
+                            "nodata\r\n");
     toMenu();
-    press(Qt::Key_Left);
     for (int i = 0; i < 3; ++i)
         press(Qt::Key_Right);
     press(Qt::Key_Return, "\r");
-    ASSERT_EQ(dialogs.log.size(), 1);
-    EXPECT_TRUE(dialogs.log[0].contains("オプション"));
-    dialogs.answerAll();
+    ASSERT_TRUE(screen("Settei").isShown());
+    EXPECT_TRUE(screen("Kidou").isShown());
+    press(Qt::Key_Left); // the dialog's, not the menu's
+    EXPECT_EQ(item(), "オプション");
+    press(Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(screen("Settei").isLoaded());
     EXPECT_TRUE(screen("Kidou").isShown());
     EXPECT_EQ(item(), "オプション");
     press(Qt::Key_Right);
     EXPECT_EQ(item(), "終了");
+    EXPECT_EQ(endings, 0);
 }
 
 } // namespace

@@ -1,0 +1,136 @@
+#include "romacast.h"
+
+#include "shell/dialogs.h"
+#include "shell/fileproblem.h"
+#include "shell/screenhost.h"
+#include "shell/units.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+
+#include <cmath>
+
+namespace ks {
+
+namespace {
+
+constexpr int kCellWidth = 1920;
+constexpr int kRowHeight = 360;
+
+} // namespace
+
+void romacast::createControls()
+{
+    setCaption(QStringLiteral("ローマ字カスタマイズ"));
+    setBorder(Border::Fixed);
+    QMenu *hen = addMenu(QStringLiteral("ファイル"));
+    addMenuItem(hen, QStringLiteral("save"), QStringLiteral("保存(&S)"),
+                QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_Click(); });
+    addMenuItem(hen, QStringLiteral("exit"), QStringLiteral("終了(&E)"),
+                QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exit_Click(); });
+    setClientSize(9975, 5415);
+
+    Picture1 = add<Panel>(QStringLiteral("Picture1"), {0, 0, 9735, 12615});
+    for (std::size_t i = 0; i < kEditablePairs; ++i) {
+        const int column = static_cast<int>(i) % kColumns;
+        const int row = static_cast<int>(i) / kColumns;
+        const int top = 120 + kRowHeight * row;
+        hira[i] = addLabel({QStringLiteral("hira"),
+                            static_cast<int>(i),
+                            {120 + kCellWidth * column, top, 975, 375}},
+                           QString(),
+                           {18, false, QGuiApplication::palette().color(QPalette::WindowText),
+                            QColor(), Align::Right},
+                           Picture1);
+        alfa[i] = add<TextBox>(QStringLiteral("alfa"), static_cast<int>(i),
+                               {1200 + kCellWidth * column, top, 735, 375}, Picture1);
+        alfa[i]->setFontPoints(15.75);
+        // A box reached with Tab is scrolled into view.
+        onFocusIn(alfa[i], [this, i] { scrollTo(static_cast<int>(i)); });
+    }
+    VScroll1 = add<VScrollBar>(QStringLiteral("VScroll1"), {9720, 0, 255, 5415});
+    onChange(VScroll1, [this] { VScroll1_Change(); });
+    Picture1->setWheelTarget(VScroll1);
+}
+
+void romacast::Form_Load()
+{
+    const int clientHeight = client()->height();
+    VScroll1->setRange(0, clientHeight - Picture1->height());
+    VScroll1->setSteps(static_cast<int>(std::lround(clientHeight * 0.05)), clientHeight);
+
+    Result<RomajiTable> table = loadRomajiTableForEditing(appDir().path(kRomajiTableFile));
+    if (!table) {
+        // No half-empty grid: the player is told and the options stay.
+        tellAndClose(fileProblemText(QStringLiteral("ローマ字表（roumazi.dat）"), table.error()) +
+                     QStringLiteral("ローマ字の設定は開けません。"));
+        return;
+    }
+    romajiTable = std::move(*table);
+    for (std::size_t i = 0; i < kEditablePairs; ++i) {
+        hira[i]->setCaption(QString::fromStdString(romajiTable.kana(i)));
+        alfa[i]->setText(QString::fromStdString(romajiTable.romaji(i)));
+        hira[i]->setVisible(romajiTable.kana(i) != kEmptyKana);
+        alfa[i]->setVisible(romajiTable.romaji(i) != kLockedRomaji);
+    }
+}
+
+void romacast::VScroll1_Change()
+{
+    Picture1->move(Picture1->x(), VScroll1->value());
+}
+
+void romacast::scrollTo(int pair)
+{
+    const int top = alfa[static_cast<std::size_t>(pair)]->y();
+    const int bottom = top + alfa[static_cast<std::size_t>(pair)]->height();
+    const int shownTop = -VScroll1->value();
+    const int margin = twips(120);
+    int value = VScroll1->value();
+    if (top - margin < shownTop)
+        value = -(top - margin);
+    else if (bottom + margin > shownTop + client()->height())
+        value = -(bottom + margin - client()->height());
+    VScroll1->setValue(std::clamp(value, VScroll1->max(), VScroll1->min()));
+}
+
+void romacast::refuse(const QString &text)
+{
+    services().dialogs.message(window(), text, {});
+}
+
+void romacast::save_Click()
+{
+    std::vector<std::string> edited;
+    edited.reserve(kEditablePairs);
+    for (std::size_t i = 0; i < kEditablePairs; ++i) {
+        const QString text = alfa[i]->text();
+        // The edits stay in the boxes, so the player can put it right.
+        if (text.isEmpty()) {
+            refuse(QStringLiteral("データーの入力内容に不正（空白など）があります。"));
+            return;
+        }
+        if (!isSafeTableItem(text.toStdString())) {
+            refuse(QStringLiteral(
+                       "「%1」のローマ字「%2」は保存できません。カンマ、引用符、改行は使えず、"
+                       "前後に空白も置けません。")
+                       .arg(hira[i]->caption(), text));
+            return;
+        }
+        edited.push_back(text.toStdString());
+    }
+    const Result<void> saved =
+        saveRomajiTable(appDir().path(kRomajiTableFile), romajiTable, edited);
+    if (!saved) {
+        refuse(QStringLiteral("ローマ字表（roumazi.dat）を保存できませんでした（%1）。"
+                              "前のファイルはそのまま残っています。")
+                   .arg(QString::fromStdString(saved.error().message())));
+    }
+}
+
+void romacast::exit_Click()
+{
+    host().unload(*this);
+}
+
+} // namespace ks

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/romajitable.h"
+#include "screens/screennames.h"
+#include "shell/screen.h"
+
+#include <array>
+
+namespace ks {
+
+// The romaji editor: the 170 editable pairs of the romaji table as a
+// scrolling grid of kana and romaji boxes. Save (Ctrl+S) writes the whole
+// table, the doubled pairs following their boxes; Exit (Ctrl+E) leaves
+// without saving. Screens loaded afterwards type the new romaji.
+class romacast final : public Screen
+{
+public:
+    explicit romacast(ScreenHost &host) : Screen(host, ScreenName::romacast) {}
+
+    void Form_Load() override;
+
+    static constexpr int kColumns = 5;
+    static constexpr int kRows = 34;
+
+protected:
+    void createControls() override;
+
+private:
+    void VScroll1_Change();
+    void save_Click();
+    void exit_Click();
+    void scrollTo(int pair);
+    void refuse(const QString &text);
+
+    Panel *Picture1 = nullptr;
+    VScrollBar *VScroll1 = nullptr;
+    std::array<Label *, kEditablePairs> hira = {};
+    std::array<TextBox *, kEditablePairs> alfa = {};
+
+    RomajiTable romajiTable;
+};
+
+} // namespace ks

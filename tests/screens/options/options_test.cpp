@@ -1,0 +1,433 @@
+// The options dialog and the romaji editor, driven with the mouse and the
+// keyboard as a player would, on the manual clock.
+#include "core/romajitable.h"
+#include "core/textfile.h"
+#include "screens/options/romacast.h"
+#include "screens/options/settei.h"
+#include "support/gamefixture.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <fstream>
+#include <sstream>
+
+namespace ks {
+namespace {
+
+const char *const kSettings = "150\r\n260\r\n/m/a.mid\r\nnodata\r\n/m/c.wav\r\nnodata\r\nnodata\r\n"
+                              "/m/end.mid\r\n";
+
+std::string readBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class OptionsTest : public test::GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        dir.write("settei.dat", kSettings);
+        dir.write("roumazi.dat", shippedTable());
+    }
+    static std::string shippedTable()
+    {
+        return readBytes(std::string(KS_DATA_DIR) + "/roumazi.dat");
+    }
+
+    // From the menu's fourth item: the options over the menu.
+    void openOptions()
+    {
+        if (!screen(ScreenName::Kidou).isLoaded())
+            host().show(ScreenName::Kidou);
+        while (caption(ScreenName::Kidou, QStringLiteral("Erabi")) != "オプション")
+            press(Qt::Key_Right);
+        press(Qt::Key_Return, "\r");
+    }
+    void openEditor()
+    {
+        openOptions();
+        click(ScreenName::Settei, "Command1");
+    }
+    void click(const QString &screenName, const char *id)
+    {
+        QTest::mouseClick(&control<QWidget>(screenName, QString::fromLatin1(id)), Qt::LeftButton);
+    }
+    void moveOver(QWidget &widget, QPoint at = {5, 5})
+    {
+        QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&widget, &move);
+    }
+    void moveOver(const char *id)
+    {
+        moveOver(control<QWidget>(ScreenName::Settei, QString::fromLatin1(id)));
+    }
+    TextBox &box(int i)
+    {
+        return control<TextBox>(ScreenName::Settei, QStringLiteral("BGName(%1)").arg(i));
+    }
+    TextBox &alfa(int i)
+    {
+        return control<TextBox>(ScreenName::romacast, QStringLiteral("alfa(%1)").arg(i));
+    }
+    QString help() { return caption(ScreenName::Settei, QStringLiteral("Label1")); }
+    bool darkFace() { return visible(ScreenName::Settei, QStringLiteral("Image2")); }
+    void triggerMenu(const char *id)
+    {
+        dynamic_cast<MenuItem &>(*screen(ScreenName::romacast).control(QString::fromLatin1(id)))
+            .action()
+            ->trigger();
+    }
+    int pairOf(const char *kana)
+    {
+        Result<RomajiTable> table = romajiTableForEditing(*decodeCp932(shippedTable()));
+        for (std::size_t i = 0; i < kEditablePairs; ++i) {
+            if (table->kana(i) == kana)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+};
+
+// ---------------------------------------------------------------- the options
+
+TEST_F(OptionsTest, TheBoxesShowTheMusicLinesWithNodataAsEmpty)
+{
+    openOptions();
+    ASSERT_TRUE(screen(ScreenName::Settei).isShown());
+    EXPECT_TRUE(screen(ScreenName::Kidou).isShown()); // the menu stays in view
+    EXPECT_EQ(host().activeScreen(), &screen(ScreenName::Settei));
+    EXPECT_EQ(screen(ScreenName::Settei).window()->windowTitle(), "オプション");
+    EXPECT_EQ(screen(ScreenName::Settei).client()->size(), QSize(602, 504));
+    const QStringList expected = {"/m/a.mid", "", "/m/c.wav", "", "", "/m/end.mid"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(box(i).text(), expected[i]) << i;
+    EXPECT_EQ(help(), "");
+    EXPECT_TRUE(darkFace());
+    EXPECT_FALSE(control<CheckBox>(ScreenName::Settei, "HighC").isChecked());
+}
+
+struct OkCase
+{
+    const char *before;
+    std::function<void(OptionsTest &)> change;
+    bool reset;
+    const char *after;
+};
+
+// OK writes the eight lines: the scores as read (or 100 and 200 with the
+// reset ticked), each box as typed, "nodata" for an empty one.
+TEST_F(OptionsTest, OkWritesTheEightLines)
+{
+    const struct
+    {
+        const char *what;
+        const char *before;
+        int emptyBox;      // -1: none
+        const char *typed; // into box 1, or nothing
+        bool reset;
+        const char *after;
+    } cases[] = {
+        {"no change", kSettings, -1, nullptr, false, kSettings},
+        {"an emptied box", kSettings, 2, nullptr, false,
+         "150\r\n260\r\n/m/a.mid\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n/m/end.mid\r\n"},
+        {"the reset", kSettings, -1, nullptr, true,
+         "100\r\n200\r\n/m/a.mid\r\nnodata\r\n/m/c.wav\r\nnodata\r\nnodata\r\n/m/end.mid\r\n"},
+        {"a six-line file", "1\r\n2\r\n/x.mid\r\nnodata\r\n\r\n\r\n", -1, nullptr, false,
+         "1\r\n2\r\n/x.mid\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n"},
+        {"a typed path", kSettings, -1, " 曲/新しい曲.MID ", false,
+         "150\r\n260\r\n/m/a.mid\r\n 曲/新しい曲.MID \r\n/m/c.wav\r\nnodata\r\nnodata\r\n"
+         "/m/end.mid\r\n"},
+    };
+    for (const auto &c : cases) {
+        dir.write("settei.dat", test::cp932(c.before));
+        openOptions();
+        if (c.emptyBox >= 0)
+            box(c.emptyBox).clear();
+        if (c.typed)
+            box(1).setText(QString::fromUtf8(c.typed));
+        if (c.reset)
+            click(ScreenName::Settei, "HighC");
+        click(ScreenName::Settei, "Ok(0)");
+        EXPECT_FALSE(screen(ScreenName::Settei).isLoaded()) << c.what;
+        EXPECT_EQ(dir.read("settei.dat"), test::cp932(c.after)) << c.what;
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+        EXPECT_EQ(caption(ScreenName::Kidou, "Erabi"), "オプション");
+    }
+}
+
+// Cancel, Esc and the title bar's close write nothing, whatever was changed.
+TEST_F(OptionsTest, CancelEscAndCloseWriteNothing)
+{
+    for (int way = 0; way < 3; ++way) {
+        openOptions();
+        click(ScreenName::Settei, "HighC");
+        box(0).clear();
+        if (way == 0)
+            click(ScreenName::Settei, "No(1)");
+        else if (way == 1)
+            press(Qt::Key_Escape, "\x1b");
+        else
+            screen(ScreenName::Settei).window()->close();
+        EXPECT_FALSE(screen(ScreenName::Settei).isLoaded()) << way;
+        EXPECT_EQ(dir.read("settei.dat"), kSettings) << way;
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+        EXPECT_EQ(endings, 0);
+    }
+}
+
+// Return presses OK unless a button has the focus.
+TEST_F(OptionsTest, ReturnIsOk)
+{
+    openOptions();
+    click(ScreenName::Settei, "HighC");
+    press(Qt::Key_Return, "\r");
+    EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+    EXPECT_EQ(dir.read("settei.dat").substr(0, 10), "100\r\n200\r\n");
+}
+
+// The file dialog's title and three filters; a chosen file's full path goes
+// into the box, whatever filter; a cancelled dialog leaves the box as it was.
+TEST_F(OptionsTest, TheFileDialogFillsTheBoxOrLeavesIt)
+{
+    openOptions();
+    dialogs.queueAnswer("/home/player/曲/tune.wav");
+    click(ScreenName::Settei, "Command2(1)");
+    EXPECT_EQ(
+        dialogs.log.value(0),
+        "file dialog: ファイルを開く [ＭＩＤＩファイル（*.mid） (*.mid);;ＷＡＶＥファイル（*.wav） "
+        "(*.wav);;すべてのファイル（*.*） (*)]");
+    dialogs.answerQueued();
+    EXPECT_EQ(box(1).text(), "/home/player/曲/tune.wav");
+    dialogs.queueAnswer("cancel");
+    click(ScreenName::Settei, "Command2(5)");
+    dialogs.answerQueued();
+    EXPECT_EQ(box(5).text(), "/m/end.mid");
+    EXPECT_EQ(dir.read("settei.dat"), kSettings);
+}
+
+// The guide explains what the mouse rests on; over a box, a 参照 button, the
+// faces or the help line itself the line stays as it was; over the bare
+// dialog it goes and the eyes go dark.
+TEST_F(OptionsTest, TheHelpLineFollowsTheMouse)
+{
+    openOptions();
+    const struct
+    {
+        const char *control;
+        const char *start;
+    } cases[] = {
+        {"Command1", "ローマ字入力の設定をします。\n"},
+        {"Frame2", "そこはＢＧＭの設定をします。\n参照ボタン"},
+        {"Frame1", "そこはエンディングのＢＧＭの設定をします。\n参照ボタン"},
+        {"HighC", "そこにチェックを付けた状態で「ＯＫボタン」を押しますと"},
+        {"No(1)", "設定を反映させずに終了します。"},
+        {"Ok(0)", "設定を反映させて終了します。"},
+    };
+    for (const auto &c : cases) {
+        moveOver(c.control);
+        EXPECT_TRUE(help().startsWith(QString::fromUtf8(c.start))) << c.control;
+        EXPECT_FALSE(darkFace()) << c.control;
+        // Onto a box, a button, a face or the line: it stays.
+        for (const char *quiet : {"BGName(0)", "Command2(0)", "Image1", "Label1"}) {
+            moveOver(quiet);
+            EXPECT_TRUE(help().startsWith(QString::fromUtf8(c.start))) << quiet;
+        }
+        moveOver(*screen(ScreenName::Settei).client(), QPoint(300, 5));
+        EXPECT_EQ(help(), "");
+        EXPECT_TRUE(darkFace());
+    }
+    // From the play-music frame onto one of its boxes: the line stays.
+    moveOver("Frame2");
+    moveOver("BGName(3)");
+    EXPECT_TRUE(help().startsWith("そこはＢＧＭの設定をします。"));
+}
+
+TEST_F(OptionsTest, AMissingSettingsFileIsToldAndTheMenuStays)
+{
+    std::remove(dir.path("settei.dat").c_str());
+    openOptions();
+    EXPECT_EQ(
+        dialogs.log,
+        QStringList{
+            "message: 設定ファイル（settei.dat）が見付かりません。メインメニューに戻ります。"});
+    dialogs.answerAll();
+    EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+    EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    EXPECT_FALSE(dir.exists("settei.dat"));
+}
+
+// A box the file cannot hold: the player is told, the old file stays whole
+// and the dialog stays with the player's choices.
+TEST_F(OptionsTest, ASettingThatCannotBeWrittenKeepsTheDialogAndTheFile)
+{
+    openOptions();
+    box(2).setText(QStringLiteral("/m/♫.mid")); // no such character in Shift_JIS
+    click(ScreenName::Settei, "Ok(0)");
+    EXPECT_EQ(dialogs.log.value(0), "message: 設定ファイル（settei.dat）に保存できませんでした。"
+                                    "前のファイルはそのまま残っています。");
+    dialogs.answerAll();
+    EXPECT_TRUE(screen(ScreenName::Settei).isShown());
+    EXPECT_EQ(box(2).text(), "/m/♫.mid");
+    EXPECT_EQ(dir.read("settei.dat"), kSettings);
+}
+
+// ---------------------------------------------------------------- the romaji editor
+
+TEST_F(OptionsTest, TheEditorShowsTheEditablePairs)
+{
+    openEditor();
+    ASSERT_TRUE(screen(ScreenName::romacast).isShown());
+    EXPECT_EQ(screen(ScreenName::romacast).window()->windowTitle(), "ローマ字カスタマイズ");
+    EXPECT_EQ(host().activeScreen(), &screen(ScreenName::romacast));
+    const RomajiTable table = *romajiTableForEditing(*decodeCp932(shippedTable()));
+    int hiddenLabels = 0;
+    int hiddenBoxes = 0;
+    for (std::size_t i = 0; i < kEditablePairs; ++i) {
+        const QString id = QStringLiteral("(%1)").arg(i);
+        const auto &label = control<Label>(ScreenName::romacast, "hira" + id);
+        EXPECT_EQ(label.caption().toStdString(), table.kana(i));
+        EXPECT_EQ(alfa(static_cast<int>(i)).text().toStdString(), table.romaji(i));
+        EXPECT_EQ(label.isHidden(), table.kana(i) == kEmptyKana) << i;
+        EXPECT_EQ(alfa(static_cast<int>(i)).isHidden(), table.romaji(i) == kLockedRomaji) << i;
+        hiddenLabels += label.isHidden();
+        hiddenBoxes += alfa(static_cast<int>(i)).isHidden();
+        // Pair i in column i mod 5, row i div 5.
+        EXPECT_EQ(label.pos(),
+                  QPoint(8 + 128 * (static_cast<int>(i) % 5), 8 + 24 * (static_cast<int>(i) / 5)));
+    }
+    EXPECT_GT(hiddenLabels, 0);
+    EXPECT_GT(hiddenBoxes, 0);
+}
+
+// The bar runs from 0 down to -480 (361 − 841 pixels): at the bottom the
+// last row sits just above the lower edge.
+TEST_F(OptionsTest, TheScrollBarMovesTheGrid)
+{
+    openEditor();
+    auto &bar = control<VScrollBar>(ScreenName::romacast, "VScroll1");
+    auto &grid = control<Panel>(ScreenName::romacast, "Picture1");
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(grid.y(), 0);
+    bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(grid.y(), -18);
+    bar.triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(grid.y(), -379);
+    bar.triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(bar.value(), -480);
+    EXPECT_EQ(grid.y(), -480);
+    const QWidget &last = alfa(169);
+    EXPECT_EQ(grid.y() + grid.height(), 361);
+    EXPECT_EQ(grid.y() + last.y() + last.height(), 361 - 16);
+    bar.triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(grid.y(), 0);
+    // A box reached by the keyboard is scrolled into view.
+    QFocusEvent tabbedIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&alfa(165), &tabbedIn);
+    EXPECT_LE(grid.y() + alfa(165).y() + alfa(165).height(), 361);
+    EXPECT_LT(grid.y(), 0);
+}
+
+// Saving writes the whole table: the doubled pair of a changed romaji
+// follows it, the fixed pairs are as loaded; saving twice writes the same.
+// Changing し to "si" and back gives the shipped table byte for byte.
+TEST_F(OptionsTest, SavingRecomputesTheDoubledPairs)
+{
+    const int shi = pairOf("し");
+    ASSERT_GE(shi, 0);
+    openEditor();
+    alfa(shi).setText(QStringLiteral("si"));
+    triggerMenu("save");
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_TRUE(screen(ScreenName::romacast).isShown()); // it stays open
+    const std::string saved = dir.read("roumazi.dat");
+    RomajiTable table = *romajiTableForEditing(*decodeCp932(saved));
+    EXPECT_EQ(table.romaji(shi), "si");
+    EXPECT_EQ(table.kana(kFirstDoubledPair + shi), "っし");
+    EXPECT_EQ(table.romaji(kFirstDoubledPair + shi), "ssi");
+    const RomajiTable shipped = *romajiTableForEditing(*decodeCp932(shippedTable()));
+    for (std::size_t p = kFirstFixedPair; p < kRomajiPairs; ++p)
+        EXPECT_EQ(table.romaji(p), shipped.romaji(p));
+    triggerMenu("save");
+    EXPECT_EQ(dir.read("roumazi.dat"), saved);
+    alfa(shi).setText(QStringLiteral("shi"));
+    triggerMenu("save");
+    EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
+}
+
+// Ctrl+S saves and Ctrl+E leaves without saving or asking; the options stay.
+TEST_F(OptionsTest, CtrlSSavesAndCtrlELeaves)
+{
+    const int ka = pairOf("か");
+    openEditor();
+    QWidget *window = screen(ScreenName::romacast).window();
+    // Window shortcuts need the window in front, as the player's is.
+    QApplication::setActiveWindow(window);
+    alfa(ka).setText(QStringLiteral("ca"));
+    QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(dir.read("roumazi.dat"), shippedTable());
+    const std::string saved = dir.read("roumazi.dat");
+    alfa(ka).setText(QStringLiteral("xa"));
+    QTest::keyClick(window, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_FALSE(screen(ScreenName::romacast).isLoaded());
+    EXPECT_TRUE(screen(ScreenName::Settei).isShown());
+    EXPECT_EQ(dir.read("roumazi.dat"), saved);
+    EXPECT_TRUE(dialogs.log.isEmpty());
+}
+
+// A box the file could not hold back is refused: the player is told which
+// and why, nothing is written, and the edits stay to be put right.
+TEST_F(OptionsTest, SavingRefusesWhatTheFileCannotHold)
+{
+    const int ka = pairOf("か");
+    const struct
+    {
+        const char *typed;
+        const char *message;
+    } cases[] = {
+        {"", "データーの入力内容に不正（空白など）があります。"},
+        {"k,a", "「か」のローマ字「k,a」は保存できません。"},
+        {"k\"a", "「か」のローマ字「k\"a」は保存できません。"},
+        {" ka", "「か」のローマ字「 ka」は保存できません。"},
+        {"ka ", "「か」のローマ字「ka 」は保存できません。"},
+    };
+    openEditor();
+    for (const auto &c : cases) {
+        dialogs.log.clear();
+        alfa(ka).setText(QString::fromUtf8(c.typed));
+        triggerMenu("save");
+        ASSERT_EQ(dialogs.log.size(), 1) << c.typed;
+        EXPECT_TRUE(dialogs.log[0].startsWith(QStringLiteral("message: ") + c.message)) << c.typed;
+        dialogs.answerAll();
+        EXPECT_TRUE(screen(ScreenName::romacast).isShown()) << c.typed;
+        EXPECT_EQ(alfa(ka).text(), QString::fromUtf8(c.typed));
+        EXPECT_EQ(dir.read("roumazi.dat"), shippedTable()) << c.typed;
+    }
+}
+
+TEST_F(OptionsTest, AMissingOrShortTableOpensNoGrid)
+{
+    for (const std::string &content : {std::string(), test::cp932("あ,a\r\nい,i\r\n")}) {
+        if (content.empty())
+            std::remove(dir.path("roumazi.dat").c_str());
+        else
+            dir.write("roumazi.dat", content);
+        dialogs.log.clear();
+        openEditor();
+        ASSERT_EQ(dialogs.log.size(), 1);
+        EXPECT_TRUE(dialogs.log[0].contains("ローマ字表（roumazi.dat）"));
+        dialogs.answerAll();
+        EXPECT_FALSE(screen(ScreenName::romacast).isLoaded());
+        EXPECT_TRUE(screen(ScreenName::Settei).isShown());
+        click(ScreenName::Settei, "No(1)");
+    }
+}
+
+} // namespace
+} // namespace ks
