@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -297,6 +298,19 @@ void TextBox::writeState(StateWriter &out, const QString &prefix) const
 
 bool TextBox::event(QEvent *event)
 {
+    // The window's menu shortcuts come before a text box's own key bindings
+    // (on X11 Ctrl+E moves to the end of the line): Ctrl+E leaves the romaji
+    // editor even from inside a box.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *action : window()->findChildren<QAction *>()) {
+            if (action->isEnabled() && action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
     const bool result = QLineEdit::event(event);
     if (event->type() == QEvent::FocusIn)
         runFocusIn();

@@ -5,6 +5,8 @@
 #include "shell/units.h"
 #include "support/hostfixture.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 
 namespace ks {
@@ -20,6 +22,7 @@ public:
     Label *Plain = nullptr;
     Label *Bubble = nullptr;
     VScrollBar *VScroll1 = nullptr;
+    TextBox *Box = nullptr;
     QStringList events;
 
 protected:
@@ -38,6 +41,10 @@ protected:
         VScroll1->setRange(0, -480);
         VScroll1->setSteps(18, 361);
         onChange(VScroll1, [this] { events << QString::number(VScroll1->value()); });
+        Box = add<TextBox>(QStringLiteral("Box"), {0, 2400, 3000, 375});
+        addMenuItem(addMenu(QStringLiteral("ファイル")), QStringLiteral("all"),
+                    QStringLiteral("全部(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A),
+                    [this] { events << QStringLiteral("all"); });
     }
 };
 
@@ -148,6 +155,19 @@ TEST_F(ControlsTest, LabelStylesAndTheSpeechBubble)
     // The bubble lies under its words.
     EXPECT_TRUE(board().control("Shape1(2)") != nullptr);
     EXPECT_TRUE(board().Bubble->font().bold());
+}
+
+// A key combination that is one of the window's menu shortcuts is the
+// window's, even inside a text box whose own bindings know it (Ctrl+A selects
+// all; on X11 Ctrl+E goes to the end of the line).
+TEST_F(ControlsTest, MenuShortcutsComeBeforeATextBoxsBindings)
+{
+    QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_A, Qt::ControlModifier);
+    QApplication::sendEvent(board().Box, &override);
+    EXPECT_FALSE(override.isAccepted());
+    QKeyEvent other(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
+    QApplication::sendEvent(board().Box, &other);
+    EXPECT_TRUE(other.isAccepted()); // undo stays the box's
 }
 
 } // namespace
