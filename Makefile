@@ -5,6 +5,8 @@
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+# Room for a whole shipped file: the romaji table alone is over 4 KB.
+FUZZ_MAX_LEN ?= 65536
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps configure build run test bench fuzz clean
@@ -34,11 +36,12 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKS_FUZZ=ON \
 	    -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for f in fuzz_items fuzz_romaji_table; do \
+	@for f in fuzz_items fuzz_romaji_table fuzz_settings; do \
 	    mkdir -p tests/fuzz/corpus-$$f; \
 	    echo "== $$f ($(FUZZ_SECONDS) s)"; \
-	    $(FUZZ_BUILD)/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	        tests/fuzz/corpus-$$f tests/fuzz/seeds || exit 1; \
+	    $(FUZZ_BUILD)/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=$(FUZZ_MAX_LEN) \
+	        -print_final_stats=1 tests/fuzz/corpus-$$f tests/fuzz/seeds data data/practice \
+	        || exit 1; \
 	done
 
 clean:

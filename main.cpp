@@ -1,5 +1,6 @@
 // キーストーム: the game's executable. Everything it reads and writes lies in
 // the directory that holds it.
+#include "core/textfile.h"
 #include "screens/screentable.h"
 #include "shell/application.h"
 #include "shell/assetstore.h"
@@ -34,8 +35,10 @@ int main(int argc, char *argv[])
     const QIcon icon(assets.picture(QStringLiteral("icon")).pixmap);
     QApplication::setWindowIcon(icon);
 
-    ks::ScreenHost host({clock, random, dialogs, *sound, assets, ks::AppDir::ofRunningProgram()},
-                        ks::gameScreens());
+    const ks::AppDir appDir = ks::AppDir::ofRunningProgram();
+    // A write the last session did not finish left its temporary behind.
+    ks::removeStaleTemporaries(appDir.Mypath());
+    ks::ScreenHost host({clock, random, dialogs, *sound, assets, appDir}, ks::gameScreens());
     host.setProgramIcon(icon);
     QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);

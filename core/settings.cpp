@@ -29,7 +29,26 @@ Result<void> writeSettings(const std::string &path, const std::vector<std::strin
         if (line.find_first_of("\r\n") != std::string::npos)
             return Error{ErrorCode::UnsafeItem, path};
     }
-    return writeTextLines(path, out, beforeCommit);
+    // A line the game did not change goes back byte for byte: code page 932
+    // holds some characters twice (the NEC and IBM rows), and encoding the
+    // text again would pick one form where an older file may use the other.
+    std::vector<std::string> before;
+    if (Result<std::string> raw = readRegularFile(path, kMaxTextFileBytes))
+        before = splitLines(*raw);
+    std::string bytes;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        Result<std::string> same = i < before.size() ? decodeCp932(before[i]) : Error{};
+        if (same && *same == out[i]) {
+            bytes += before[i];
+        } else {
+            Result<std::string> encoded = encodeCp932(out[i]);
+            if (!encoded)
+                return Error{encoded.error().code, path + "：" + encoded.error().detail};
+            bytes += *encoded;
+        }
+        bytes += "\r\n";
+    }
+    return writeFileAtomic(path, bytes, beforeCommit);
 }
 
 std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines)

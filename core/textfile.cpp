@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,43 +121,51 @@ Result<std::string> encodeCp932(std::string_view utf8)
     return out;
 }
 
-Result<std::string> readTextFile(const std::string &path)
+Result<std::string> readRegularFile(const std::string &path, std::size_t maxBytes)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
+    // writer for ever. A regular file reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Error{errno == ENOENT ? ErrorCode::NotFound : ErrorCode::Unreadable, path};
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Error{ErrorCode::Unreadable, path};
-    }
-    if (static_cast<std::size_t>(st.st_size) > kMaxTextFileBytes) {
-        ::close(fd);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return Error{ErrorCode::Unreadable, path + "（通常のファイルではありません）"};
+    if (static_cast<std::size_t>(st.st_size) > maxBytes)
         return Error{ErrorCode::TooLarge, path};
-    }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ::close(fd);
             return Error{ErrorCode::Unreadable, path};
         }
         if (n == 0)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
         // The file may have grown since fstat.
-        if (bytes.size() > kMaxTextFileBytes) {
-            ::close(fd);
+        if (bytes.size() > maxBytes)
             return Error{ErrorCode::TooLarge, path};
-        }
     }
-    ::close(fd);
-    Result<std::string> text = decodeCp932(bytes);
+    return bytes;
+}
+
+Result<std::string> readTextFile(const std::string &path)
+{
+    Result<std::string> bytes = readRegularFile(path, kMaxTextFileBytes);
+    if (!bytes)
+        return bytes.error();
+    Result<std::string> text = decodeCp932(*bytes);
     if (!text)
         return Error{text.error().code, path + "：" + text.error().detail};
     return text;
@@ -179,19 +188,68 @@ std::vector<std::string> splitLines(std::string_view text)
     return lines;
 }
 
+namespace {
+
+// The temporaries are hidden and named for the game, so nothing of the
+// player's ever looks like one: ".settei.dat.ks-XXXXXX".
+constexpr std::string_view kTemporaryTag = ".ks-";
+
+// The file a write lands in: path itself, or the target of the symbolic
+// link(s) at path, so the link stays a link and its target gets the data.
+std::filesystem::path landingPath(const std::string &path)
+{
+    namespace fs = std::filesystem;
+    fs::path target = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(target, error); ++hops) {
+        const fs::path link = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
+
+void syncFolder(const std::filesystem::path &folder)
+{
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+} // namespace
+
 Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
                              const std::function<bool()> &beforeCommit)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Error{ErrorCode::WriteFailed, path};
+    const std::filesystem::path target = landingPath(path);
+    const std::string targetPath = target.string();
 
     // A replaced file keeps its permissions; a new one gets the usual 0644.
+    // One the player made read-only stays as it is.
     struct stat old
     {
     };
-    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    mode_t mode = 0644;
+    if (::stat(targetPath.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return Error{ErrorCode::WriteFailed, path + "（通常のファイルではありません）"};
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return Error{ErrorCode::WriteFailed, path + "（読み取り専用です）"};
+        mode = old.st_mode & 07777;
+    }
+
+    const std::filesystem::path folder = target.parent_path();
+    std::string temp =
+        (folder / ("." + target.filename().string() + std::string(kTemporaryTag) + "XXXXXX"))
+            .string();
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Error{ErrorCode::WriteFailed, path};
+    ::fchmod(fd, mode);
 
     auto abandon = [&] {
         ::close(fd);
@@ -217,11 +275,29 @@ Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
         ::unlink(temp.c_str());
         return Error{ErrorCode::WriteFailed, path};
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp.c_str(), targetPath.c_str()) != 0) {
         ::unlink(temp.c_str());
         return Error{ErrorCode::WriteFailed, path};
     }
+    syncFolder(folder);
     return {};
+}
+
+void removeStaleTemporaries(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        // ".NAME.ks-XXXXXX", exactly as mkostemp fills it in.
+        const std::size_t tag = name.rfind(kTemporaryTag);
+        std::error_code kind;
+        if (name.size() < 2 || name.front() != '.' || tag == std::string::npos ||
+            name.size() != tag + kTemporaryTag.size() + 6 || !it->is_regular_file(kind) ||
+            it->is_symlink(kind))
+            continue;
+        fs::remove(it->path(), kind);
+    }
 }
 
 Result<void> writeTextLines(const std::string &path, const std::vector<std::string> &lines,

@@ -19,6 +19,12 @@ inline constexpr std::size_t kMaxTextFileBytes = 1u << 20;
 Result<std::string> decodeCp932(std::string_view bytes);
 Result<std::string> encodeCp932(std::string_view utf8);
 
+// The bytes of a regular file of at most maxBytes. It is opened without
+// blocking and read only when it is a regular file (a symbolic link to one
+// will do), so a FIFO, a device or a folder in its place is Unreadable at
+// once rather than hanging or filling memory.
+Result<std::string> readRegularFile(const std::string &path, std::size_t maxBytes);
+
 // Whole file, decoded to UTF-8, line ends left as they were.
 Result<std::string> readTextFile(const std::string &path);
 
@@ -27,11 +33,20 @@ Result<std::string> readTextFile(const std::string &path);
 std::vector<std::string> splitLines(std::string_view text);
 
 // Replaces the file at path with bytes: a temporary file beside it is written
-// and synced, then renamed over the old one, so a crash or a failed write at
-// any moment leaves the old file whole. beforeCommit runs just before the
-// rename; returning false abandons the write (tests use it to interrupt one).
+// and synced, then renamed over the old one and the folder synced, so a crash
+// or a failed write at any moment leaves the old file whole and a power cut
+// after it keeps the new one. beforeCommit runs just before the rename;
+// returning false abandons the write (tests use it to interrupt one).
+//
+// A path that is a symbolic link is written through to its target, in the
+// target's folder. The file keeps its permissions; one the player made
+// read-only, or anything but a regular file, is not replaced (WriteFailed).
 Result<void> writeFileAtomic(const std::string &path, std::string_view bytes,
                              const std::function<bool()> &beforeCommit = {});
+
+// The temporaries writeFileAtomic leaves when the game is killed mid-write,
+// for files in folder: removed at start-up. Only the game's own names match.
+void removeStaleTemporaries(const std::string &folder);
 
 // Each line encoded to code page 932 and followed by CR LF, written atomically.
 // A character that code page 932 cannot hold refuses the whole write.

@@ -1,10 +1,19 @@
 #include "assetstore.h"
 
+#include "core/textfile.h"
+
 #include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 
 namespace ks {
+
+namespace {
+
+// A target sheet is a few megabytes at most.
+constexpr std::size_t kMaxPictureFileBytes = 32u << 20;
+
+} // namespace
 
 SpriteSheet::SpriteSheet(Picture sheet, int rows, int columns)
     : m_sheet(std::move(sheet)), m_rows(std::max(rows, 1)), m_columns(std::max(columns, 1))
@@ -51,10 +60,12 @@ SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
 
 Picture AssetStore::loadPicture(const QString &path)
 {
-    // Not cached: the player may put a new picture in a practice folder at any time.
+    // Not cached: the player may put a new picture in a practice folder at any
+    // time. Read like every data file: regular files only, within a size, so
+    // a FIFO or a device in a practice folder is just a missing picture.
     QPixmap pixmap;
-    if (QFile::exists(path))
-        pixmap.load(path);
+    if (Result<std::string> bytes = readRegularFile(path.toStdString(), kMaxPictureFileBytes))
+        pixmap.loadFromData(QByteArray::fromStdString(*bytes));
     return {pixmap, path};
 }
 

@@ -1,5 +1,7 @@
 #include "soundservice.h"
 
+#include "core/textfile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +21,10 @@
 
 namespace ks {
 namespace {
+
+// Room for minutes of CD-quality WAVE and any MIDI file; nothing a sound
+// player is given may be read past it.
+constexpr std::size_t kMaxSoundFileBytes = 64u << 20;
 
 // Debug only: a player must never see sound diagnostics on the console, but a
 // developer can switch them on with QT_LOGGING_RULES="ks.sound.debug=true".
@@ -381,12 +387,14 @@ private:
         player.fileName = fileName;
         if (fileName.isEmpty())
             return;
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly)) {
+        // Only a regular file, and one of a sound's size: a device or a FIFO
+        // named as music must neither hang the game nor fill its memory.
+        Result<std::string> read = readRegularFile(fileName.toStdString(), kMaxSoundFileBytes);
+        if (!read) {
             qCDebug(lcSound) << player.owner << "cannot read" << fileName;
             return;
         }
-        QByteArray bytes = file.readAll();
+        QByteArray bytes = QByteArray::fromStdString(*read);
         if (bytes.isEmpty()) {
             qCDebug(lcSound) << player.owner << "empty file" << fileName;
             return;

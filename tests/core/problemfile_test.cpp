@@ -232,9 +232,11 @@ struct HeaderNumberCase
 // their whole part, so no run counts past its end.
 TEST(PreparePractice, HeaderNumbersCountAsTheirWholePart)
 {
-    const HeaderNumberCase cases[] = {
-        {"3", "60", 3, 60}, {"2.5", "90.7", 2, 90}, {"0", "1", 0, 1}, {"0.9", "1.99", 0, 1},
-        {"7問", "45秒", 7, 45}};
+    const HeaderNumberCase cases[] = {{"3", "60", 3, 60},
+                                      {"2.5", "90.7", 2, 90},
+                                      {"0", "1", 0, 1},
+                                      {"0.9", "1.99", 0, 1},
+                                      {"7問", "45秒", 7, 45}};
     for (const HeaderNumberCase &c : cases) {
         Strings items = practice({"@", "赤", "あ", "@", "end"});
         items[5] = c.count;

@@ -1,4 +1,5 @@
 #include "core/settings.h"
+#include "core/textfile.h"
 
 #include "support/tempdir.h"
 
@@ -71,6 +72,27 @@ TEST(WriteSettings, ALineBreakInsideALineIsRefused)
     lines[2] = "/a\nb.mid";
     EXPECT_EQ(writeSettings(dir.path("settei.dat"), lines).error().code, ErrorCode::UnsafeItem);
     EXPECT_EQ(dir.read("settei.dat"), "100\r\n");
+}
+
+// Code page 932 holds some characters twice (NEC row 13 and the IBM rows):
+// a line the game did not change keeps the bytes it was written with, and a
+// changed line is encoded afresh.
+TEST(WriteSettings, LinesTheGameDidNotChangeKeepTheirBytes)
+{
+    TempDir dir;
+    // "≒" as NEC writes it (87 90) and "纊" in the NEC-selected IBM row (ED 40).
+    const std::string old = std::string("150\r\n200\r\nC:\\\x87\x90\\a.mid\r\nnodata\r\n") +
+                            "D:\\\xED\x40.wav\r\nnodata\r\nnodata\r\nnodata\r\n";
+    dir.write("settei.dat", old);
+    Result<Lines> lines = readSettings(dir.path("settei.dat"), kSettingsCapacityWide);
+    ASSERT_TRUE(lines.ok());
+    // The encoder would write these two characters in their other forms.
+    EXPECT_NE(*encodeCp932((*lines)[2]), "C:\\\x87\x90\\a.mid");
+    (*lines)[0] = "999";
+    ASSERT_TRUE(writeSettings(dir.path("settei.dat"), *lines).ok());
+    std::string expected = old;
+    expected.replace(0, 3, "999");
+    EXPECT_EQ(dir.read("settei.dat"), expected);
 }
 
 TEST(MusicSlots, OnlyNodataIsEmpty)

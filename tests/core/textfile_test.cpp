@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ks {
 namespace {
 
@@ -114,6 +118,104 @@ TEST(WriteTextLines, ANewFileCanBeWrittenAndAMissingDirectoryIsAnError)
     EXPECT_EQ(dir.read("fresh.dat"), "1\r\n");
     EXPECT_EQ(writeTextLines(dir.path("no/such/dir.dat"), {"1"}).error().code,
               ErrorCode::WriteFailed);
+}
+
+struct HostileCase
+{
+    const char *what;
+    std::function<void(const TempDir &)> make; // makes "file.dat"
+    ErrorCode code;
+};
+
+// Whatever stands at a data file's name, a read answers at once: a FIFO
+// would block a plain open for ever, a device would fill memory, a folder is
+// no file. Only a regular file within the limit is read (through a link).
+TEST(ReadRegularFile, AnythingButARegularFileIsRefusedAtOnce)
+{
+    namespace fs = std::filesystem;
+    const HostileCase cases[] = {
+        {"FIFO", [](const TempDir &d) { ASSERT_EQ(::mkfifo(d.path("file.dat").c_str(), 0644), 0); },
+         ErrorCode::Unreadable},
+        {"folder", [](const TempDir &d) { fs::create_directory(d.path("file.dat")); },
+         ErrorCode::Unreadable},
+        {"device", [](const TempDir &d) { fs::create_symlink("/dev/zero", d.path("file.dat")); },
+         ErrorCode::Unreadable},
+        {"link to a FIFO",
+         [](const TempDir &d) {
+             ASSERT_EQ(::mkfifo(d.path("fifo").c_str(), 0644), 0);
+             fs::create_symlink(d.path("fifo"), d.path("file.dat"));
+         },
+         ErrorCode::Unreadable},
+        {"dangling link",
+         [](const TempDir &d) { fs::create_symlink(d.path("gone"), d.path("file.dat")); },
+         ErrorCode::NotFound},
+        {"oversized", [](const TempDir &d) { d.write("file.dat", std::string(100, 'a')); },
+         ErrorCode::TooLarge},
+    };
+    for (const HostileCase &c : cases) {
+        TempDir dir;
+        c.make(dir);
+        Result<std::string> bytes = readRegularFile(dir.path("file.dat"), 99);
+        ASSERT_FALSE(bytes.ok()) << c.what;
+        EXPECT_EQ(bytes.error().code, c.code) << c.what;
+    }
+    TempDir dir;
+    dir.write("real.dat", "abc");
+    std::filesystem::create_symlink(dir.path("real.dat"), dir.path("file.dat"));
+    EXPECT_EQ(*readRegularFile(dir.path("file.dat"), 3), "abc");
+    EXPECT_EQ(readTextFile(dir.path("file.dat")).value(), "abc");
+}
+
+// A settings file that is a link is written through: the link stays and its
+// target, in its own folder, gets the new bytes and keeps its permissions.
+TEST(WriteFileAtomic, ALinkIsWrittenThroughToItsTarget)
+{
+    TempDir dir;
+    dir.write("saves/real.dat", "old\r\n");
+    ::chmod(dir.path("saves/real.dat").c_str(), 0640);
+    std::filesystem::create_symlink("saves/real.dat", dir.path("settei.dat"));
+    ASSERT_TRUE(writeFileAtomic(dir.path("settei.dat"), "new\r\n").ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path("settei.dat")));
+    EXPECT_EQ(dir.read("saves/real.dat"), "new\r\n");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(dir.path("saves/real.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.listing(), "saves\nsettei.dat\n");
+}
+
+// A file the player made read-only, or anything but a regular file, is not
+// replaced: the write fails and the old one stays as it was.
+TEST(WriteFileAtomic, AReadOnlyFileOrAFifoIsNotReplaced)
+{
+    TempDir dir;
+    dir.write("settei.dat", "old\r\n");
+    ::chmod(dir.path("settei.dat").c_str(), 0444);
+    Result<void> written = writeFileAtomic(dir.path("settei.dat"), "new\r\n");
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code, ErrorCode::WriteFailed);
+    EXPECT_EQ(dir.read("settei.dat"), "old\r\n");
+    EXPECT_EQ(dir.listing(), "settei.dat\n");
+
+    ASSERT_EQ(::mkfifo(dir.path("fifo.dat").c_str(), 0644), 0);
+    EXPECT_FALSE(writeFileAtomic(dir.path("fifo.dat"), "new\r\n").ok());
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.path("fifo.dat")));
+}
+
+// Temporaries a killed write left behind go at start-up; nothing else does,
+// however much it looks like a backup of the same file.
+TEST(RemoveStaleTemporaries, OnlyTheGamesOwnTemporariesGo)
+{
+    TempDir dir;
+    for (const char *name :
+         {".settei.dat.ks-a1B2c3", ".roumazi.dat.ks-ZZZZZZ", "settei.dat", "settei.dat.backup",
+          ".settei.dat.ks-short", "settei.dat.ks-abcdef", ".notes.ks-abcdefg"})
+        dir.write(name, "x");
+    std::filesystem::create_directory(dir.path(".folder.ks-abcdef"));
+    removeStaleTemporaries(dir.root());
+    EXPECT_EQ(dir.listing(), ".folder.ks-abcdef\n.notes.ks-abcdefg\n.settei.dat.ks-short\n"
+                             "settei.dat\nsettei.dat.backup\nsettei.dat.ks-abcdef\n");
 }
 
 TEST(Utf8, LengthCountsCharactersAndSurvivesBrokenBytes)

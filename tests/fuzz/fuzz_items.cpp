@@ -1,6 +1,6 @@
 // Any bytes a player's problem file may hold: decoding, the item reader, the
-// number rule, the practice check and the line builder must neither crash nor
-// break their capacities.
+// number rule, the practice check and the line builder, for practice and exam
+// files alike, must neither crash nor break their capacities.
 #include "core/items.h"
 #include "core/problemfile.h"
 #include "core/romajimatcher.h"
@@ -53,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
     }
+    // The same items as an exam file: from item 0, at most 51 phrases.
+    const ks::RomajiLines exam = ks::BuildRomajiLines(*items, 0, table(), ks::kExamLineCapacity);
+    if (exam.lines.size() > ks::kExamLineCapacity)
+        std::abort();
     (void)ks::encodeCp932(*text);
     return 0;
 }

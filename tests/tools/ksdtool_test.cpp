@@ -7,6 +7,8 @@
 #include "core/problemfile.h"
 #include "core/textfile.h"
 
+using ks::kMaxTextFileBytes;
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -255,6 +257,27 @@ TEST(Check, UnreadableFileIsOneError)
     EXPECT_TRUE(run.out.starts_with("error: ファイルが見付かりません")) << run.out;
 }
 
+// A file that repeats one fault a million times lists the first few of
+// each kind and counts the rest, in bounded output and memory; the totals
+// still count every finding.
+TEST(Check, ARepeatedFaultIsListedOnceAndCounted)
+{
+    TempDir dir;
+    std::string body = "@,表示";
+    body += repeated(",x", 100000);
+    body += "\r\n@,end\r\n";
+    dir.write("f.ksd", practiceFile(body));
+    const ToolRun run = runTool(dir, withTable({"check", dir.path("f.ksd")}));
+    EXPECT_EQ(run.exitCode, 1); // far over the game's 501 items
+    const std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_LT(lines.size(), 40u) << run.out.substr(0, 2000);
+    EXPECT_EQ(lines.front(), "error: 項目が多すぎます：100018 / 501 項目");
+    EXPECT_EQ(lines[lines.size() - 2],
+              "warning: ほかに「ローマ字表にないかな」が 99980 件 / 99980 more like the above");
+    // Every finding is counted: 100000 unknown kana and the empty problem.
+    EXPECT_EQ(lines.back(), "1 error, 100001 warnings");
+}
+
 // ---------------------------------------------------------------- make
 
 std::string makeInput()
@@ -472,6 +495,25 @@ TEST(Make, CapacityIsCheckedAtItsEdge)
             dir, withTable({"lines", c.exam ? "--exam" : "--practice", dir.path("out.ksd")}));
         EXPECT_EQ(lines.exitCode, 0) << lines.err;
     }
+}
+
+// What the game would refuse unread, make refuses too: a file over the
+// game's size limit is not written, and an older file there stays.
+TEST(Make, AFileTooLargeForTheGameIsNotWritten)
+{
+    TempDir dir;
+    // One long display text, just within the input's own limit: the header
+    // and the end marker take the file past the game's.
+    dir.write("in.txt", std::string(kMaxTextFileBytes - 8, 'x') + "\tあ\n");
+    dir.write("out.ksd", "old");
+    const ToolRun made = runTool(
+        dir, withTable({"make", "--time", "60", dir.path("in.txt"), "-o", dir.path("out.ksd")}));
+    EXPECT_EQ(made.exitCode, 1);
+    EXPECT_NE(made.err.find("ファイルが大きすぎます"), std::string::npos) << made.err;
+    EXPECT_EQ(dir.read("out.ksd"), "old");
+    const ToolRun piped = runTool(dir, withTable({"make", "--time", "60", dir.path("in.txt")}));
+    EXPECT_EQ(piped.exitCode, 1);
+    EXPECT_EQ(piped.out, "");
 }
 
 // ---------------------------------------------------------------- usage

@@ -174,8 +174,8 @@ TEST(ShippedExams, EachPhraseBelongsToTheTextShownWithIt)
         for (std::size_t k = 0; k < phrases->size(); ++k)
             EXPECT_FALSE((*phrases)[k].empty()) << "phrase " << k;
 
-        const std::vector<std::string> source = sourceDisplayTexts(
-            kSourceDir + "/assets/problems/exam" + std::to_string(n) + ".txt");
+        const std::vector<std::string> source =
+            sourceDisplayTexts(kSourceDir + "/assets/problems/exam" + std::to_string(n) + ".txt");
         ASSERT_EQ(source.size(), shown.size());
         for (std::size_t k = 0; k < source.size(); ++k)
             EXPECT_EQ(source[k], shown[k]) << "line " << k;
@@ -224,7 +224,8 @@ TEST(ShippedPractice, EveryFileIsPlayableAtItsLevel)
 
         // Typing the count of average problems at the level's pace fills at
         // least a minute and fits in the time limit.
-        const double average = static_cast<double>(problems->romajiTotal) / static_cast<double>(real);
+        const double average =
+            static_cast<double>(problems->romajiTotal) / static_cast<double>(real);
         const double typing = count * average / kLevelPace[static_cast<std::size_t>(level) - 1];
         EXPECT_GE(typing, 60) << "count " << count << ", average " << average;
         EXPECT_LE(typing, seconds) << "count " << count << ", average " << average;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -32,6 +33,30 @@ struct Finding
     std::string text;
 };
 
+// What a finding is about. A file can repeat one fault a million times (a
+// megabyte of commas is a million unknown kana): each kind lists its first
+// findings and counts the rest.
+enum class FindingKind
+{
+    File,
+    Header,
+    TypedBeforeFirstProblem,
+    UnusedBeforeFirstProblem,
+    DisplayTextTyped,
+    UnknownKana,
+    EmptyLine,
+    NoSentinel,
+};
+
+struct OmittedFindings
+{
+    Severity severity = Severity::Warning;
+    std::string what; // the kind, for the summary line
+    std::size_t count = 0;
+};
+
+inline constexpr std::size_t kFindingsShownPerKind = 20;
+
 // Looks at every item of a problem file, not only at the first fault the game
 // stops at, so an author can fix a file in one go. Errors are what makes the
 // game refuse the file; warnings are what it plays wrongly or not at all.
@@ -45,6 +70,8 @@ public:
     std::vector<Finding> run(const std::string &path)
     {
         m_findings.clear();
+        m_perKind.clear();
+        m_omitted.clear();
         ks::Result<std::string> text = ks::readTextFile(path);
         if (!text) {
             addFileError(text.error().message());
@@ -70,12 +97,53 @@ public:
         return m_findings;
     }
 
-private:
-    void add(Severity severity, std::optional<std::size_t> item, std::string text)
+    // The findings past the first kFindingsShownPerKind of their kind.
+    std::vector<OmittedFindings> omitted() const
     {
-        m_findings.push_back({severity, item, std::move(text)});
+        std::vector<OmittedFindings> result;
+        for (const auto &[kind, o] : m_omitted)
+            result.push_back(o);
+        return result;
     }
-    void addFileError(std::string text) { add(Severity::Error, std::nullopt, std::move(text)); }
+
+private:
+    static const char *kindName(FindingKind kind)
+    {
+        switch (kind) {
+        case FindingKind::File:
+            return "ファイル全体";
+        case FindingKind::Header:
+            return "見出し";
+        case FindingKind::TypedBeforeFirstProblem:
+        case FindingKind::UnusedBeforeFirstProblem:
+            return "最初の「@」より前の項目";
+        case FindingKind::DisplayTextTyped:
+            return "かなとして打たれる表示";
+        case FindingKind::UnknownKana:
+            return "ローマ字表にないかな";
+        case FindingKind::EmptyLine:
+            return "ローマ字の行が空の問題";
+        case FindingKind::NoSentinel:
+            return "終わりの「@」「end」";
+        }
+        return "";
+    }
+
+    void add(FindingKind kind, Severity severity, std::optional<std::size_t> item, std::string text)
+    {
+        if (m_perKind[kind]++ < kFindingsShownPerKind) {
+            m_findings.push_back({severity, item, std::move(text)});
+            return;
+        }
+        OmittedFindings &o = m_omitted[kind];
+        o.severity = severity;
+        o.what = kindName(kind);
+        ++o.count;
+    }
+    void addFileError(std::string text)
+    {
+        add(FindingKind::File, Severity::Error, std::nullopt, std::move(text));
+    }
 
     // Worded like the core's own details, so check and the game read alike.
     std::string itemLabel(std::size_t i) const
@@ -109,22 +177,21 @@ private:
     void checkHeader()
     {
         if (m_items.size() < ks::kPracticeBodyStart)
-            add(Severity::Warning, std::nullopt,
+            add(FindingKind::Header, Severity::Warning, std::nullopt,
                 "見出しが " + std::to_string(m_items.size()) + " 項目しかありません（本文は " +
                     std::to_string(ks::kPracticeBodyStart) + " 番の項目から始まります）");
         // An "@" in the header means a header line lost an item and the body slid into it.
         for (std::size_t i = 0; i < std::min(m_items.size(), ks::kPracticeBodyStart); ++i) {
             if (m_items[i] == ks::kProblemStart)
-                add(Severity::Warning, i,
+                add(FindingKind::Header, Severity::Warning, i,
                     itemLabel(i) + "：見出しの中に「@」があります（見出しの項目が足りないのでは）");
         }
         if (timeLimitIsZero(m_items))
-            add(Severity::Error, kTimeLimitItem,
+            add(FindingKind::Header, Severity::Error, kTimeLimitItem,
                 zeroTimeLimitMessage(m_items) + "（ゲームが読み込みません）");
         if (ks::problemCountIsUnplayable(m_items))
-            add(Severity::Error, kProblemCountItem,
-                ks::Error{ks::ErrorCode::UnplayableProblemCount,
-                          itemLabel(kProblemCountItem)}
+            add(FindingKind::Header, Severity::Error, kProblemCountItem,
+                ks::Error{ks::ErrorCode::UnplayableProblemCount, itemLabel(kProblemCountItem)}
                         .message() +
                     "（ゲームが読み込みません）");
     }
@@ -134,10 +201,11 @@ private:
         const std::size_t first = firstProblem();
         for (std::size_t i = m_layout.bodyStart; i < first; ++i) {
             if (m_kana.isTyped(m_items[i]))
-                add(Severity::Error, i,
+                add(FindingKind::TypedBeforeFirstProblem, Severity::Error, i,
                     ks::Error{ks::ErrorCode::KanaBeforeFirstProblem, itemLabel(i)}.message());
             else
-                add(Severity::Warning, i, itemLabel(i) + "：最初の「@」より前なので使われません");
+                add(FindingKind::UnusedBeforeFirstProblem, Severity::Warning, i,
+                    itemLabel(i) + "：最初の「@」より前なので使われません");
         }
     }
 
@@ -157,10 +225,10 @@ private:
             } else if (isDisplayText(i)) {
                 // The romaji builder does not skip the display text: a lone kana there is typed.
                 if (m_kana.isTyped(item))
-                    add(Severity::Warning, i,
+                    add(FindingKind::DisplayTextTyped, Severity::Warning, i,
                         itemLabel(i) + "：表示の文字がかなとしてローマ字の行にも入ります");
             } else if (!m_kana.isTyped(item)) {
-                add(Severity::Warning, i,
+                add(FindingKind::UnknownKana, Severity::Warning, i,
                     itemLabel(i) + "：ローマ字表にないかなです（何も打たせません）");
             }
         }
@@ -184,7 +252,7 @@ private:
             std::string where = "問題 " + std::to_string(k);
             if (m_kind == FileKind::Practice && at + 1 < m_items.size())
                 where += "「" + m_items[at + 1] + "」";
-            add(Severity::Warning, at,
+            add(FindingKind::EmptyLine, Severity::Warning, at,
                 where + "（" + std::to_string(at) +
                     " 番の項目）：ローマ字の行が空です（ゲームでは打てません）");
         }
@@ -193,7 +261,7 @@ private:
     void checkSentinel()
     {
         if (!hasSentinel())
-            add(Severity::Warning, std::nullopt,
+            add(FindingKind::NoSentinel, Severity::Warning, std::nullopt,
                 "終わりの「@」「end」がありません（最後の問題がローマ字の合計に入りません）");
     }
 
@@ -241,6 +309,8 @@ private:
     TableKana m_kana;
     std::vector<std::string> m_items;
     std::vector<Finding> m_findings;
+    std::map<FindingKind, std::size_t> m_perKind;
+    std::map<FindingKind, OmittedFindings> m_omitted;
 };
 
 namespace detail {
@@ -254,18 +324,27 @@ inline std::string counted(std::size_t n, const char *word)
 
 inline int runCheck(const CommandLine &line, const ks::RomajiTable &table, std::ostream &out)
 {
-    const std::vector<Finding> findings = ProblemFileCheck(line.kind, table).run(line.file);
+    ProblemFileCheck check(line.kind, table);
+    const std::vector<Finding> findings = check.run(line.file);
     std::size_t errors = 0;
+    std::size_t total = findings.size();
     for (const Finding &finding : findings) {
         const bool error = finding.severity == Severity::Error;
         errors += error ? 1 : 0;
         out << (error ? "error: " : "warning: ") << finding.text << '\n';
     }
-    if (findings.empty())
+    for (const OmittedFindings &o : check.omitted()) {
+        const bool error = o.severity == Severity::Error;
+        errors += error ? o.count : 0;
+        total += o.count;
+        out << (error ? "error: " : "warning: ") << "ほかに「" << o.what << "」が " << o.count
+            << " 件 / " << o.count << " more like the above\n";
+    }
+    if (total == 0)
         out << "OK\n";
     else
         out << detail::counted(errors, "error") << ", "
-            << detail::counted(findings.size() - errors, "warning") << '\n';
+            << detail::counted(total - errors, "warning") << '\n';
     return errors == 0 ? kExitOk : kExitBadInput;
 }
 

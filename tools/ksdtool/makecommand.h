@@ -403,15 +403,21 @@ inline void checkReadsBack(const MadeFile &file)
 
 inline void writeFile(const CommandLine &line, const MadeFile &file, std::ostream &out)
 {
-    if (line.output) {
-        if (ks::Result<void> written = ks::writeTextLines(*line.output, file.lines); !written)
-            throw MakeFailure{written.error().message()};
-        return;
-    }
-    // Same bytes as writeTextLines would write, for a pipe instead of a file.
     ks::Result<std::string> bytes = ks::encodeCp932(joinLines(file.lines));
     if (!bytes)
         throw MakeFailure{bytes.error().message()};
+    // The game refuses a file past its size limit unread: making one would
+    // only hand the player a file that cannot be played.
+    if (bytes->size() > ks::kMaxTextFileBytes)
+        throw MakeFailure{ks::Error{ks::ErrorCode::TooLarge,
+                                    std::to_string(bytes->size()) + " / " +
+                                        std::to_string(ks::kMaxTextFileBytes) + " バイト"}
+                              .message()};
+    if (line.output) {
+        if (ks::Result<void> written = ks::writeFileAtomic(*line.output, *bytes); !written)
+            throw MakeFailure{written.error().message()};
+        return;
+    }
     out.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
     out.flush();
     if (!out)

@@ -1,6 +1,7 @@
 // keystorm-scenario: plays the real game offscreen on a manual clock from a
 // script, and prints what a player would notice. Used by the end-to-end tests
 // and by anyone replaying a flow.
+#include "core/textfile.h"
 #include "screens/screentable.h"
 #include "shell/assetstore.h"
 #include "shell/screenhost.h"
@@ -115,11 +116,14 @@ private:
         QDirIterator it(m_root, QDir::Files, QDirIterator::Subdirectories);
         const QDir root(m_root);
         while (it.hasNext()) {
-            QFile file(it.next());
-            if (file.size() > (1 << 22) || !file.open(QIODevice::ReadOnly))
+            const QString path = it.next();
+            // Read as the game reads: a FIFO or a device in the folder is
+            // skipped, not waited on or read for ever.
+            Result<std::string> bytes = readRegularFile(path.toStdString(), kMaxTextFileBytes * 16);
+            if (!bytes)
                 continue;
-            files[root.relativeFilePath(file.fileName())] =
-                QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5);
+            files[root.relativeFilePath(path)] = QCryptographicHash::hash(
+                QByteArray::fromStdString(*bytes), QCryptographicHash::Md5);
         }
         return files;
     }

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <sstream>
 
 namespace ks {
@@ -283,6 +284,12 @@ TEST_F(PracticeTest, BrokenFilesAreRefusedWithTheSecondMessage)
         {"a time limit under a second", [&] { withHeader(&Header::time, "0.5"); }},
         {"a negative count", [&] { withHeader(&Header::count, "-2"); }},
         {"no target picture", [&] { withHeader(&Header::assets, "nowhere\\"); }},
+        {"a FIFO as the target picture",
+         [&] {
+             std::filesystem::create_directories(dir.path("practice/pipe"));
+             ASSERT_EQ(::mkfifo(dir.path("practice/pipe/target.bmp").c_str(), 0644), 0);
+             withHeader(&Header::assets, "pipe\\");
+         }},
     };
     writeFile("a.ksd", Header());
     for (const BrokenCase &c : cases) {

@@ -6,6 +6,9 @@
 #include "support/hostfixture.h"
 
 #include <QApplication>
+
+#include <filesystem>
+#include <sys/stat.h>
 #include <QTest>
 
 namespace ks {
@@ -199,6 +202,21 @@ TEST_F(TesterRealBoxTest, ReturnOnTheRunsBoxStartsNoRun)
     EXPECT_FALSE(screen("Tester2").isLoaded());
     EXPECT_TRUE(screen("Kidou").isShown());
     EXPECT_TRUE(sound.log.filter("Gunsound: open").isEmpty()); // no run began
+}
+
+// A FIFO or a folder where settei.dat should be is told like an unreadable
+// file at once: the course screen does not wait on it.
+TEST_F(TesterTest, ASettingsFileThatIsNoFileIsToldAtOnce)
+{
+    ASSERT_EQ(::mkfifo(dir.path("settei.dat").c_str(), 0644), 0);
+    host().show("Kidou");
+    press(Qt::Key_Return, "\r");
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_EQ(dialogs.log[0], "message: 設定ファイル（settei.dat）を読み込めません。"
+                              "メインメニューに戻ります。");
+    dialogs.answerAll();
+    EXPECT_TRUE(screen("Kidou").isShown());
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.path("settei.dat")));
 }
 
 // ---------------------------------------------------------------- the run
@@ -627,6 +645,22 @@ TEST_F(ResultsTest, SixtySecondsStoresLineOneAndKeepsShortFilesShort)
     EXPECT_EQ(screen("Hapyou2").window()->windowTitle(), "打速度テスター～コース２結果発表～");
     EXPECT_EQ(caption("Hapyou2", "Hi"), "200");
     EXPECT_EQ(dir.read("settei.dat"), "150\r\n300\r\n/m/a.mid\r\n\r\n\r\n\r\n\r\n\r\n");
+}
+
+// A settings file the player made read-only is not replaced: the player is
+// told the score could not be stored, and the file stays as it was.
+TEST_F(ResultsTest, AReadOnlySettingsFileKeepsItsScore)
+{
+    dir.write("settei.dat", kFreshSettings);
+    ::chmod(dir.path("settei.dat").c_str(), 0444);
+    dialogs.log.clear();
+    finishRun(1, {5, 0, 0, 0, 0, 0}, kFreshSettings);
+    EXPECT_EQ(caption("Hapyou1", "Coment"), "ハイスコアだ。おめでとう。");
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_EQ(dialogs.log[0],
+              "message: 設定ファイル（settei.dat）にハイスコアを保存できませんでした。"
+              "前のファイルはそのまま残っています。");
+    EXPECT_EQ(dir.read("settei.dat"), kFreshSettings);
 }
 
 // 274 Fervor hits already make a product above 32767: nothing wraps.

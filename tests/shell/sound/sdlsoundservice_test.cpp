@@ -20,6 +20,8 @@
 #include <SDL_mixer.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -516,6 +518,27 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
     EXPECT_EQ(Mix_Playing(-1), 0);
     sound(player);
     EXPECT_EQ(Mix_Playing(-1), 0);
+}
+
+// A music slot can name anything: a device would fill memory if read to its
+// end, a FIFO would block an open for ever. Both are simply not heard, and
+// a real file still plays afterwards.
+TEST_F(SoundServiceTest, DevicesFifosAndFoldersAreSilentAtOnce)
+{
+    ASSERT_EQ(::mkfifo(m_dir.path("fifo.mid").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("/dev/zero", m_dir.path("zero.wav").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", m_dir.path("zero.mid").c_str()), 0);
+    ASSERT_EQ(::mkdir(m_dir.path("folder.mid").c_str(), 0755), 0);
+    const int player = m_service->createPlayer(QStringLiteral("Test.Ongaku"));
+    for (const char *name : {"fifo.mid", "zero.wav", "zero.mid", "folder.mid"}) {
+        m_service->command(player, SoundCommand::Open, file(name));
+        sound(player);
+        EXPECT_EQ(Mix_Playing(-1), 0) << name;
+        EXPECT_EQ(Mix_PlayingMusic(), 0) << name;
+    }
+    m_service->command(player, SoundCommand::Open, file("tune.mid"));
+    sound(player);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
 }
 
 TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
