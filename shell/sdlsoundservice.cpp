@@ -14,10 +14,18 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
 
 namespace ks {
 namespace {
@@ -106,152 +114,17 @@ void quietenFluidSynth()
         setLogFunction(level, function, nullptr);
 }
 
-struct Player;
-
-// SDL_mixer is one mixer per process: its channels and its single music
-// stream are shared by every service that exists, so the device is opened by
-// the first service and closed by the last, and channels are handed out here.
-class Mixer
-{
-public:
-    static bool acquire()
-    {
-        Mixer &m = instance();
-        if (m.m_users > 0) {
-            ++m.m_users;
-            return true;
-        }
-        if (!m.open())
-            return false;
-        m.m_users = 1;
-        return true;
-    }
-
-    static void release()
-    {
-        Mixer &m = instance();
-        if (m.m_users == 0 || --m.m_users > 0)
-            return;
-        m.close();
-    }
-
-    // A channel no other player uses; the lowest freed one first so that a
-    // screen that creates and destroys players keeps the mixer small.
-    static int takeChannel()
-    {
-        Mixer &m = instance();
-        if (!m.m_free.empty()) {
-            const int channel = *m.m_free.begin();
-            m.m_free.erase(m.m_free.begin());
-            return channel;
-        }
-        const int channel = m.m_used;
-        if (channel >= Mix_AllocateChannels(-1) && Mix_AllocateChannels(channel + 1) <= channel)
-            return -1;
-        ++m.m_used;
-        return channel;
-    }
-
-    static void giveChannel(int channel)
-    {
-        if (channel < 0)
-            return;
-        Mix_HaltChannel(channel);
-        instance().m_free.insert(channel);
-    }
-
-    // The player whose music is in the one music stream, or null.
-    static Player *musicOwner() { return instance().m_musicOwner; }
-    static void setMusicOwner(Player *player) { instance().m_musicOwner = player; }
-
-private:
-    static Mixer &instance()
-    {
-        static Mixer mixer;
-        return mixer;
-    }
-
-    bool open()
-    {
-        // SDL would otherwise take over SIGINT and SIGTERM, turning them into
-        // SDL_QUIT events nobody reads: the game could no longer be stopped.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "キーストーム");
-
-        // SDL_mixer only honours the SDL_SOUNDFONTS variable when forced, so
-        // the path is handed over explicitly, and before the MIDI decoders
-        // are set up by Mix_Init and Mix_OpenAudio.
-        for (const char *font : kSoundFonts) {
-            if (QFileInfo::exists(QString::fromUtf8(font))) {
-                Mix_SetSoundFonts(font);
-                break;
-            }
-        }
-
-        // Messages wait until the console is back, or they would vanish too.
-        QString failure;
-        {
-            QuietStderr quiet;
-            failure = openDevice();
-        }
-        if (!failure.isEmpty()) {
-            qCDebug(lcSound) << failure;
-            return false;
-        }
-        qCDebug(lcSound) << "audio open on" << SDL_GetCurrentAudioDriver()
-                         << (m_midi ? "with MIDI" : "without MIDI");
-        m_used = 0;
-        m_free.clear();
-        m_musicOwner = nullptr;
-        return true;
-    }
-
-    QString openDevice()
-    {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            return QStringLiteral("no audio: ") + QString::fromUtf8(SDL_GetError());
-        m_midi = (Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
-        if (m_midi)
-            quietenFluidSynth();
-        if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
-            const QString failure =
-                QStringLiteral("no audio device: ") + QString::fromUtf8(Mix_GetError());
-            Mix_Quit();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            return failure;
-        }
-        return QString();
-    }
-
-    void close()
-    {
-        QuietStderr quiet;
-        Mix_HaltChannel(-1);
-        Mix_HaltMusic();
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        m_used = 0;
-        m_free.clear();
-        m_musicOwner = nullptr;
-    }
-
-    int m_users = 0;
-    bool m_midi = false;
-    int m_used = 0;
-    std::set<int> m_free;
-    Player *m_musicOwner = nullptr;
-};
-
+// Something a player holds: the file's bytes stay with it, so that what is
+// decoded from them can be dropped while the device is closed for being idle
+// and made again when the player next sounds.
 struct Player
 {
     QString owner;
     QString fileName;
+    QByteArray bytes;  // the file as read; empty when there is nothing to play
+    bool midi = false; // music through FluidSynth, else an effect on a channel
     Mix_Chunk *chunk = nullptr;
     Mix_Music *music = nullptr;
-    // The MIDI bytes stay with the music for as long as it lives, in case a
-    // decoder reads from them lazily.
-    QByteArray musicBytes;
     int channel = -1;
     // Cleared by Play: a player that went silent without Stop or Prev has
     // played to its end, and Play at the end sounds nothing.
@@ -315,152 +188,409 @@ bool looksLikeSmf(const QByteArray &bytes)
            std::memcmp(bytes.constData() + firstTrack, "MTrk", 4) == 0;
 }
 
-class SdlSoundService final : public SoundService
+// Every SDL_mixer call runs on one thread of its own. The game's thread only
+// queues a command and goes on: a key press never waits for a file to be
+// read, a MIDI file to be set up or the audio device to open, and the first
+// window appears before any of it. The device opens when a sound is first
+// needed and closes again after a little silence, so an idle game does not
+// keep an audio thread spinning; commands that come while it opens wait in
+// the queue and run in order once it is there, late by the opening at most.
+// SDL_mixer is one mixer per process, so there is one such thread, shared by
+// every service alive.
+class SoundThread
 {
 public:
-    SdlSoundService() : m_audio(Mixer::acquire()) {}
-
-    ~SdlSoundService() override
+    struct Command
     {
-        for (auto &[handle, player] : m_players)
-            close(player);
-        m_players.clear();
-        if (m_audio)
-            Mixer::release();
+        enum class Kind
+        {
+            Create,
+            Destroy,
+            Open,
+            Prev,
+            Play,
+            Stop,
+            Quit,
+        };
+        Kind kind;
+        int player = 0;
+        QString text; // the owner for Create, the file for Open
+    };
+
+    static SoundThread &acquire(SdlSoundOptions options)
+    {
+        std::lock_guard lock(instanceMutex());
+        std::unique_ptr<SoundThread> &thread = instancePointer();
+        if (!thread)
+            thread.reset(new SoundThread(std::move(options)));
+        ++thread->m_users;
+        return *thread;
     }
 
-    SdlSoundService(const SdlSoundService &) = delete;
-    SdlSoundService &operator=(const SdlSoundService &) = delete;
-
-    int createPlayer(const QString &owner) override
+    static void release()
     {
-        const int handle = ++m_lastHandle;
-        m_players[handle].owner = owner;
-        return handle;
-    }
-
-    void destroyPlayer(int handle) override
-    {
-        const auto it = m_players.find(handle);
-        if (it == m_players.end())
-            return;
-        close(it->second);
-        Mixer::giveChannel(it->second.channel);
-        m_players.erase(it);
-    }
-
-    void command(int handle, SoundCommand command, const QString &fileName) override
-    {
-        const auto it = m_players.find(handle);
-        if (!m_audio || it == m_players.end())
-            return;
-        Player &player = it->second;
-        switch (command) {
-        case SoundCommand::Open:
-            open(player, fileName);
-            break;
-        case SoundCommand::Prev:
-            rewind(player);
-            break;
-        case SoundCommand::Play:
-            play(player);
-            break;
-        case SoundCommand::Stop:
-            stop(player);
-            break;
+        std::unique_ptr<SoundThread> stopped;
+        {
+            std::lock_guard lock(instanceMutex());
+            std::unique_ptr<SoundThread> &thread = instancePointer();
+            if (!thread || --thread->m_users > 0)
+                return;
+            stopped = std::move(thread);
         }
+        stopped.reset(); // joins the thread, which closes the device
+    }
+
+    int newHandle() { return ++m_lastHandle; }
+
+    void post(Command command)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back(std::move(command));
+            ++m_posted;
+        }
+        m_wake.notify_all();
+    }
+
+    void waitUntilDone()
+    {
+        std::unique_lock lock(m_mutex);
+        const std::uint64_t target = m_posted;
+        m_doneChanged.wait(lock, [&] { return m_done >= target; });
+    }
+
+    ~SoundThread()
+    {
+        post({Command::Kind::Quit});
+        m_thread.join();
     }
 
 private:
-    static bool sounding(const Player &player)
+    using Clock = std::chrono::steady_clock;
+
+    // While anything sounds, the thread looks every so often whether it still does.
+    static constexpr auto kWhilePlaying = std::chrono::milliseconds(250);
+
+    explicit SoundThread(SdlSoundOptions options)
+        : m_options(std::move(options)), m_thread([this] { run(); })
+    {}
+
+    static std::mutex &instanceMutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::unique_ptr<SoundThread> &instancePointer()
+    {
+        static std::unique_ptr<SoundThread> thread;
+        return thread;
+    }
+
+    void run()
+    {
+        // When the silence began; the epoch while something sounds.
+        Clock::time_point silentSince{};
+        for (;;) {
+            std::unique_lock lock(m_mutex);
+            if (m_queue.empty()) {
+                if (!m_open) {
+                    m_wake.wait(lock, [&] { return !m_queue.empty(); });
+                } else if (sounding()) {
+                    silentSince = {};
+                    m_wake.wait_for(lock, kWhilePlaying, [&] { return !m_queue.empty(); });
+                } else {
+                    if (silentSince == Clock::time_point{})
+                        silentSince = Clock::now();
+                    if (!m_wake.wait_until(lock, silentSince + m_options.idleClose,
+                                           [&] { return !m_queue.empty(); })) {
+                        lock.unlock();
+                        closeDevice();
+                        silentSince = {};
+                    }
+                }
+                continue;
+            }
+            Command command = std::move(m_queue.front());
+            m_queue.pop_front();
+            lock.unlock();
+            if (command.kind == Command::Kind::Quit) {
+                shutDown();
+                markDone();
+                return;
+            }
+            execute(command);
+            silentSince = {};
+            markDone();
+        }
+    }
+
+    void markDone()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_done;
+        }
+        m_doneChanged.notify_all();
+    }
+
+    // ---- the device
+
+    bool ensureDevice()
+    {
+        if (m_open)
+            return true;
+        // A machine without a sound card is not asked again at every sound.
+        if (m_noDevice)
+            return false;
+        if (m_options.beforeDeviceOpen)
+            m_options.beforeDeviceOpen();
+        // SDL would otherwise take over SIGINT and SIGTERM, turning them into
+        // SDL_QUIT events nobody reads: the game could no longer be stopped.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "キーストーム");
+
+        // SDL_mixer only honours the SDL_SOUNDFONTS variable when forced, so
+        // the path is handed over explicitly, and before the MIDI decoders
+        // are set up by Mix_Init and Mix_OpenAudio.
+        for (const char *font : kSoundFonts) {
+            if (QFileInfo::exists(QString::fromUtf8(font))) {
+                Mix_SetSoundFonts(font);
+                break;
+            }
+        }
+
+        // Messages wait until the console is back, or they would vanish too.
+        QString failure;
+        {
+            QuietStderr quiet;
+            failure = openDevice();
+        }
+        if (!failure.isEmpty()) {
+            qCDebug(lcSound) << failure;
+            // A device that opened before may only be busy; one that never
+            // opened is not there.
+            m_noDevice = !m_everOpened;
+            return false;
+        }
+        qCDebug(lcSound) << "audio open on" << SDL_GetCurrentAudioDriver()
+                         << (m_midi ? "with MIDI" : "without MIDI");
+        m_open = true;
+        m_everOpened = true;
+        // Players keep the channels they had before the device last closed.
+        if (m_channelsUsed > Mix_AllocateChannels(-1))
+            Mix_AllocateChannels(m_channelsUsed);
+        return true;
+    }
+
+    QString openDevice()
+    {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return QStringLiteral("no audio: ") + QString::fromUtf8(SDL_GetError());
+        m_midi = (Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
+        if (m_midi)
+            quietenFluidSynth();
+        if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
+            const QString failure =
+                QStringLiteral("no audio device: ") + QString::fromUtf8(Mix_GetError());
+            Mix_Quit();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return failure;
+        }
+        return QString();
+    }
+
+    // Silence for a while: what was decoded goes, the device closes, and the
+    // audio thread with it. The players keep their files and their places.
+    void closeDevice()
+    {
+        if (!m_open)
+            return;
+        for (auto &[handle, player] : m_players)
+            unload(player);
+        QuietStderr quiet;
+        Mix_HaltChannel(-1);
+        Mix_HaltMusic();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_open = false;
+        m_musicOwner = nullptr;
+        qCDebug(lcSound) << "audio closed while silent";
+    }
+
+    void shutDown()
+    {
+        for (auto &[handle, player] : m_players)
+            unload(player);
+        m_players.clear();
+        closeDevice();
+    }
+
+    bool sounding() const { return m_open && (Mix_Playing(-1) != 0 || Mix_PlayingMusic() != 0); }
+
+    bool playing(const Player &player) const
     {
         if (player.chunk)
             return Mix_Playing(player.channel) != 0;
         if (player.music)
-            return Mixer::musicOwner() == &player && Mix_PlayingMusic() != 0;
+            return m_musicOwner == &player && Mix_PlayingMusic() != 0;
         return false;
+    }
+
+    // A channel no other player uses; the lowest freed one first so that a
+    // screen that creates and destroys players keeps the mixer small.
+    int takeChannel()
+    {
+        if (!m_freeChannels.empty()) {
+            const int channel = *m_freeChannels.begin();
+            m_freeChannels.erase(m_freeChannels.begin());
+            return channel;
+        }
+        const int channel = m_channelsUsed;
+        if (channel >= Mix_AllocateChannels(-1) && Mix_AllocateChannels(channel + 1) <= channel)
+            return -1;
+        ++m_channelsUsed;
+        return channel;
+    }
+
+    void giveChannel(int channel)
+    {
+        if (channel < 0)
+            return;
+        if (m_open)
+            Mix_HaltChannel(channel);
+        m_freeChannels.insert(channel);
+    }
+
+    // ---- the players
+
+    void execute(const Command &command)
+    {
+        if (command.kind == Command::Kind::Create) {
+            m_players[command.player].owner = command.text;
+            return;
+        }
+        const auto it = m_players.find(command.player);
+        if (it == m_players.end())
+            return;
+        Player &player = it->second;
+        switch (command.kind) {
+        case Command::Kind::Destroy:
+            unload(player);
+            giveChannel(player.channel);
+            m_players.erase(it);
+            break;
+        case Command::Kind::Open:
+            open(player, command.text);
+            break;
+        case Command::Kind::Prev:
+            rewind(player);
+            break;
+        case Command::Kind::Play:
+            play(player);
+            break;
+        case Command::Kind::Stop:
+            stop(player);
+            break;
+        default:
+            break;
+        }
     }
 
     void open(Player &player, const QString &fileName)
     {
-        close(player);
+        unload(player);
+        player.atStart = true;
         player.fileName = fileName;
+        player.bytes.clear();
         if (fileName.isEmpty())
             return;
         // Only a regular file, and one of a sound's size: a device or a FIFO
         // named as music must neither hang the game nor fill its memory.
         Result<std::string> read = readRegularFile(fileName.toStdString(), kMaxSoundFileBytes);
-        if (!read) {
+        if (!read || read->empty()) {
             qCDebug(lcSound) << player.owner << "cannot read" << fileName;
             return;
         }
-        QByteArray bytes = QByteArray::fromStdString(*read);
-        if (bytes.isEmpty()) {
-            qCDebug(lcSound) << player.owner << "empty file" << fileName;
-            return;
-        }
-
-        if (isMidiName(fileName)) {
-            player.musicBytes = unwrapRmid(bytes);
-            if (!looksLikeSmf(player.musicBytes)) {
+        player.midi = isMidiName(fileName);
+        player.bytes = QByteArray::fromStdString(*read);
+        if (player.midi) {
+            player.bytes = unwrapRmid(player.bytes);
+            if (!looksLikeSmf(player.bytes)) {
                 qCDebug(lcSound) << player.owner << "not a MIDI file" << fileName;
-                player.musicBytes.clear();
+                player.bytes.clear();
                 return;
             }
-            SDL_RWops *rw =
-                SDL_RWFromConstMem(player.musicBytes.constData(), int(player.musicBytes.size()));
+        }
+        // Decoded now, so that a broken file fails at Open like a missing one
+        // and the first Play starts at once.
+        if (!load(player))
+            player.bytes.clear();
+    }
+
+    // Decodes the player's file for the open device; false when it cannot.
+    bool load(Player &player)
+    {
+        if (player.chunk || player.music)
+            return true;
+        if (player.bytes.isEmpty() || !ensureDevice())
+            return false;
+        if (player.midi) {
+            SDL_RWops *rw = SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
             if (rw) {
                 // FluidSynth reports soundfont oddities on stderr while loading.
                 QuietStderr quiet;
                 player.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
             }
             if (!player.music) {
-                qCDebug(lcSound) << player.owner << "cannot load MIDI" << fileName
+                qCDebug(lcSound) << player.owner << "cannot load MIDI" << player.fileName
                                  << Mix_GetError();
-                player.musicBytes.clear();
+                return false;
             }
-            return;
+            return true;
         }
-
-        SDL_RWops *rw = SDL_RWFromConstMem(bytes.constData(), int(bytes.size()));
+        SDL_RWops *rw = SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
         player.chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
         if (!player.chunk) {
-            qCDebug(lcSound) << player.owner << "cannot load" << fileName << Mix_GetError();
-            return;
+            qCDebug(lcSound) << player.owner << "cannot load" << player.fileName << Mix_GetError();
+            return false;
         }
         if (player.channel < 0)
-            player.channel = Mixer::takeChannel();
+            player.channel = takeChannel();
         if (player.channel < 0) {
             qCDebug(lcSound) << player.owner << "no mixer channel left";
             Mix_FreeChunk(player.chunk);
             player.chunk = nullptr;
+            return false;
         }
+        return true;
     }
 
-    void close(Player &player)
+    // What was decoded goes; the file stays for the next load.
+    void unload(Player &player)
     {
         if (player.chunk) {
-            Mix_HaltChannel(player.channel);
+            if (m_open)
+                Mix_HaltChannel(player.channel);
             Mix_FreeChunk(player.chunk);
             player.chunk = nullptr;
         }
         if (player.music) {
-            if (Mixer::musicOwner() == &player) {
-                Mix_HaltMusic();
-                Mixer::setMusicOwner(nullptr);
+            if (m_musicOwner == &player) {
+                if (m_open)
+                    Mix_HaltMusic();
+                m_musicOwner = nullptr;
             }
             Mix_FreeMusic(player.music);
             player.music = nullptr;
-            player.musicBytes.clear();
         }
-        player.atStart = true;
     }
 
     // Neither a chunk nor a MIDI stream can seek here, so the start is
     // reached by starting over: a hit sound played again restarts at once.
     void rewind(Player &player)
     {
-        if (sounding(player))
+        if (playing(player))
             start(player);
         else
             player.atStart = true;
@@ -468,60 +598,140 @@ private:
 
     void play(Player &player)
     {
-        if (sounding(player) || !player.atStart)
+        if (playing(player) || !player.atStart)
             return;
         start(player);
     }
 
     void stop(Player &player)
     {
-        if (sounding(player)) {
+        if (playing(player)) {
             if (player.chunk)
                 Mix_HaltChannel(player.channel);
             else
                 Mix_HaltMusic();
         }
-        if (Mixer::musicOwner() == &player)
-            Mixer::setMusicOwner(nullptr);
+        if (m_musicOwner == &player)
+            m_musicOwner = nullptr;
         player.atStart = true;
     }
 
     void start(Player &player)
     {
+        if (!load(player))
+            return;
         if (player.chunk) {
             if (Mix_PlayChannel(player.channel, player.chunk, 0) < 0) {
                 qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
                                  << Mix_GetError();
                 return;
             }
-        } else if (player.music) {
+        } else {
             // The one music stream changes hands; whoever had it is left
             // stopped, so its own Play starts it again from the beginning.
-            if (Player *previous = Mixer::musicOwner(); previous && previous != &player)
-                previous->atStart = true;
-            Mixer::setMusicOwner(&player);
+            if (m_musicOwner && m_musicOwner != &player)
+                m_musicOwner->atStart = true;
+            m_musicOwner = &player;
             if (Mix_PlayMusic(player.music, 0) != 0) {
                 qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
                                  << Mix_GetError();
-                Mixer::setMusicOwner(nullptr);
+                m_musicOwner = nullptr;
                 return;
             }
-        } else {
-            return;
         }
         player.atStart = false;
     }
 
-    const bool m_audio;
+    // Shared with the game's thread.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_doneChanged;
+    std::deque<Command> m_queue;
+    std::uint64_t m_posted = 0;
+    std::uint64_t m_done = 0;
+    int m_users = 0;
+    std::atomic<int> m_lastHandle = 0;
+
+    // The sound thread's own.
+    const SdlSoundOptions m_options;
     std::map<int, Player> m_players;
-    int m_lastHandle = 0;
+    bool m_open = false;
+    bool m_midi = false;
+    bool m_everOpened = false;
+    bool m_noDevice = false;
+    int m_channelsUsed = 0;
+    std::set<int> m_freeChannels;
+    Player *m_musicOwner = nullptr;
+    std::thread m_thread;
+};
+
+class SdlSoundService final : public SoundService
+{
+public:
+    explicit SdlSoundService(SdlSoundOptions options)
+        : m_thread(SoundThread::acquire(std::move(options)))
+    {}
+
+    ~SdlSoundService() override
+    {
+        // This service's players fall silent before it is gone.
+        for (int handle : m_handles)
+            m_thread.post({SoundThread::Command::Kind::Destroy, handle});
+        m_thread.waitUntilDone();
+        SoundThread::release();
+    }
+
+    SdlSoundService(const SdlSoundService &) = delete;
+    SdlSoundService &operator=(const SdlSoundService &) = delete;
+
+    int createPlayer(const QString &owner) override
+    {
+        const int handle = m_thread.newHandle();
+        m_handles.insert(handle);
+        m_thread.post({SoundThread::Command::Kind::Create, handle, owner});
+        return handle;
+    }
+
+    void destroyPlayer(int handle) override
+    {
+        if (m_handles.erase(handle) == 0)
+            return;
+        m_thread.post({SoundThread::Command::Kind::Destroy, handle});
+    }
+
+    void command(int handle, SoundCommand command, const QString &fileName) override
+    {
+        if (!m_handles.count(handle))
+            return;
+        using Kind = SoundThread::Command::Kind;
+        switch (command) {
+        case SoundCommand::Open:
+            m_thread.post({Kind::Open, handle, fileName});
+            break;
+        case SoundCommand::Prev:
+            m_thread.post({Kind::Prev, handle});
+            break;
+        case SoundCommand::Play:
+            m_thread.post({Kind::Play, handle});
+            break;
+        case SoundCommand::Stop:
+            m_thread.post({Kind::Stop, handle});
+            break;
+        }
+    }
+
+    void waitForCommands() override { m_thread.waitUntilDone(); }
+
+private:
+    SoundThread &m_thread;
+    std::set<int> m_handles; // this service's players
 };
 
 } // namespace
 
-std::unique_ptr<SoundService> createSdlSoundService()
+std::unique_ptr<SoundService> createSdlSoundService(SdlSoundOptions options)
 {
-    return std::make_unique<SdlSoundService>();
+    return std::make_unique<SdlSoundService>(std::move(options));
 }
 
 } // namespace ks

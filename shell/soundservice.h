@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace ks {
@@ -30,11 +32,28 @@ public:
     // Open takes the file name the player holds; the other commands act on
     // what the last Open opened and ignore fileName.
     virtual void command(int player, SoundCommand command, const QString &fileName) = 0;
+
+    // Returns once every command given so far has been carried out. Commands
+    // may run after they are given; tests, and tools that look at what
+    // sounds, wait here. The game itself never needs to.
+    virtual void waitForCommands() {}
 };
 
 // The real service over SDL2_mixer: WAVE effects on a channel of their own
-// per player, MIDI through FluidSynth with the General MIDI soundfont.
-// Never fails to construct; without a device it stays silent.
-std::unique_ptr<SoundService> createSdlSoundService();
+// per player, MIDI through FluidSynth with the General MIDI soundfont, all on
+// a thread of its own, so no command ever keeps the game waiting. The audio
+// device opens at the first sound and closes after some silence. Never fails
+// to construct; without a device it stays silent.
+struct SdlSoundOptions
+{
+    // The device closes after this much silence.
+    std::chrono::milliseconds idleClose{1500};
+    // Runs on the sound thread each time the device is about to open; tests
+    // hold the opening there to see what happens to commands meanwhile.
+    std::function<void()> beforeDeviceOpen;
+};
+// The options take effect when no other service is alive: the sound thread
+// and the device are shared by all of them.
+std::unique_ptr<SoundService> createSdlSoundService(SdlSoundOptions options = {});
 
 } // namespace ks

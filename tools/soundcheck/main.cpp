@@ -71,10 +71,12 @@ int main(int argc, char **argv)
     }
     // Started only once everything is loaded, so that they really sound
     // together and loading time does not show up as a gap between them.
+    service->waitForCommands();
     for (int player : players) {
         service->command(player, ks::SoundCommand::Prev, QString());
         service->command(player, ks::SoundCommand::Play, QString());
     }
+    service->waitForCommands();
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
@@ -82,7 +84,12 @@ int main(int argc, char **argv)
     // The service shares SDL_mixer's one mixer with this process, so its
     // state says whether anything still plays.
     while (Clock::now() < deadline) {
-        if (untilDone && Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0) {
+        // A mixer closed after silence is not asked (it would read freed channels).
+        int frequency = 0;
+        Uint16 format = 0;
+        int channels = 0;
+        const bool open = Mix_QuerySpec(&frequency, &format, &channels) != 0;
+        if (untilDone && (!open || (Mix_Playing(-1) == 0 && Mix_PlayingMusic() == 0))) {
             std::this_thread::sleep_for(
                 std::min<Clock::duration>(std::chrono::milliseconds(150), deadline - Clock::now()));
             break;

@@ -34,6 +34,8 @@
 #include <numbers>
 #include <string>
 #include <string_view>
+#include <functional>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -296,12 +298,59 @@ bool mixerOpen()
     return SDL_WasInit(SDL_INIT_AUDIO) != 0 && Mix_AllocateChannels(-1) > 0;
 }
 
+// SDL_mixer may not be asked about a closed mixer: it reads freed channels.
+int playingChannels()
+{
+    return mixerOpen() ? Mix_Playing(-1) : 0;
+}
+
+int playingMusic()
+{
+    return mixerOpen() ? Mix_PlayingMusic() : 0;
+}
+
 std::atomic<int> g_channelsFinished{0};
 
 void countFinished(int)
 {
     ++g_channelsFinished;
 }
+
+// The service with a wait after every call: commands run on the service's
+// own thread, and these tests look at the mixer as soon as one is given.
+class Synchronous
+{
+public:
+    Synchronous() = default;
+    explicit Synchronous(std::unique_ptr<SoundService> service) : m_service(std::move(service)) {}
+    Synchronous &operator=(std::unique_ptr<SoundService> service)
+    {
+        m_service = std::move(service);
+        return *this;
+    }
+    Synchronous *operator->() { return this; }
+    void reset() { m_service.reset(); }
+
+    int createPlayer(const QString &owner)
+    {
+        const int player = m_service->createPlayer(owner);
+        m_service->waitForCommands();
+        return player;
+    }
+    void destroyPlayer(int player)
+    {
+        m_service->destroyPlayer(player);
+        m_service->waitForCommands();
+    }
+    void command(int player, SoundCommand command, const QString &fileName)
+    {
+        m_service->command(player, command, fileName);
+        m_service->waitForCommands();
+    }
+
+private:
+    std::unique_ptr<SoundService> m_service;
+};
 
 class SoundServiceTest : public ::testing::Test
 {
@@ -319,7 +368,8 @@ protected:
         m_dir.write("garbage.mid", "MThd this is no MIDI at all");
         m_dir.write("empty.wav", "");
         m_service = ks::createSdlSoundService();
-        ASSERT_TRUE(mixerOpen()) << "the service did not open SDL's dummy device";
+        // The device opens with the first sound a player needs.
+        ASSERT_FALSE(mixerOpen());
         g_channelsFinished = 0;
         // A restart or a halt of a playing channel is reported here at once,
         // on this thread, which is what tells a restart from playing on.
@@ -351,7 +401,7 @@ protected:
     }
 
     TempDir m_dir;
-    std::unique_ptr<SoundService> m_service;
+    Synchronous m_service;
 };
 
 TEST_F(SoundServiceTest, CtrlCAndTerminationStillStopTheGame)
@@ -369,50 +419,50 @@ TEST_F(SoundServiceTest, NothingIsHeardOnOpen)
 {
     openPlayer("long.wav");
     openPlayer("tune.mid");
-    EXPECT_EQ(Mix_Playing(-1), 0);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(playingChannels(), 0);
+    EXPECT_EQ(playingMusic(), 0);
 }
 
 TEST_F(SoundServiceTest, AHitRestartsTheEffectAndPlayAloneLetsItPlayOn)
 {
     const int hit = openPlayer("long.wav");
     sound(hit);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
     EXPECT_EQ(g_channelsFinished, 0);
 
     send(hit, SoundCommand::Play);
     EXPECT_EQ(g_channelsFinished, 0) << "Play while playing must not restart";
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
 
     sound(hit);
     EXPECT_EQ(g_channelsFinished, 1) << "a second hit restarts the sound, once";
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
 
     send(hit, SoundCommand::Stop);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(playingChannels(), 0);
     send(hit, SoundCommand::Stop);
     EXPECT_EQ(g_channelsFinished, 2);
 
     sound(hit);
-    EXPECT_EQ(Mix_Playing(-1), 1) << "Prev and Play after Stop start again";
+    EXPECT_EQ(playingChannels(), 1) << "Prev and Play after Stop start again";
 }
 
 TEST_F(SoundServiceTest, PlayAtTheEndSoundsNothingUntilPrev)
 {
     const int hit = openPlayer("short.wav");
     sound(hit);
-    ASSERT_EQ(Mix_Playing(-1), 1);
+    ASSERT_EQ(playingChannels(), 1);
     // The 50 ms sound has to be rendered to its end; this only waits for
     // that, the limit is there for a mixer that never finishes.
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (Mix_Playing(-1) != 0 && std::chrono::steady_clock::now() < limit)
+    while (playingChannels() != 0 && std::chrono::steady_clock::now() < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_EQ(Mix_Playing(-1), 0);
+    ASSERT_EQ(playingChannels(), 0);
 
     send(hit, SoundCommand::Play);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(playingChannels(), 0);
     sound(hit);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
 }
 
 TEST_F(SoundServiceTest, AllPlayersOfAScreenSoundTogether)
@@ -425,13 +475,13 @@ TEST_F(SoundServiceTest, AllPlayersOfAScreenSoundTogether)
     for (int player : effects)
         sound(player);
     sound(music);
-    EXPECT_EQ(Mix_Playing(-1), 12);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(playingChannels(), 12);
+    EXPECT_EQ(playingMusic(), 1);
     EXPECT_EQ(g_channelsFinished, 0) << "no effect may cut another off";
 
     send(effects[3], SoundCommand::Stop);
-    EXPECT_EQ(Mix_Playing(-1), 11);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(playingChannels(), 11);
+    EXPECT_EQ(playingMusic(), 1);
 }
 
 TEST_F(SoundServiceTest, DestroyingAPlayerSilencesItAndFreesItsChannel)
@@ -439,16 +489,16 @@ TEST_F(SoundServiceTest, DestroyingAPlayerSilencesItAndFreesItsChannel)
     for (int i = 0; i < 30; ++i) {
         const int player = openPlayer("long.wav");
         sound(player);
-        ASSERT_EQ(Mix_Playing(-1), 1);
+        ASSERT_EQ(playingChannels(), 1);
         m_service->destroyPlayer(player);
-        ASSERT_EQ(Mix_Playing(-1), 0);
+        ASSERT_EQ(playingChannels(), 0);
     }
     EXPECT_LE(Mix_AllocateChannels(-1), 8) << "channels of destroyed players must be reused";
 
     const int music = openPlayer("tune.mid");
     sound(music);
     m_service->destroyPlayer(music);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(playingMusic(), 0);
 }
 
 TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
@@ -456,21 +506,21 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
     const int first = openPlayer("tune.mid");
     const int second = openPlayer("tune.mid");
     sound(first);
-    ASSERT_EQ(Mix_PlayingMusic(), 1);
+    ASSERT_EQ(playingMusic(), 1);
     sound(second);
-    ASSERT_EQ(Mix_PlayingMusic(), 1);
+    ASSERT_EQ(playingMusic(), 1);
 
     // The first no longer has the stream: its Stop and its end must not
     // silence the second's music.
     send(first, SoundCommand::Stop);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(playingMusic(), 1);
     m_service->destroyPlayer(first);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(playingMusic(), 1);
 
     send(second, SoundCommand::Stop);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
+    EXPECT_EQ(playingMusic(), 0);
     send(second, SoundCommand::Play);
-    EXPECT_EQ(Mix_PlayingMusic(), 1) << "Play after Stop starts the music again";
+    EXPECT_EQ(playingMusic(), 1) << "Play after Stop starts the music again";
 }
 
 TEST_F(SoundServiceTest, TheKindFollowsFromTheExtension)
@@ -478,8 +528,8 @@ TEST_F(SoundServiceTest, TheKindFollowsFromTheExtension)
     for (const char *name : {"tune.rmi", "TUNE.MID"}) {
         const int player = openPlayer(name);
         sound(player);
-        EXPECT_EQ(Mix_PlayingMusic(), 1) << name;
-        EXPECT_EQ(Mix_Playing(-1), 0) << name;
+        EXPECT_EQ(playingMusic(), 1) << name;
+        EXPECT_EQ(playingChannels(), 0) << name;
         m_service->destroyPlayer(player);
     }
 }
@@ -496,8 +546,8 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
          {"", "missing.wav", "missing.mid", "garbage.wav", "garbage.mid", "empty.wav"}) {
         m_service->command(player, SoundCommand::Open, name[0] ? file(name) : QString());
         sound(player);
-        EXPECT_EQ(Mix_Playing(-1), 0) << name;
-        EXPECT_EQ(Mix_PlayingMusic(), 0) << name;
+        EXPECT_EQ(playingChannels(), 0) << name;
+        EXPECT_EQ(playingMusic(), 0) << name;
     }
     // Handles that are not, or no longer, players.
     const int gone = m_service->createPlayer(QStringLiteral("Test.Gone"));
@@ -508,16 +558,16 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
         send(handle, SoundCommand::Stop);
         m_service->destroyPlayer(handle);
     }
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(playingChannels(), 0);
 
     m_service->command(player, SoundCommand::Open, file("long.wav"));
     sound(player);
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
     // A failed Open replaces what the player held.
     m_service->command(player, SoundCommand::Open, file("missing.wav"));
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(playingChannels(), 0);
     sound(player);
-    EXPECT_EQ(Mix_Playing(-1), 0);
+    EXPECT_EQ(playingChannels(), 0);
 }
 
 // A music slot can name anything: a device would fill memory if read to its
@@ -533,28 +583,109 @@ TEST_F(SoundServiceTest, DevicesFifosAndFoldersAreSilentAtOnce)
     for (const char *name : {"fifo.mid", "zero.wav", "zero.mid", "folder.mid"}) {
         m_service->command(player, SoundCommand::Open, file(name));
         sound(player);
-        EXPECT_EQ(Mix_Playing(-1), 0) << name;
-        EXPECT_EQ(Mix_PlayingMusic(), 0) << name;
+        EXPECT_EQ(playingChannels(), 0) << name;
+        EXPECT_EQ(playingMusic(), 0) << name;
     }
     m_service->command(player, SoundCommand::Open, file("tune.mid"));
     sound(player);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    EXPECT_EQ(playingMusic(), 1);
 }
 
 TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
 {
-    auto other = ks::createSdlSoundService();
+    Synchronous other(ks::createSdlSoundService());
     const int mine = openPlayer("long.wav");
     const int theirs = other->createPlayer(QStringLiteral("Other.Oto"));
     other->command(theirs, SoundCommand::Open, file("long.wav"));
     sound(mine);
     other->command(theirs, SoundCommand::Prev, QString());
     other->command(theirs, SoundCommand::Play, QString());
-    EXPECT_EQ(Mix_Playing(-1), 2) << "each player needs a channel of its own";
+    EXPECT_EQ(playingChannels(), 2) << "each player needs a channel of its own";
 
     other.reset();
-    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_EQ(playingChannels(), 1);
     EXPECT_TRUE(mixerOpen()) << "the device stays open for the rest";
+}
+
+// Polls the mixer for what the sound thread does in its own time, up to a
+// limit that only a broken service reaches.
+bool eventually(const std::function<bool()> &done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+// An idle game keeps no audio thread spinning: the device opens for the
+// first sound, closes after the silence that follows, and opens again for
+// the next sound, effects and music alike playing as before.
+TEST(SoundServiceDevice, OpensForASoundAndClosesAfterSilence)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TempDir dir;
+    dir.write("short.wav", sineWave(8000, 0.05, 440, 8000));
+    dir.write("tune.mid", pianoTune());
+    {
+        ks::SdlSoundOptions options;
+        options.idleClose = std::chrono::milliseconds(100);
+        Synchronous service(ks::createSdlSoundService(options));
+        const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
+        const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
+        EXPECT_FALSE(mixerOpen());
+        service->command(effect, SoundCommand::Open, QString::fromStdString(dir.path("short.wav")));
+        service->command(music, SoundCommand::Open, QString::fromStdString(dir.path("tune.mid")));
+        EXPECT_TRUE(mixerOpen());
+        for (int round = 0; round < 2; ++round) {
+            service->command(effect, SoundCommand::Prev, QString());
+            service->command(effect, SoundCommand::Play, QString());
+            EXPECT_TRUE(mixerOpen()) << round;
+            EXPECT_EQ(playingChannels(), 1) << round;
+            service->command(music, SoundCommand::Prev, QString());
+            service->command(music, SoundCommand::Play, QString());
+            EXPECT_EQ(playingMusic(), 1) << round;
+            service->command(music, SoundCommand::Stop, QString());
+            EXPECT_TRUE(eventually([] { return !mixerOpen(); })) << round;
+        }
+    }
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+// Commands never wait for the device: while it is still opening they are
+// queued, and once it is open they run in order, none lost, the sound late
+// by no more than the opening took.
+TEST(SoundServiceDevice, CommandsGivenWhileItOpensRunOnceItIsThere)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TempDir dir;
+    dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
+    {
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<bool> opening = false;
+        ks::SdlSoundOptions options;
+        options.beforeDeviceOpen = [&] {
+            opening = true;
+            released.wait();
+        };
+        auto service = ks::createSdlSoundService(options);
+        const int player = service->createPlayer(QStringLiteral("Logo.Oto"));
+        const auto given = std::chrono::steady_clock::now();
+        service->command(player, SoundCommand::Open, QString::fromStdString(dir.path("long.wav")));
+        service->command(player, SoundCommand::Prev, QString());
+        service->command(player, SoundCommand::Play, QString());
+        EXPECT_LT(std::chrono::steady_clock::now() - given, std::chrono::milliseconds(100))
+            << "a command waited for the device";
+        ASSERT_TRUE(eventually([&] { return opening.load(); }));
+        EXPECT_FALSE(mixerOpen());
+        const auto opened = std::chrono::steady_clock::now();
+        release.set_value();
+        service->waitForCommands();
+        EXPECT_LT(std::chrono::steady_clock::now() - opened, std::chrono::seconds(1));
+        EXPECT_TRUE(mixerOpen());
+        EXPECT_EQ(playingChannels(), 1) << "the queued Play was lost";
+    }
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
@@ -564,7 +695,7 @@ TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
     dir.write("tune.mid", pianoTune());
     setenv("SDL_AUDIODRIVER", "ks_no_such_driver", 1);
     {
-        auto service = ks::createSdlSoundService();
+        Synchronous service(ks::createSdlSoundService());
         EXPECT_FALSE(mixerOpen());
         const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
         const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
