@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
 
     const ks::AppDir appDir = ks::AppDir::ofRunningProgram();
     // A write the last session did not finish left its temporary behind.
-    ks::removeStaleTemporaries(appDir.Mypath());
+    ks::removeStaleTemporaries(appDir.playerPath());
     ks::ScreenHost host({clock, random, dialogs, *sound, assets, appDir}, ks::gameScreens());
     host.setProgramIcon(icon);
     QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,

@@ -3,6 +3,7 @@
 #include "core/textfile.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -24,11 +25,17 @@ Picture SpriteSheet::cell(int index) const
     const QString name = m_sheet.name + QLatin1Char('#') + QString::number(index);
     if (m_sheet.isNull() || index < 0 || index >= cellCount())
         return {QPixmap(), name};
+    // Cut in device pixels: a sheet drawn at twice its size gives cells of
+    // twice theirs, each shown at its own size.
     const int width = m_sheet.pixmap.width() / m_columns;
     const int height = m_sheet.pixmap.height() / m_rows;
     const QRect cellRect((index % m_columns) * width, (index / m_columns) * height, width, height);
-    return {m_sheet.pixmap.copy(cellRect), name};
+    QPixmap cell = m_sheet.pixmap.copy(cellRect);
+    cell.setDevicePixelRatio(m_sheet.pixmap.devicePixelRatio());
+    return {cell, name};
 }
+
+AssetStore::AssetStore(qreal devicePixelRatio) : m_ratio(devicePixelRatio) {}
 
 Picture AssetStore::picture(const QString &name)
 {
@@ -42,11 +49,13 @@ Picture AssetStore::picture(const QString &name)
         return {pixmap, name};
     }
     if (QSvgRenderer renderer(source); renderer.isValid()) {
-        QImage image(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+        const qreal ratio = m_ratio > 0 ? m_ratio : (qApp ? qApp->devicePixelRatio() : qreal(1));
+        QImage image(renderer.defaultSize() * ratio, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         renderer.render(&painter);
         painter.end();
+        image.setDevicePixelRatio(ratio);
         pixmap = QPixmap::fromImage(image);
     }
     m_cache.insert(name, pixmap);

@@ -35,10 +35,14 @@ private:
 
 // The game's own pictures, drawn once from their sources and shared by name.
 // A screen that shows another screen's picture takes it from here, so it never
-// depends on that screen still being loaded.
+// depends on that screen still being loaded. They are drawn at the screen's
+// device pixel ratio, so on a HiDPI desktop they are as sharp as the text.
 class AssetStore
 {
 public:
+    // devicePixelRatio 0: the application's (the largest of its screens).
+    explicit AssetStore(qreal devicePixelRatio = 0);
+
     // Built-in picture by name (its SVG source rendered at its own size); a
     // null picture if there is no such name.
     Picture picture(const QString &name);
@@ -48,6 +52,7 @@ public:
     Picture loadPicture(const QString &path);
 
 private:
+    qreal m_ratio;
     QHash<QString, QPixmap> m_cache;
 };
 

@@ -59,7 +59,7 @@ void romacast::Form_Load()
     VScroll1->setRange(0, clientHeight - Picture1->height());
     VScroll1->setSteps(static_cast<int>(std::lround(clientHeight * 0.05)), clientHeight);
 
-    Result<RomajiTable> table = loadRomajiTableForEditing(appDir().path(kRomajiTableFile));
+    Result<RomajiTable> table = loadRomajiTableForEditing(appDir().playerFile(kRomajiTableFile));
     if (!table) {
         // No half-empty grid: the player is told and the options stay.
         tellAndClose(fileProblemText(QStringLiteral("ローマ字表（roumazi.dat）"), table.error()) +
@@ -120,7 +120,7 @@ void romacast::save_Click()
         edited.push_back(text.toStdString());
     }
     const Result<void> saved =
-        saveRomajiTable(appDir().path(kRomajiTableFile), romajiTable, edited);
+        saveRomajiTable(appDir().playerFile(kRomajiTableFile), romajiTable, edited);
     if (!saved) {
         refuse(QStringLiteral("ローマ字表（roumazi.dat）を保存できませんでした（%1）。"
                               "前のファイルはそのまま残っています。")

@@ -11,6 +11,7 @@
 #include "shell/units.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace ks {
 
@@ -187,18 +188,48 @@ bool FileLoad::loadSettingsAndFiles()
         comments[11 + i] = QString::fromUtf8(paceLines[i]);
     Label2->setCaption(comments[0]);
 
-    Result<std::vector<std::string>> names = listProblemFiles(appDir().path("practice"));
-    if (!names || names->empty() || names->size() > kMaxListedFiles)
+    fileNames = practiceFiles();
+    if (fileNames.empty() || fileNames.size() > kMaxListedFiles)
         return false;
-    fileNames = std::move(*names);
     if (!readSelectedFile())
         return false;
-    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().path(kRomajiTableFile));
+    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().playerFile(kRomajiTableFile));
     if (!table)
         return false;
     romajiTable = std::move(*table);
     showHeader();
     return true;
+}
+
+// The practice files of the shipped folder and of the player's own, in one
+// list by name; the shipped one first where both have a file of one name.
+std::vector<std::string> FileLoad::practiceFiles() const
+{
+    std::vector<std::pair<std::string, std::string>> named; // name, full path
+    for (const std::string &folder : appDir().practiceFolders()) {
+        if (Result<std::vector<std::string>> names = listProblemFiles(folder)) {
+            for (std::string &name : *names)
+                named.emplace_back(name, folder + name);
+        }
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<std::string> paths;
+    for (auto &[name, path] : named)
+        paths.push_back(std::move(path));
+    return paths;
+}
+
+// A file's target and sounds lie in the asset folder it names, beside the
+// file; a player's own file may name one the game ships instead.
+QString FileLoad::assetFolder(const std::string &folderItem) const
+{
+    const std::string &file = fileNames[static_cast<std::size_t>(selectedFile - 1)];
+    const std::string own = file.substr(0, file.rfind('/') + 1) + toPosixSeparators(folderItem);
+    std::error_code error;
+    if (std::filesystem::exists(own + "target.bmp", error))
+        return fromUtf8(own);
+    return fromUtf8(appDir().path("practice\\" + folderItem));
 }
 
 bool FileLoad::readSelectedFile()
@@ -207,8 +238,7 @@ bool FileLoad::readSelectedFile()
     if (index < 0 || index >= static_cast<int>(fileNames.size()))
         return false;
     Result<std::vector<std::string>> items =
-        ReadProblemItems(appDir().path("practice/" + fileNames[static_cast<std::size_t>(index)]),
-                         kPracticeItemCapacity);
+        ReadProblemItems(fileNames[static_cast<std::size_t>(index)], kPracticeItemCapacity);
     if (!items)
         return false;
     problemItems = std::move(*items);
@@ -295,7 +325,7 @@ void FileLoad::writeVariables(StateWriter &out) const
 bool FileLoad::prepareRun()
 {
     const PracticeHeader header = practiceHeader(problemItems);
-    const QString folder = fromUtf8(appDir().path("practice\\" + header.assetFolder));
+    const QString folder = assetFolder(header.assetFolder);
     const Picture target = services().assets.loadPicture(folder + QStringLiteral("target.bmp"));
     if (target.isNull())
         return false;

@@ -37,6 +37,8 @@ protected:
 private:
     // The selection page
     bool loadSettingsAndFiles();
+    std::vector<std::string> practiceFiles() const;
+    QString assetFolder(const std::string &folderItem) const;
     bool readSelectedFile();
     void showHeader();
     void fail();
@@ -98,7 +100,7 @@ private:
     TimerControl *MisTime = nullptr;
 
     qint16 selectedFile = 1;
-    std::vector<std::string> fileNames;
+    std::vector<std::string> fileNames; // full paths, in list order
     std::vector<std::string> problemItems;
     RomajiTable romajiTable;
     std::vector<std::string> settingsLines;

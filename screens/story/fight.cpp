@@ -328,7 +328,7 @@ bool Fight::loadFiles()
     for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
         effect->command(QStringLiteral("open"));
 
-    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().path(kRomajiTableFile));
+    Result<RomajiTable> table = loadRomajiTableForPlay(appDir().playerFile(kRomajiTableFile));
     if (!table) {
         tellAndClose(
             fileProblemBackToMenuText(QStringLiteral("ローマ字表（roumazi.dat）"), table.error()));

@@ -83,6 +83,26 @@ TEST(SpriteSheets, CellsAreCountedRowByRow)
     EXPECT_TRUE(sprites.cell(-1).isNull());
 }
 
+// On a HiDPI desktop the pictures are drawn from their sources at the
+// screen's resolution, sprite cells included, and still take their own size
+// on the screen: sharp, not enlarged.
+TEST(AssetStore, PicturesAreDrawnAtTheDevicePixelRatio)
+{
+    AssetStore sharp(2.0);
+    const Picture title = sharp.picture(QStringLiteral("title"));
+    EXPECT_EQ(title.pixmap.size(), QSize(1230, 430));
+    EXPECT_EQ(title.pixmap.deviceIndependentSize().toSize(), QSize(615, 215));
+    const Picture cell = sharp.sheet(QStringLiteral("PCforest"), 2, 4).cell(5);
+    EXPECT_EQ(cell.pixmap.size(), QSize(300, 300));
+    EXPECT_EQ(cell.pixmap.deviceIndependentSize().toSize(), QSize(150, 150));
+    Image shown(nullptr, QStringLiteral("Kao"));
+    shown.setPicture(cell);
+    EXPECT_EQ(shown.sizeHint(), QSize(150, 150));
+
+    AssetStore plain(1.0);
+    EXPECT_EQ(plain.picture(QStringLiteral("title")).pixmap.size(), QSize(615, 215));
+}
+
 // A bar whose maximum lies below its minimum runs downwards; its change
 // event comes through the screen, and not for the value set at load.
 TEST_F(ControlsTest, AScrollBarWithItsMaximumBelowItsMinimumRunsDownwards)

@@ -35,10 +35,11 @@ protected:
     // tests of what a real box does with the keyboard.
     void makeHost(ScreenHost::ScreenTable table, Dialogs *realDialogs = nullptr)
     {
-        m_host = std::make_unique<ScreenHost>(Services{clock, random,
-                                                       realDialogs ? *realDialogs : dialogs, sound,
-                                                       assets, AppDir(dir.root())},
-                                              std::move(table));
+        const AppDir folders =
+            playerFolder.empty() ? AppDir(dir.root()) : AppDir(dir.root(), dir.path(playerFolder));
+        m_host = std::make_unique<ScreenHost>(
+            Services{clock, random, realDialogs ? *realDialogs : dialogs, sound, assets, folders},
+            std::move(table));
         sound.baseDir = QString::fromStdString(dir.root()) + '/';
         m_host->setTrace([this](const QString &line) { trace << line; });
         QObject::connect(m_host.get(), &ScreenHost::ended, [this] { ++endings; });
@@ -55,6 +56,9 @@ protected:
     }
 
     TempDir dir;
+    // Set before makeHost: the player's own folder inside dir, as an install
+    // the player cannot write has it. Empty: everything in dir.
+    std::string playerFolder;
     ManualClock clock;
     ScriptedRandom random;
     ScriptedDialogs dialogs;

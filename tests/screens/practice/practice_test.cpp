@@ -323,6 +323,55 @@ TEST_F(PracticeTest, AFileGoneFromTheListIsTheSecondMessage)
     EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
 }
 
+// An install the player cannot write: their settings live in their own
+// folder, and the practice list holds the shipped files and their own, by
+// name; their file may use the shipped target or bring its own.
+class PlayerFolderTest : public PracticeTest
+{
+protected:
+    void SetUp() override
+    {
+        playerFolder = "player";
+        PracticeTest::SetUp();
+        dir.write("player/settei.dat", kSettings);
+        dir.write("player/roumazi.dat", dir.read("roumazi.dat"));
+        std::filesystem::remove(dir.path("settei.dat"));
+        std::filesystem::remove(dir.path("roumazi.dat"));
+    }
+};
+
+TEST_F(PlayerFolderTest, BothPracticeFoldersAreListedByName)
+{
+    Header shipped;
+    shipped.title = "同梱";
+    writeFile("b.ksd", shipped);
+    Header own;
+    own.title = "自作";
+    dir.write("player/practice/a.ksd", practiceFile(own, kThree));
+    Header ownTarget;
+    ownTarget.title = "自作の的";
+    ownTarget.assets = "mine\\";
+    dir.write("player/practice/c.ksd", practiceFile(ownTarget, kThree));
+    writeTarget("player/practice/mine/");
+
+    openPractice();
+    ASSERT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join('\n').toStdString();
+    EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"), "1/3 自作");
+    press(Qt::Key_Right);
+    EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"), "2/3 同梱");
+    press(Qt::Key_Left);
+    press(Qt::Key_Return, "\r"); // the player's file, on the shipped target
+    EXPECT_EQ(stage(), PracticeStage::Prepared);
+    EXPECT_TRUE(sound.log.contains("sound FileLoad.Gunsound: open practice/standard/gun.wav"));
+    press(Qt::Key_Escape, "\x1b");
+    openPractice();
+    press(Qt::Key_Left);
+    EXPECT_EQ(fl("LabTitle"), "自作の的");
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(stage(), PracticeStage::Prepared);
+    EXPECT_TRUE(picture(ScreenName::FileLoad, "MatoP").contains("player/practice/mine/target.bmp"));
+}
+
 // ---------------------------------------------------------------- the run
 
 TEST_F(PracticeTest, ConfirmingAFilePreparesThePlayPage)
