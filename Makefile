@@ -1,6 +1,7 @@
 # make run   builds everything and starts the game
 # make test  builds everything and runs the whole test suite
 # make bench runs the benchmarks, make fuzz runs each fuzzer for FUZZ_SECONDS
+# make package builds the Debian package
 
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
@@ -9,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 65536
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz package clean
 
 all: build
 
@@ -43,6 +44,10 @@ fuzz: deps
 	        -print_final_stats=1 tests/fuzz/corpus-$$f tests/fuzz/seeds data data/practice \
 	        || exit 1; \
 	done
+
+# The Debian package, build/keystorm_<version>_<arch>.deb: apt install ./build/keystorm_*.deb
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls $(CURDIR)/$(BUILD)/keystorm_*.deb
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD)

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake make pkg-config
+    dpkg-dev file                # make package: dpkg-shlibdeps finds the package's dependencies
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev     # make fuzz: libFuzzer with ASan and UBSan
     python3                      # tools/make_roumazi.py
