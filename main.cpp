@@ -23,6 +23,7 @@ int main(int argc, char *argv[])
         std::fputs("キーストーム needs a graphical desktop (no DISPLAY is set).\n", stderr);
         return 1;
     }
+    const std::jthread fonts = ks::warmUpFonts();
     QApplication app(argc, argv);
     ks::setUpApplication();
 
@@ -32,7 +33,7 @@ int main(int argc, char *argv[])
     ks::AssetStore assets;
     std::unique_ptr<ks::SoundService> sound = ks::createSdlSoundService();
 
-    const QIcon icon(assets.picture(QStringLiteral("icon")).pixmap);
+    const QIcon icon = assets.icon(QStringLiteral("icon"));
     QApplication::setWindowIcon(icon);
 
     const ks::AppDir appDir = ks::AppDir::ofRunningProgram();

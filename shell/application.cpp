@@ -4,7 +4,14 @@
 
 #include <QApplication>
 
+#include <fontconfig/fontconfig.h>
+
 namespace ks {
+
+std::jthread warmUpFonts()
+{
+    return std::jthread([] { FcInit(); });
+}
 
 void setUpApplication()
 {

@@ -62,6 +62,23 @@ Picture AssetStore::picture(const QString &name)
     return {pixmap, name};
 }
 
+QIcon AssetStore::icon(const QString &name) const
+{
+    QIcon icon;
+    QSvgRenderer renderer(QStringLiteral(":/pictures/%1.svg").arg(name));
+    if (!renderer.isValid())
+        return icon;
+    for (int side : {16, 24, 32, 48, 64}) {
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+
 SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
 {
     return SpriteSheet(picture(name), rows, columns);

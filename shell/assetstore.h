@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 
@@ -47,6 +48,11 @@ public:
     // null picture if there is no such name.
     Picture picture(const QString &name);
     SpriteSheet sheet(const QString &name, int rows, int columns);
+
+    // The program's icon from a built-in picture, at the sizes title bars,
+    // taskbars and window switchers ask for: each window hands its icon to
+    // the desktop when it is made, so it is kept small.
+    QIcon icon(const QString &name) const;
 
     // A picture file beside the program (practice targets); null if unreadable.
     Picture loadPicture(const QString &path);

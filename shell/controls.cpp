@@ -99,7 +99,6 @@ Label::Label(QWidget *parent, const QString &name, int index)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pixelSize = pointsToPixels(9);
-    fitText();
     setForeColor(m_fore);
     setBackColor(m_back);
 }
@@ -174,8 +173,20 @@ void Label::resizeEvent(QResizeEvent *event)
 // than those of the IPA face standing in for it. A label one line high whose
 // text would not fit keeps to one line and gives up a little size, rather
 // than wrapping out of sight or losing letters at its edge.
+void Label::finishSetUp()
+{
+    m_settingUp = false;
+    fitText();
+}
+
 void Label::fitText()
 {
+    if (m_settingUp)
+        return;
+    const Fit fit{m_caption, size(), m_pixelSize, m_bold, m_italic, m_wrapAnywhere};
+    if (fit == m_fitted)
+        return;
+    m_fitted = fit;
     QFont font = screenFont(0, m_bold);
     font.setItalic(m_italic);
     font.setPixelSize(m_pixelSize);

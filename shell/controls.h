@@ -104,6 +104,11 @@ public:
     // A thin box in the text's colour around the label.
     void setBorder(bool border);
 
+    // A new label measures its text only once it is set up: its font, size
+    // and caption arrive one after another, and measuring a font size for
+    // the first time is what costs.
+    void finishSetUp();
+
     QColor foreColor() const { return m_fore; }
     QColor backColor() const { return m_back; }
     void writeState(StateWriter &out, const QString &prefix) const override;
@@ -113,8 +118,21 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // What the text was last fitted to; fitting again to the same is skipped.
+    struct Fit
+    {
+        QString caption;
+        QSize size;
+        int pixelSize = 0;
+        bool bold = false;
+        bool italic = false;
+        bool wrapAnywhere = false;
+        bool operator==(const Fit &) const = default;
+    };
     void fitText();
 
+    bool m_settingUp = true;
+    Fit m_fitted;
     int m_pixelSize = 12;
     bool m_bold = false;
     bool m_italic = false;

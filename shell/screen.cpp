@@ -213,6 +213,7 @@ Label *Screen::addLabel(const Place &place, const QString &caption, const LabelS
     label->setItalic(style.italic);
     label->setBorder(style.border);
     label->setCaption(caption);
+    label->finishSetUp();
     return label;
 }
 

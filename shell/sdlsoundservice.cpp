@@ -11,6 +11,7 @@
 #include <SDL_mixer.h>
 
 #include <dlfcn.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -112,6 +113,27 @@ void quietenFluidSynth()
     // FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG.
     for (int level = 0; level <= 4; ++level)
         setLogFunction(level, function, nullptr);
+}
+
+// SDL_mixer gives every tune a FluidSynth of its own, made with FluidSynth's
+// defaults, which load every sample of the soundfont at once: some 7 MB for
+// a tune that uses a dozen instruments. The game's settings go in where
+// SDL_mixer makes the settings: the program exports new_fluid_settings (see
+// CMakeLists.txt), so SDL_mixer's call lands below and FluidSynth's own
+// comes next. A build of SDL_mixer that finds FluidSynth by dlopen simply
+// keeps the defaults.
+std::atomic<int> g_midiSynthesizers = 0;
+
+// Samples are loaded for the instruments a tune selects, when it selects
+// them. The voices stay at FluidSynth's 256: the game's own tunes reach 114
+// at their busiest, releases included.
+void applyTuneSettings(void *settings)
+{
+    using SetInt = int (*)(void *, const char *, int);
+    static const auto setInt =
+        reinterpret_cast<SetInt>(::dlsym(RTLD_DEFAULT, "fluid_settings_setint"));
+    if (settings && setInt)
+        setInt(settings, "synth.dynamic-sample-loading", 1);
 }
 
 // Something a player holds: the file's bytes stay with it, so that what is
@@ -522,9 +544,11 @@ private:
                 return;
             }
         }
-        // Decoded now, so that a broken file fails at Open like a missing one
-        // and the first Play starts at once.
-        if (!load(player))
+        // An effect is decoded now, so that a broken file fails at Open like
+        // a missing one and the first Play sounds at once. A tune waits for
+        // its Play: decoding it makes a synthesiser, and only the tune that
+        // plays keeps one.
+        if (!player.midi && !load(player))
             player.bytes.clear();
     }
 
@@ -583,6 +607,11 @@ private:
             }
             Mix_FreeMusic(player.music);
             player.music = nullptr;
+            if (m_loadedTune == &player)
+                m_loadedTune = nullptr;
+            // The synthesiser's memory goes back to the system, not only to
+            // the sound thread's heap, where nothing else would use it.
+            ::malloc_trim(0);
         }
     }
 
@@ -618,8 +647,16 @@ private:
 
     void start(Player &player)
     {
+        // The tune that had the stream gives up its synthesiser before the
+        // next one makes its own, so that two are never alive together.
+        if (player.midi && m_loadedTune && m_loadedTune != &player) {
+            m_loadedTune->atStart = true; // as when it loses the stream below
+            unload(*m_loadedTune);
+        }
         if (!load(player))
             return;
+        if (player.music)
+            m_loadedTune = &player;
         if (player.chunk) {
             if (Mix_PlayChannel(player.channel, player.chunk, 0) < 0) {
                 qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
@@ -662,6 +699,7 @@ private:
     int m_channelsUsed = 0;
     std::set<int> m_freeChannels;
     Player *m_musicOwner = nullptr;
+    Player *m_loadedTune = nullptr; // the one player with a synthesiser
     std::thread m_thread;
 };
 
@@ -734,4 +772,35 @@ std::unique_ptr<SoundService> createSdlSoundService(SdlSoundOptions options)
     return std::make_unique<SdlSoundService>(std::move(options));
 }
 
+int liveMidiSynthesizers()
+{
+    return g_midiSynthesizers.load();
+}
+
 } // namespace ks
+
+extern "C" {
+
+__attribute__((visibility("default"))) void *new_fluid_settings()
+{
+    using New = void *(*)();
+    static const auto next = reinterpret_cast<New>(::dlsym(RTLD_NEXT, "new_fluid_settings"));
+    void *settings = next ? next() : nullptr;
+    if (settings) {
+        ks::applyTuneSettings(settings);
+        ++ks::g_midiSynthesizers;
+    }
+    return settings;
+}
+
+__attribute__((visibility("default"))) void delete_fluid_settings(void *settings)
+{
+    using Delete = void (*)(void *);
+    static const auto next = reinterpret_cast<Delete>(::dlsym(RTLD_NEXT, "delete_fluid_settings"));
+    if (settings && next) {
+        next(settings);
+        --ks::g_midiSynthesizers;
+    }
+}
+
+} // extern "C"

@@ -56,4 +56,8 @@ struct SdlSoundOptions
 // and the device are shared by all of them.
 std::unique_ptr<SoundService> createSdlSoundService(SdlSoundOptions options = {});
 
+// How many FluidSynth synthesisers are alive: each holds the soundfont's
+// instruments, and only the tune that plays has one.
+int liveMidiSynthesizers();
+
 } // namespace ks

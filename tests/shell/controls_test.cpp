@@ -103,6 +103,17 @@ TEST(AssetStore, PicturesAreDrawnAtTheDevicePixelRatio)
     EXPECT_EQ(plain.picture(QStringLiteral("title")).pixmap.size(), QSize(615, 215));
 }
 
+// Every window hands its icon to the desktop: the sizes title bars and
+// switchers use, none of them large.
+TEST(AssetStore, TheProgramIconComesAtTheSizesDesktopsShow)
+{
+    const QIcon icon = AssetStore(1.0).icon(QStringLiteral("icon"));
+    EXPECT_EQ(icon.availableSizes(),
+              (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+    const QImage small = icon.pixmap(16).toImage();
+    EXPECT_GT(qAlpha(small.pixel(8, 8)), 0) << "the icon is drawn, not blank";
+}
+
 // A bar whose maximum lies below its minimum runs downwards; its change
 // event comes through the screen, and not for the value set at load.
 TEST_F(ControlsTest, AScrollBarWithItsMaximumBelowItsMinimumRunsDownwards)
@@ -154,6 +165,15 @@ TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
     EXPECT_TRUE(two.wordWrap());
     EXPECT_EQ(two.font().pixelSize(), pointsToPixels(12));
     EXPECT_TRUE(two.font().bold());
+
+    // The same text fitted again after the label changed size.
+    const QSize tall = two.size();
+    two.resize(tall.width(), QFontMetrics(two.font()).lineSpacing());
+    EXPECT_FALSE(two.wordWrap());
+    EXPECT_LT(two.font().pixelSize(), pointsToPixels(12));
+    two.resize(tall);
+    EXPECT_TRUE(two.wordWrap());
+    EXPECT_EQ(two.font().pixelSize(), pointsToPixels(12));
 }
 
 // A style without a back colour is transparent; the bubble is the yellow box

@@ -19,6 +19,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -505,10 +506,13 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
 {
     const int first = openPlayer("tune.mid");
     const int second = openPlayer("tune.mid");
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 0) << "a tune makes its synthesiser when it plays";
     sound(first);
     ASSERT_EQ(playingMusic(), 1);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 1);
     sound(second);
     ASSERT_EQ(playingMusic(), 1);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 1) << "the first tune's synthesiser is gone";
 
     // The first no longer has the stream: its Stop and its end must not
     // silence the second's music.
@@ -521,6 +525,41 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
     EXPECT_EQ(playingMusic(), 0);
     send(second, SoundCommand::Play);
     EXPECT_EQ(playingMusic(), 1) << "Play after Stop starts the music again";
+
+    // A tune that lost its synthesiser makes a new one when it plays again.
+    const int third = openPlayer("tune.rmi");
+    sound(third);
+    send(second, SoundCommand::Play);
+    EXPECT_EQ(playingMusic(), 1);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 1);
+    m_service->destroyPlayer(second);
+    m_service->destroyPlayer(third);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 0);
+}
+
+// What SDL_mixer's synthesisers are made with: samples loaded as the tune's
+// instruments need them.
+TEST(SoundTuneSettings, SynthesisersLoadOnlyTheSamplesATuneUses)
+{
+    using New = void *(*)();
+    using Delete = void (*)(void *);
+    using GetInt = int (*)(void *, const char *, int *);
+    // The program's own, as SDL_mixer finds it.
+    const auto make = reinterpret_cast<New>(dlsym(RTLD_DEFAULT, "new_fluid_settings"));
+    const auto destroy = reinterpret_cast<Delete>(dlsym(RTLD_DEFAULT, "delete_fluid_settings"));
+    const auto getInt = reinterpret_cast<GetInt>(dlsym(RTLD_DEFAULT, "fluid_settings_getint"));
+    if (!getInt)
+        GTEST_SKIP() << "SDL_mixer without FluidSynth";
+    ASSERT_TRUE(make && destroy);
+
+    void *settings = make();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 1);
+    int dynamic = 0;
+    EXPECT_NE(getInt(settings, "synth.dynamic-sample-loading", &dynamic), -1);
+    EXPECT_EQ(dynamic, 1);
+    destroy(settings);
+    EXPECT_EQ(ks::liveMidiSynthesizers(), 0);
 }
 
 TEST_F(SoundServiceTest, TheKindFollowsFromTheExtension)
