@@ -1,6 +1,6 @@
 # make run   builds everything and starts the game
 # make test  builds everything and runs the whole test suite
-# make bench runs the benchmarks, make fuzz runs each fuzzer for FUZZ_SECONDS
+# make bench runs the benchmarks and make perf, make fuzz runs each fuzzer for FUZZ_SECONDS
 # make package builds the Debian package
 
 BUILD ?= build
@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 65536
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench fuzz package clean
+.PHONY: all deps configure build run test bench perf fuzz package clean
 
 all: build
 
@@ -32,6 +32,13 @@ test: build
 
 bench: build
 	@$(BUILD)/tests/bench/bench_core
+	@$(MAKE) --no-print-directory perf
+
+# Start-up and key latency against an empty Qt window, in a virtual display
+# of its own. PERF_ARGS="--launches 15 --keys 1000" for a longer pass.
+perf: build
+	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/tools/perf/keystorm-perf \
+	    --game $(BUILD)/app --empty $(BUILD)/tools/perf/perf-emptywindow $(PERF_ARGS)
 
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKS_FUZZ=ON \

@@ -36,6 +36,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Not found by the library scan: the screens' font and the music's soundfont.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, timgm6mb-soundfont")
+# Not found by the library scan: the screens' font, the music's soundfont,
+# and SDL_mixer, which the game opens at its first sound.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libsdl2-mixer-2.0-0, fonts-ipafont-gothic, timgm6mb-soundfont")
 include(CPack)

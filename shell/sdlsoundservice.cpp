@@ -51,6 +51,73 @@ constexpr const char *kSoundFonts[] = {
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
 
+// SDL and SDL_mixer, with FluidSynth and the codecs behind them, are some
+// forty libraries. Linked to the program, the dynamic linker would load them
+// all before main and hold up the first window by a good 15 ms; they are
+// loaded at the first sound instead, on the sound thread. Globally, so that
+// FluidSynth's symbols are found by the settings hook below and by
+// quietenFluidSynth.
+#define KS_SDL_FUNCTIONS(X)                                                                        \
+    X(SDL_InitSubSystem)                                                                           \
+    X(SDL_QuitSubSystem)                                                                           \
+    X(SDL_SetHint)                                                                                 \
+    X(SDL_GetError)                                                                                \
+    X(SDL_GetCurrentAudioDriver)                                                                   \
+    X(SDL_RWFromConstMem)                                                                          \
+    X(Mix_Init)                                                                                    \
+    X(Mix_Quit)                                                                                    \
+    X(Mix_OpenAudio)                                                                               \
+    X(Mix_CloseAudio)                                                                              \
+    X(Mix_AllocateChannels)                                                                        \
+    X(Mix_SetSoundFonts)                                                                           \
+    X(Mix_LoadWAV_RW)                                                                              \
+    X(Mix_FreeChunk)                                                                               \
+    X(Mix_LoadMUSType_RW)                                                                          \
+    X(Mix_FreeMusic)                                                                               \
+    X(Mix_PlayChannelTimed)                                                                        \
+    X(Mix_PlayMusic)                                                                               \
+    X(Mix_HaltChannel)                                                                             \
+    X(Mix_HaltMusic)                                                                               \
+    X(Mix_Playing)                                                                                 \
+    X(Mix_PlayingMusic)
+
+struct SdlLibrary
+{
+#define KS_SDL_POINTER(name) decltype(&::name) name = nullptr;
+    KS_SDL_FUNCTIONS(KS_SDL_POINTER)
+#undef KS_SDL_POINTER
+    bool loaded = false;
+};
+
+SdlLibrary loadSdl()
+{
+    SdlLibrary library;
+    void *mixer = ::dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
+    if (!mixer) {
+        qCDebug(lcSound) << "no SDL_mixer:" << ::dlerror();
+        return library;
+    }
+    // SDL's own functions are found through SDL_mixer, which depends on it.
+#define KS_SDL_RESOLVE(name)                                                                       \
+    library.name = reinterpret_cast<decltype(library.name)>(::dlsym(mixer, #name));                \
+    if (!library.name) {                                                                           \
+        qCDebug(lcSound) << "SDL_mixer lacks" << #name;                                            \
+        return SdlLibrary();                                                                       \
+    }
+    KS_SDL_FUNCTIONS(KS_SDL_RESOLVE)
+#undef KS_SDL_RESOLVE
+    library.loaded = true;
+    return library;
+}
+
+// Loaded once, by the first caller: only the sound thread calls, and only
+// after it has opened the device with them.
+const SdlLibrary &sdl()
+{
+    static const SdlLibrary library = loadSdl();
+    return library;
+}
+
 // ALSA, PulseAudio and FluidSynth write their complaints straight to fd 2,
 // below any logging we control; on a machine without a sound card that is a
 // screenful of noise for a game that is merely silent. Only the calls that
@@ -366,17 +433,21 @@ private:
             return false;
         if (m_options.beforeDeviceOpen)
             m_options.beforeDeviceOpen();
+        if (!sdl().loaded) {
+            m_noDevice = true;
+            return false;
+        }
         // SDL would otherwise take over SIGINT and SIGTERM, turning them into
         // SDL_QUIT events nobody reads: the game could no longer be stopped.
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "キーストーム");
+        sdl().SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        sdl().SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "キーストーム");
 
         // SDL_mixer only honours the SDL_SOUNDFONTS variable when forced, so
         // the path is handed over explicitly, and before the MIDI decoders
         // are set up by Mix_Init and Mix_OpenAudio.
         for (const char *font : kSoundFonts) {
             if (QFileInfo::exists(QString::fromUtf8(font))) {
-                Mix_SetSoundFonts(font);
+                sdl().Mix_SetSoundFonts(font);
                 break;
             }
         }
@@ -394,28 +465,28 @@ private:
             m_noDevice = !m_everOpened;
             return false;
         }
-        qCDebug(lcSound) << "audio open on" << SDL_GetCurrentAudioDriver()
+        qCDebug(lcSound) << "audio open on" << sdl().SDL_GetCurrentAudioDriver()
                          << (m_midi ? "with MIDI" : "without MIDI");
         m_open = true;
         m_everOpened = true;
         // Players keep the channels they had before the device last closed.
-        if (m_channelsUsed > Mix_AllocateChannels(-1))
-            Mix_AllocateChannels(m_channelsUsed);
+        if (m_channelsUsed > sdl().Mix_AllocateChannels(-1))
+            sdl().Mix_AllocateChannels(m_channelsUsed);
         return true;
     }
 
     QString openDevice()
     {
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            return QStringLiteral("no audio: ") + QString::fromUtf8(SDL_GetError());
-        m_midi = (Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
+        if (sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+            return QStringLiteral("no audio: ") + QString::fromUtf8(sdl().SDL_GetError());
+        m_midi = (sdl().Mix_Init(MIX_INIT_MID) & MIX_INIT_MID) != 0;
         if (m_midi)
             quietenFluidSynth();
-        if (Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
+        if (sdl().Mix_OpenAudio(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames) != 0) {
             const QString failure =
-                QStringLiteral("no audio device: ") + QString::fromUtf8(Mix_GetError());
-            Mix_Quit();
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+                QStringLiteral("no audio device: ") + QString::fromUtf8(sdl().SDL_GetError());
+            sdl().Mix_Quit();
+            sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return failure;
         }
         return QString();
@@ -430,11 +501,11 @@ private:
         for (auto &[handle, player] : m_players)
             unload(player);
         QuietStderr quiet;
-        Mix_HaltChannel(-1);
-        Mix_HaltMusic();
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().Mix_HaltChannel(-1);
+        sdl().Mix_HaltMusic();
+        sdl().Mix_CloseAudio();
+        sdl().Mix_Quit();
+        sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
         m_open = false;
         m_musicOwner = nullptr;
         qCDebug(lcSound) << "audio closed while silent";
@@ -448,14 +519,14 @@ private:
         closeDevice();
     }
 
-    bool sounding() const { return m_open && (Mix_Playing(-1) != 0 || Mix_PlayingMusic() != 0); }
+    bool sounding() const { return m_open && (sdl().Mix_Playing(-1) != 0 || sdl().Mix_PlayingMusic() != 0); }
 
     bool playing(const Player &player) const
     {
         if (player.chunk)
-            return Mix_Playing(player.channel) != 0;
+            return sdl().Mix_Playing(player.channel) != 0;
         if (player.music)
-            return m_musicOwner == &player && Mix_PlayingMusic() != 0;
+            return m_musicOwner == &player && sdl().Mix_PlayingMusic() != 0;
         return false;
     }
 
@@ -469,7 +540,7 @@ private:
             return channel;
         }
         const int channel = m_channelsUsed;
-        if (channel >= Mix_AllocateChannels(-1) && Mix_AllocateChannels(channel + 1) <= channel)
+        if (channel >= sdl().Mix_AllocateChannels(-1) && sdl().Mix_AllocateChannels(channel + 1) <= channel)
             return -1;
         ++m_channelsUsed;
         return channel;
@@ -480,7 +551,7 @@ private:
         if (channel < 0)
             return;
         if (m_open)
-            Mix_HaltChannel(channel);
+            sdl().Mix_HaltChannel(channel);
         m_freeChannels.insert(channel);
     }
 
@@ -560,30 +631,30 @@ private:
         if (player.bytes.isEmpty() || !ensureDevice())
             return false;
         if (player.midi) {
-            SDL_RWops *rw = SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
+            SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
             if (rw) {
                 // FluidSynth reports soundfont oddities on stderr while loading.
                 QuietStderr quiet;
-                player.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
+                player.music = sdl().Mix_LoadMUSType_RW(rw, MUS_MID, 1);
             }
             if (!player.music) {
                 qCDebug(lcSound) << player.owner << "cannot load MIDI" << player.fileName
-                                 << Mix_GetError();
+                                 << sdl().SDL_GetError();
                 return false;
             }
             return true;
         }
-        SDL_RWops *rw = SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
-        player.chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+        SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
+        player.chunk = rw ? sdl().Mix_LoadWAV_RW(rw, 1) : nullptr;
         if (!player.chunk) {
-            qCDebug(lcSound) << player.owner << "cannot load" << player.fileName << Mix_GetError();
+            qCDebug(lcSound) << player.owner << "cannot load" << player.fileName << sdl().SDL_GetError();
             return false;
         }
         if (player.channel < 0)
             player.channel = takeChannel();
         if (player.channel < 0) {
             qCDebug(lcSound) << player.owner << "no mixer channel left";
-            Mix_FreeChunk(player.chunk);
+            sdl().Mix_FreeChunk(player.chunk);
             player.chunk = nullptr;
             return false;
         }
@@ -595,17 +666,17 @@ private:
     {
         if (player.chunk) {
             if (m_open)
-                Mix_HaltChannel(player.channel);
-            Mix_FreeChunk(player.chunk);
+                sdl().Mix_HaltChannel(player.channel);
+            sdl().Mix_FreeChunk(player.chunk);
             player.chunk = nullptr;
         }
         if (player.music) {
             if (m_musicOwner == &player) {
                 if (m_open)
-                    Mix_HaltMusic();
+                    sdl().Mix_HaltMusic();
                 m_musicOwner = nullptr;
             }
-            Mix_FreeMusic(player.music);
+            sdl().Mix_FreeMusic(player.music);
             player.music = nullptr;
             if (m_loadedTune == &player)
                 m_loadedTune = nullptr;
@@ -636,9 +707,9 @@ private:
     {
         if (playing(player)) {
             if (player.chunk)
-                Mix_HaltChannel(player.channel);
+                sdl().Mix_HaltChannel(player.channel);
             else
-                Mix_HaltMusic();
+                sdl().Mix_HaltMusic();
         }
         if (m_musicOwner == &player)
             m_musicOwner = nullptr;
@@ -658,9 +729,9 @@ private:
         if (player.music)
             m_loadedTune = &player;
         if (player.chunk) {
-            if (Mix_PlayChannel(player.channel, player.chunk, 0) < 0) {
+            if (sdl().Mix_PlayChannelTimed(player.channel, player.chunk, 0, -1) < 0) {
                 qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
-                                 << Mix_GetError();
+                                 << sdl().SDL_GetError();
                 return;
             }
         } else {
@@ -669,9 +740,9 @@ private:
             if (m_musicOwner && m_musicOwner != &player)
                 m_musicOwner->atStart = true;
             m_musicOwner = &player;
-            if (Mix_PlayMusic(player.music, 0) != 0) {
+            if (sdl().Mix_PlayMusic(player.music, 0) != 0) {
                 qCDebug(lcSound) << player.owner << "cannot play" << player.fileName
-                                 << Mix_GetError();
+                                 << sdl().SDL_GetError();
                 m_musicOwner = nullptr;
                 return;
             }

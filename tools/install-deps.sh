@@ -14,7 +14,8 @@ packages=(
     libfontconfig-dev            # the fonts are read while the display connects
     timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
     fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
-    xvfb xauth                   # make shots: the game in a virtual display
+    xvfb xauth                   # make perf: the game in a virtual display
+    libx11-dev libxtst-dev libxdamage-dev  # make perf: keys sent and repaints seen
 )
 
 missing=()
