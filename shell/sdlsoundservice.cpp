@@ -1,6 +1,7 @@
 #include "soundservice.h"
 
 #include "core/textfile.h"
+#include "soundfont.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <dlfcn.h>
 #include <malloc.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -206,6 +209,49 @@ void applyTuneSettings(void *settings)
 // Something a player holds: the file's bytes stay with it, so that what is
 // decoded from them can be dropped while the device is closed for being idle
 // and made again when the player next sounds.
+// A tune's own soundfont, cut from the whole one (see soundfont.h). It lives
+// in memory, not on disk, named by its /proc path for FluidSynth, which
+// opens it by name, and again while the tune plays to load the samples of
+// each instrument the tune selects.
+class TuneSoundfont
+{
+public:
+    static std::shared_ptr<TuneSoundfont> make(const std::string &wholeSoundfont,
+                                               const QByteArray &smf)
+    {
+        const std::optional<PresetSet> presets =
+            presetsUsedBy(std::string_view(smf.constData(), std::size_t(smf.size())));
+        if (!presets)
+            return nullptr;
+        std::ifstream whole(wholeSoundfont, std::ios::binary);
+        const std::optional<std::string> cut = cutSoundfont(whole, *presets);
+        if (!cut)
+            return nullptr;
+        const int fd = ::memfd_create("keystorm-tune.sf2", MFD_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        auto font = std::shared_ptr<TuneSoundfont>(new TuneSoundfont(fd));
+        for (std::size_t written = 0; written < cut->size();) {
+            const ssize_t n = ::write(fd, cut->data() + written, cut->size() - written);
+            if (n <= 0)
+                return nullptr;
+            written += std::size_t(n);
+        }
+        return font;
+    }
+    ~TuneSoundfont() { ::close(m_fd); }
+    TuneSoundfont(const TuneSoundfont &) = delete;
+    TuneSoundfont &operator=(const TuneSoundfont &) = delete;
+
+    const std::string &path() const { return m_path; }
+
+private:
+    explicit TuneSoundfont(int fd) : m_fd(fd), m_path("/proc/self/fd/" + std::to_string(fd)) {}
+
+    int m_fd;
+    std::string m_path;
+};
+
 struct Player
 {
     QString owner;
@@ -214,6 +260,7 @@ struct Player
     bool midi = false; // music through FluidSynth, else an effect on a channel
     Mix_Chunk *chunk = nullptr;
     Mix_Music *music = nullptr;
+    std::shared_ptr<TuneSoundfont> soundfont; // while the music is loaded
     int channel = -1;
     // Cleared by Play: a player that went silent without Stop or Prev has
     // played to its end, and Play at the end sounds nothing.
@@ -447,6 +494,7 @@ private:
         // are set up by Mix_Init and Mix_OpenAudio.
         for (const char *font : kSoundFonts) {
             if (QFileInfo::exists(QString::fromUtf8(font))) {
+                m_soundfont = font;
                 sdl().Mix_SetSoundFonts(font);
                 break;
             }
@@ -631,6 +679,12 @@ private:
         if (player.bytes.isEmpty() || !ensureDevice())
             return false;
         if (player.midi) {
+            // The whole soundfont when the tune's instruments cannot be told.
+            if (!m_soundfont.empty()) {
+                player.soundfont = TuneSoundfont::make(m_soundfont, player.bytes);
+                sdl().Mix_SetSoundFonts(player.soundfont ? player.soundfont->path().c_str()
+                                                         : m_soundfont.c_str());
+            }
             SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
             if (rw) {
                 // FluidSynth reports soundfont oddities on stderr while loading.
@@ -640,6 +694,7 @@ private:
             if (!player.music) {
                 qCDebug(lcSound) << player.owner << "cannot load MIDI" << player.fileName
                                  << sdl().SDL_GetError();
+                player.soundfont.reset();
                 return false;
             }
             return true;
@@ -678,6 +733,7 @@ private:
             }
             sdl().Mix_FreeMusic(player.music);
             player.music = nullptr;
+            player.soundfont.reset();
             if (m_loadedTune == &player)
                 m_loadedTune = nullptr;
             // The synthesiser's memory goes back to the system, not only to
@@ -771,6 +827,7 @@ private:
     std::set<int> m_freeChannels;
     Player *m_musicOwner = nullptr;
     Player *m_loadedTune = nullptr; // the one player with a synthesiser
+    std::string m_soundfont;        // the whole General MIDI soundfont
     std::thread m_thread;
 };
 

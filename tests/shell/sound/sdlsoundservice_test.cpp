@@ -31,6 +31,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -310,6 +311,18 @@ int playingMusic()
     return mixerOpen() ? Mix_PlayingMusic() : 0;
 }
 
+// The cut soundfonts the service holds in memory for its tunes.
+int tuneSoundfontsOpen()
+{
+    int open = 0;
+    for (const auto &fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(fd.path(), error);
+        open += !error && target.string().find("keystorm-tune.sf2") != std::string::npos;
+    }
+    return open;
+}
+
 std::atomic<int> g_channelsFinished{0};
 
 void countFinished(int)
@@ -510,9 +523,11 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
     sound(first);
     ASSERT_EQ(playingMusic(), 1);
     EXPECT_EQ(ks::liveMidiSynthesizers(), 1);
+    EXPECT_EQ(tuneSoundfontsOpen(), 1) << "the tune plays from a soundfont of its own";
     sound(second);
     ASSERT_EQ(playingMusic(), 1);
     EXPECT_EQ(ks::liveMidiSynthesizers(), 1) << "the first tune's synthesiser is gone";
+    EXPECT_EQ(tuneSoundfontsOpen(), 1);
 
     // The first no longer has the stream: its Stop and its end must not
     // silence the second's music.
@@ -535,6 +550,7 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
     m_service->destroyPlayer(second);
     m_service->destroyPlayer(third);
     EXPECT_EQ(ks::liveMidiSynthesizers(), 0);
+    EXPECT_EQ(tuneSoundfontsOpen(), 0);
 }
 
 // What SDL_mixer's synthesisers are made with: samples loaded as the tune's

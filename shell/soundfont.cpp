@@ -1,0 +1,551 @@
+#include "soundfont.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace ks {
+namespace {
+
+// ---- standard MIDI files
+
+class ByteReader
+{
+public:
+    ByteReader(std::string_view bytes, std::size_t begin, std::size_t end)
+        : m_bytes(bytes), m_pos(begin), m_end(end)
+    {}
+
+    bool atEnd() const { return m_pos >= m_end; }
+    std::size_t remaining() const { return m_end - m_pos; }
+    bool ok() const { return m_ok; }
+    std::size_t pos() const { return m_pos; }
+
+    int byte()
+    {
+        if (m_pos >= m_end) {
+            m_ok = false;
+            return 0;
+        }
+        return static_cast<unsigned char>(m_bytes[m_pos++]);
+    }
+    void unread() { --m_pos; }
+    std::uint32_t be(int size)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | static_cast<std::uint32_t>(byte());
+        return value;
+    }
+    // A variable-length quantity: at most four bytes.
+    std::uint32_t vlq()
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int b = byte();
+            value = value << 7 | static_cast<std::uint32_t>(b & 0x7F);
+            if (!(b & 0x80))
+                return value;
+        }
+        m_ok = false;
+        return 0;
+    }
+    void skip(std::uint32_t count)
+    {
+        if (count > m_end - m_pos) {
+            m_ok = false;
+            m_pos = m_end;
+            return;
+        }
+        m_pos += count;
+    }
+    std::string_view take(std::size_t count)
+    {
+        if (count > m_end - m_pos) {
+            m_ok = false;
+            return {};
+        }
+        const std::string_view taken = m_bytes.substr(m_pos, count);
+        m_pos += count;
+        return taken;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_pos;
+    std::size_t m_end;
+    bool m_ok = true;
+};
+
+constexpr int kDrumChannel = 9;
+constexpr int kDrumBank = 128;
+
+struct ChannelUse
+{
+    std::set<int> banks{0};
+    std::set<int> programs{0};
+    bool used = false;
+};
+
+bool scanTrack(ByteReader &track, std::array<ChannelUse, 16> &channels)
+{
+    int running = 0;
+    while (!track.atEnd() && track.ok()) {
+        track.vlq();
+        int status = track.byte();
+        if (status < 0x80) {
+            if (!running)
+                return false;
+            track.unread();
+            status = running;
+        }
+        if (status == 0xFF) {
+            track.byte();
+            track.skip(track.vlq());
+            continue;
+        }
+        if (status == 0xF0 || status == 0xF7) {
+            running = 0;
+            track.skip(track.vlq());
+            continue;
+        }
+        if (status > 0xF0) {
+            // System common and real-time bytes have no place in a file;
+            // their lengths are known all the same.
+            track.skip(status == 0xF2 ? 2 : (status == 0xF1 || status == 0xF3) ? 1 : 0);
+            continue;
+        }
+        running = status;
+        const int kind = status & 0xF0;
+        ChannelUse &channel = channels[static_cast<std::size_t>(status & 0x0F)];
+        const int first = track.byte() & 0x7F;
+        const int second = (kind == 0xC0 || kind == 0xD0) ? 0 : track.byte() & 0x7F;
+        if (kind == 0xC0) {
+            channel.programs.insert(first);
+            channel.used = true;
+        } else if (kind == 0xB0 && first == 0) {
+            channel.banks.insert(second);
+        } else if (kind == 0x90 && second > 0) {
+            channel.used = true;
+        }
+    }
+    return track.ok();
+}
+
+// ---- SoundFont 2
+
+constexpr std::uint32_t kPhdr = 38, kBag = 4, kMod = 10, kGen = 4, kInst = 22, kShdr = 46;
+constexpr int kInstrumentGen = 41;
+constexpr int kSampleIdGen = 53;
+constexpr std::uint32_t kSamplePadding = 46; // zero points after each sample, as the format asks
+constexpr std::uint32_t kMaxHydraBytes = 32u << 20;
+constexpr std::uint32_t kMaxInfoBytes = 1u << 20;
+
+std::uint32_t le(const char *p, int size)
+{
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(p[i]);
+    return value;
+}
+
+void putLe(char *p, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        p[i] = static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+void appendLe(std::string &out, std::uint32_t value, int size)
+{
+    char bytes[4];
+    putLe(bytes, value, size);
+    out.append(bytes, static_cast<std::size_t>(size));
+}
+
+// The records of one hydra chunk, the terminal one last.
+struct Records
+{
+    std::string_view bytes;
+    std::uint32_t size = 0;
+
+    std::uint32_t count() const { return static_cast<std::uint32_t>(bytes.size() / size); }
+    const char *at(std::uint32_t i) const { return bytes.data() + std::size_t(i) * size; }
+    std::uint32_t field(std::uint32_t i, int offset, int width) const
+    {
+        return le(at(i) + offset, width);
+    }
+};
+
+struct Hydra
+{
+    Records phdr{{}, kPhdr}, pbag{{}, kBag}, pmod{{}, kMod}, pgen{{}, kGen};
+    Records inst{{}, kInst}, ibag{{}, kBag}, imod{{}, kMod}, igen{{}, kGen};
+    Records shdr{{}, kShdr};
+};
+
+struct Source
+{
+    std::string info;       // the INFO list's contents, as they were
+    std::string hydra;      // the pdta list's contents
+    std::uint64_t smpl = 0; // where the sample points start in the file
+    std::uint32_t points = 0;
+};
+
+bool readAt(std::istream &in, std::uint64_t offset, char *out, std::size_t count)
+{
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(out, static_cast<std::streamsize>(count));
+    return in.gcount() == static_cast<std::streamsize>(count);
+}
+
+std::optional<Source> readSource(std::istream &in)
+{
+    char header[12];
+    if (!readAt(in, 0, header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0 ||
+        std::memcmp(header + 8, "sfbk", 4) != 0)
+        return std::nullopt;
+    const std::uint64_t riffEnd = 8 + std::uint64_t(le(header + 4, 4));
+    Source source;
+    bool haveInfo = false, haveSamples = false, haveHydra = false;
+    for (std::uint64_t pos = 12; pos + 12 <= riffEnd;) {
+        char list[12];
+        if (!readAt(in, pos, list, sizeof list))
+            return std::nullopt;
+        const std::uint32_t size = le(list + 4, 4);
+        const std::uint64_t next = pos + 8 + size + (size & 1);
+        if (std::memcmp(list, "LIST", 4) != 0 || size < 4 || next > riffEnd) {
+            pos = next;
+            continue;
+        }
+        const std::uint64_t body = pos + 12;
+        const std::uint32_t bodySize = size - 4;
+        if (std::memcmp(list + 8, "INFO", 4) == 0 && bodySize <= kMaxInfoBytes) {
+            source.info.resize(bodySize);
+            haveInfo = readAt(in, body, source.info.data(), bodySize);
+        } else if (std::memcmp(list + 8, "pdta", 4) == 0 && bodySize <= kMaxHydraBytes) {
+            source.hydra.resize(bodySize);
+            haveHydra = readAt(in, body, source.hydra.data(), bodySize);
+        } else if (std::memcmp(list + 8, "sdta", 4) == 0) {
+            for (std::uint64_t sub = body; sub + 8 <= body + bodySize;) {
+                char chunk[8];
+                if (!readAt(in, sub, chunk, sizeof chunk))
+                    return std::nullopt;
+                const std::uint32_t chunkSize = le(chunk + 4, 4);
+                if (std::memcmp(chunk, "smpl", 4) == 0 && sub + 8 + chunkSize <= body + bodySize) {
+                    source.smpl = sub + 8;
+                    source.points = chunkSize / 2;
+                    haveSamples = true;
+                }
+                sub += 8 + std::uint64_t(chunkSize) + (chunkSize & 1);
+            }
+        }
+        pos = next;
+    }
+    if (!haveInfo || !haveSamples || !haveHydra)
+        return std::nullopt;
+    return source;
+}
+
+std::optional<Hydra> splitHydra(std::string_view bytes)
+{
+    Hydra hydra;
+    const std::pair<const char *, Records *> parts[] = {
+        {"phdr", &hydra.phdr}, {"pbag", &hydra.pbag}, {"pmod", &hydra.pmod},
+        {"pgen", &hydra.pgen}, {"inst", &hydra.inst}, {"ibag", &hydra.ibag},
+        {"imod", &hydra.imod}, {"igen", &hydra.igen}, {"shdr", &hydra.shdr}};
+    std::size_t pos = 0;
+    for (const auto &[id, records] : parts) {
+        if (bytes.size() - pos < 8 || bytes.compare(pos, 4, id) != 0)
+            return std::nullopt;
+        const std::uint32_t size = le(bytes.data() + pos + 4, 4);
+        if (size > bytes.size() - pos - 8 || size % records->size != 0 || size == 0)
+            return std::nullopt;
+        records->bytes = bytes.substr(pos + 8, size);
+        pos += 8 + size;
+    }
+    return hydra;
+}
+
+// One level of the hydra: presets over their zones over generators, or
+// instruments likewise. Each header's zones run up to the next header's
+// first; each zone's generators up to the next zone's first.
+struct Level
+{
+    const Records &headers;
+    const Records &bags;
+    const Records &mods;
+    const Records &gens;
+    int bagField; // where a header keeps its first zone
+    int linkGen;  // the generator naming the level below
+};
+
+bool checkLevel(const Level &level)
+{
+    const std::uint32_t headers = level.headers.count();
+    for (std::uint32_t i = 0; i + 1 < headers; ++i) {
+        if (level.headers.field(i, level.bagField, 2) > level.headers.field(i + 1, level.bagField, 2))
+            return false;
+    }
+    if (level.headers.field(headers - 1, level.bagField, 2) >= level.bags.count())
+        return false;
+    for (std::uint32_t b = 0; b + 1 < level.bags.count(); ++b) {
+        if (level.bags.field(b, 0, 2) > level.bags.field(b + 1, 0, 2) ||
+            level.bags.field(b, 2, 2) > level.bags.field(b + 1, 2, 2))
+            return false;
+    }
+    const std::uint32_t last = level.bags.count() - 1;
+    return level.bags.field(last, 0, 2) < level.gens.count() &&
+           level.bags.field(last, 2, 2) < level.mods.count();
+}
+
+// What a level's kept headers name on the level below.
+std::set<std::uint32_t> linked(const Level &level, const std::vector<std::uint32_t> &kept)
+{
+    std::set<std::uint32_t> below;
+    for (std::uint32_t header : kept) {
+        const std::uint32_t firstBag = level.headers.field(header, level.bagField, 2);
+        const std::uint32_t endBag = level.headers.field(header + 1, level.bagField, 2);
+        for (std::uint32_t bag = firstBag; bag < endBag; ++bag) {
+            for (std::uint32_t gen = level.bags.field(bag, 0, 2);
+                 gen < level.bags.field(bag + 1, 0, 2); ++gen) {
+                if (int(level.gens.field(gen, 0, 2)) == level.linkGen)
+                    below.insert(level.gens.field(gen, 2, 2));
+            }
+        }
+    }
+    return below;
+}
+
+struct Written
+{
+    std::string headers, bags, mods, gens;
+};
+
+// The kept headers with their zones, the links renumbered.
+Written writeLevel(const Level &level, const std::vector<std::uint32_t> &kept,
+                   const std::map<std::uint32_t, std::uint32_t> &renumber)
+{
+    Written out;
+    std::uint32_t bags = 0, mods = 0, gens = 0;
+    const std::uint32_t headerSize = level.headers.size;
+    auto header = [&](std::uint32_t i) {
+        const std::size_t at = out.headers.size();
+        out.headers.append(level.headers.at(i), headerSize);
+        putLe(out.headers.data() + at + level.bagField, bags, 2);
+    };
+    for (std::uint32_t i : kept) {
+        header(i);
+        const std::uint32_t firstBag = level.headers.field(i, level.bagField, 2);
+        const std::uint32_t endBag = level.headers.field(i + 1, level.bagField, 2);
+        for (std::uint32_t bag = firstBag; bag < endBag; ++bag) {
+            appendLe(out.bags, gens, 2);
+            appendLe(out.bags, mods, 2);
+            ++bags;
+            for (std::uint32_t m = level.bags.field(bag, 2, 2); m < level.bags.field(bag + 1, 2, 2);
+                 ++m, ++mods)
+                out.mods.append(level.mods.at(m), kMod);
+            for (std::uint32_t g = level.bags.field(bag, 0, 2); g < level.bags.field(bag + 1, 0, 2);
+                 ++g, ++gens) {
+                const std::size_t at = out.gens.size();
+                out.gens.append(level.gens.at(g), kGen);
+                if (int(level.gens.field(g, 0, 2)) == level.linkGen)
+                    putLe(out.gens.data() + at + 2, renumber.at(level.gens.field(g, 2, 2)), 2);
+            }
+        }
+    }
+    header(level.headers.count() - 1); // the terminal header
+    appendLe(out.bags, gens, 2);
+    appendLe(out.bags, mods, 2);
+    out.mods.append(kMod, '\0');
+    out.gens.append(kGen, '\0');
+    return out;
+}
+
+std::map<std::uint32_t, std::uint32_t> numbering(const std::set<std::uint32_t> &kept)
+{
+    std::map<std::uint32_t, std::uint32_t> renumber;
+    for (std::uint32_t old : kept)
+        renumber.emplace(old, static_cast<std::uint32_t>(renumber.size()));
+    return renumber;
+}
+
+void appendChunk(std::string &out, const char *id, std::string_view body)
+{
+    out.append(id, 4);
+    appendLe(out, static_cast<std::uint32_t>(body.size()), 4);
+    out.append(body);
+    if (body.size() & 1)
+        out.push_back('\0');
+}
+
+std::string list(const char *type, std::string_view body)
+{
+    std::string out(type, 4);
+    out.append(body);
+    return out;
+}
+
+} // namespace
+
+std::optional<PresetSet> presetsUsedBy(std::string_view smf)
+{
+    ByteReader file(smf, 0, smf.size());
+    if (file.take(4) != "MThd")
+        return std::nullopt;
+    const std::uint32_t headerSize = file.be(4);
+    if (headerSize < 6)
+        return std::nullopt;
+    file.skip(headerSize);
+    std::array<ChannelUse, 16> channels;
+    // Bytes too few for a chunk after the last one are left alone, as players do.
+    while (file.remaining() >= 8) {
+        const std::string_view id = file.take(4);
+        const std::uint32_t size = file.be(4);
+        const std::size_t begin = file.pos();
+        file.skip(size);
+        if (!file.ok())
+            return std::nullopt;
+        if (id != "MTrk")
+            continue;
+        ByteReader track(smf, begin, begin + size);
+        if (!scanTrack(track, channels))
+            return std::nullopt;
+    }
+    if (!file.ok())
+        return std::nullopt;
+
+    // The synthesiser starts every channel on these, whatever the file says.
+    PresetSet presets{{0, 0}, {kDrumBank, 0}};
+    for (std::size_t c = 0; c < channels.size(); ++c) {
+        const ChannelUse &channel = channels[c];
+        if (!channel.used)
+            continue;
+        for (int program : channel.programs) {
+            if (c == kDrumChannel) {
+                presets.insert({kDrumBank, program});
+                continue;
+            }
+            // A bank without the program falls back on the General MIDI one.
+            presets.insert({0, program});
+            for (int bank : channel.banks)
+                presets.insert({bank, program});
+        }
+    }
+    return presets;
+}
+
+std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet &presets)
+{
+    const std::optional<Source> source = readSource(soundfont);
+    if (!source)
+        return std::nullopt;
+    const std::optional<Hydra> hydra = splitHydra(source->hydra);
+    if (!hydra)
+        return std::nullopt;
+    const Level presetLevel{hydra->phdr, hydra->pbag, hydra->pmod, hydra->pgen, 24, kInstrumentGen};
+    const Level instrumentLevel{hydra->inst, hydra->ibag, hydra->imod, hydra->igen, 20, kSampleIdGen};
+    if (!checkLevel(presetLevel) || !checkLevel(instrumentLevel))
+        return std::nullopt;
+
+    std::vector<std::uint32_t> keptPresets;
+    for (std::uint32_t i = 0; i + 1 < hydra->phdr.count(); ++i) {
+        const Preset preset{int(hydra->phdr.field(i, 22, 2)), int(hydra->phdr.field(i, 20, 2))};
+        if (presets.count(preset))
+            keptPresets.push_back(i);
+    }
+    if (keptPresets.empty())
+        return std::nullopt;
+
+    const std::set<std::uint32_t> instruments = linked(presetLevel, keptPresets);
+    if (!instruments.empty() && *instruments.rbegin() + 1 >= hydra->inst.count())
+        return std::nullopt;
+    std::set<std::uint32_t> samples =
+        linked(instrumentLevel, {instruments.begin(), instruments.end()});
+    const Records &shdr = hydra->shdr;
+    const std::uint32_t sampleCount = shdr.count() - 1;
+    if (!samples.empty() && *samples.rbegin() >= sampleCount)
+        return std::nullopt;
+    // A stereo sample plays with its partner.
+    for (std::uint32_t s : std::set<std::uint32_t>(samples)) {
+        const std::uint32_t type = shdr.field(s, 44, 2);
+        // In a synthesiser's ROM, or compressed (SoundFont 3): not points to copy.
+        if (type & 0x8010)
+            return std::nullopt;
+        if ((type & 0x0E) && shdr.field(s, 42, 2) < sampleCount)
+            samples.insert(shdr.field(s, 42, 2));
+    }
+
+    const std::map<std::uint32_t, std::uint32_t> instrumentNumbers = numbering(instruments);
+    const std::map<std::uint32_t, std::uint32_t> sampleNumbers = numbering(samples);
+    const Written presetPart = writeLevel(presetLevel, keptPresets, instrumentNumbers);
+    const Written instrumentPart =
+        writeLevel(instrumentLevel, {instruments.begin(), instruments.end()}, sampleNumbers);
+
+    std::string points;
+    std::string headers;
+    for (std::uint32_t s : samples) {
+        const std::uint32_t start = shdr.field(s, 20, 4);
+        const std::uint32_t end = shdr.field(s, 24, 4);
+        if (start > end || end > source->points)
+            return std::nullopt;
+        const std::uint32_t newStart = static_cast<std::uint32_t>(points.size() / 2);
+        // The points after the end go too: a synthesiser interpolating at
+        // the end reads them, and they are not always the zeros they should be.
+        const std::uint32_t copied = std::min(end + kSamplePadding, source->points) - start;
+        const std::size_t at = points.size();
+        points.resize(at + std::size_t(copied) * 2);
+        if (copied && !readAt(soundfont, source->smpl + std::uint64_t(start) * 2,
+                              points.data() + at, std::size_t(copied) * 2))
+            return std::nullopt;
+        points.append(std::size_t(end - start + kSamplePadding - copied) * 2, '\0');
+
+        const std::int64_t shift = std::int64_t(newStart) - std::int64_t(start);
+        const std::int64_t newEnd = std::int64_t(newStart) + (end - start);
+        auto moved = [&](std::uint32_t point) {
+            return static_cast<std::uint32_t>(
+                std::clamp<std::int64_t>(std::int64_t(point) + shift, newStart, newEnd));
+        };
+        const std::size_t header = headers.size();
+        headers.append(shdr.at(s), kShdr);
+        char *h = headers.data() + header;
+        putLe(h + 20, newStart, 4);
+        putLe(h + 24, static_cast<std::uint32_t>(newEnd), 4);
+        putLe(h + 28, moved(shdr.field(s, 28, 4)), 4);
+        putLe(h + 32, moved(shdr.field(s, 32, 4)), 4);
+        // A partner that is not there leaves the sample on its own.
+        const auto partner = sampleNumbers.find(shdr.field(s, 42, 2));
+        const std::uint32_t type = shdr.field(s, 44, 2);
+        const bool paired = (type & 0x0E) && partner != sampleNumbers.end();
+        putLe(h + 42, paired ? partner->second : 0, 2);
+        putLe(h + 44, paired ? type : (type & ~0x0Eu) | 1u, 2);
+    }
+    headers.append(shdr.at(sampleCount), kShdr); // the terminal header
+
+    std::string hydraOut;
+    appendChunk(hydraOut, "phdr", presetPart.headers);
+    appendChunk(hydraOut, "pbag", presetPart.bags);
+    appendChunk(hydraOut, "pmod", presetPart.mods);
+    appendChunk(hydraOut, "pgen", presetPart.gens);
+    appendChunk(hydraOut, "inst", instrumentPart.headers);
+    appendChunk(hydraOut, "ibag", instrumentPart.bags);
+    appendChunk(hydraOut, "imod", instrumentPart.mods);
+    appendChunk(hydraOut, "igen", instrumentPart.gens);
+    appendChunk(hydraOut, "shdr", headers);
+
+    std::string sampleData;
+    appendChunk(sampleData, "smpl", points);
+
+    std::string body = "sfbk";
+    appendChunk(body, "LIST", list("INFO", source->info));
+    appendChunk(body, "LIST", list("sdta", sampleData));
+    appendChunk(body, "LIST", list("pdta", hydraOut));
+    std::string out;
+    appendChunk(out, "RIFF", body);
+    return out;
+}
+
+} // namespace ks
