@@ -567,7 +567,10 @@ private:
         closeDevice();
     }
 
-    bool sounding() const { return m_open && (sdl().Mix_Playing(-1) != 0 || sdl().Mix_PlayingMusic() != 0); }
+    bool sounding() const
+    {
+        return m_open && (sdl().Mix_Playing(-1) != 0 || sdl().Mix_PlayingMusic() != 0);
+    }
 
     bool playing(const Player &player) const
     {
@@ -588,7 +591,8 @@ private:
             return channel;
         }
         const int channel = m_channelsUsed;
-        if (channel >= sdl().Mix_AllocateChannels(-1) && sdl().Mix_AllocateChannels(channel + 1) <= channel)
+        if (channel >= sdl().Mix_AllocateChannels(-1) &&
+            sdl().Mix_AllocateChannels(channel + 1) <= channel)
             return -1;
         ++m_channelsUsed;
         return channel;
@@ -685,7 +689,8 @@ private:
                 sdl().Mix_SetSoundFonts(player.soundfont ? player.soundfont->path().c_str()
                                                          : m_soundfont.c_str());
             }
-            SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
+            SDL_RWops *rw =
+                sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
             if (rw) {
                 // FluidSynth reports soundfont oddities on stderr while loading.
                 QuietStderr quiet;
@@ -699,10 +704,12 @@ private:
             }
             return true;
         }
-        SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
+        SDL_RWops *rw =
+            sdl().SDL_RWFromConstMem(player.bytes.constData(), int(player.bytes.size()));
         player.chunk = rw ? sdl().Mix_LoadWAV_RW(rw, 1) : nullptr;
         if (!player.chunk) {
-            qCDebug(lcSound) << player.owner << "cannot load" << player.fileName << sdl().SDL_GetError();
+            qCDebug(lcSound) << player.owner << "cannot load" << player.fileName
+                             << sdl().SDL_GetError();
             return false;
         }
         if (player.channel < 0)

@@ -287,7 +287,8 @@ bool checkLevel(const Level &level)
 {
     const std::uint32_t headers = level.headers.count();
     for (std::uint32_t i = 0; i + 1 < headers; ++i) {
-        if (level.headers.field(i, level.bagField, 2) > level.headers.field(i + 1, level.bagField, 2))
+        if (level.headers.field(i, level.bagField, 2) >
+            level.headers.field(i + 1, level.bagField, 2))
             return false;
     }
     if (level.headers.field(headers - 1, level.bagField, 2) >= level.bags.count())
@@ -447,7 +448,8 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     if (!hydra)
         return std::nullopt;
     const Level presetLevel{hydra->phdr, hydra->pbag, hydra->pmod, hydra->pgen, 24, kInstrumentGen};
-    const Level instrumentLevel{hydra->inst, hydra->ibag, hydra->imod, hydra->igen, 20, kSampleIdGen};
+    const Level instrumentLevel{hydra->inst, hydra->ibag, hydra->imod,
+                                hydra->igen, 20,          kSampleIdGen};
     if (!checkLevel(presetLevel) || !checkLevel(instrumentLevel))
         return std::nullopt;
 

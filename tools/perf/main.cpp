@@ -167,7 +167,7 @@ public:
     }
 
     // The next event of the kind wanted, or nothing by the deadline.
-    template<typename Wanted>
+    template <typename Wanted>
     std::optional<XEvent> waitFor(Clock::time_point deadline, Wanted wanted)
     {
         for (;;) {
@@ -207,8 +207,8 @@ public:
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
         std::string text;
-        if (XGetWindowProperty(m_display, window, m_netName, 0, 1024, False, m_utf8, &type,
-                               &format, &count, &after, &data) == Success &&
+        if (XGetWindowProperty(m_display, window, m_netName, 0, 1024, False, m_utf8, &type, &format,
+                               &count, &after, &data) == Success &&
             data) {
             text.assign(reinterpret_cast<char *>(data), count);
             XFree(data);
@@ -278,9 +278,9 @@ public:
             const char *letter = letters[random() % std::size(letters)];
             const auto pressed = Clock::now();
             key(letter, true);
-            const auto drawn = waitFor(pressed + std::chrono::milliseconds(50), [&](const XEvent &e) {
-                return e.type == m_damageEvent + XDamageNotify;
-            });
+            const auto drawn =
+                waitFor(pressed + std::chrono::milliseconds(50),
+                        [&](const XEvent &e) { return e.type == m_damageEvent + XDamageNotify; });
             latencies.push_back(drawn ? Millis(Clock::now() - pressed).count() : 50.0);
             if (!drawn)
                 ++undrawn;
@@ -348,7 +348,8 @@ void measureKeys(XServer &x, const Options &options, const fs::path &game, Figur
 {
     {
         const Child child({fs::absolute(options.empty).string(), "--keys"}, game);
-        const Window window = x.waitForWindow("keystorm-perf empty window", std::chrono::seconds(20));
+        const Window window =
+            x.waitForWindow("keystorm-perf empty window", std::chrono::seconds(20));
         x.focus(window);
         empty.keys = x.keyLatencies(window, options.keys, empty.undrawn);
         std::fprintf(stderr, "  keys on the empty window done\n");

@@ -69,25 +69,35 @@ TEST(TunePresets, TheProgramsBanksAndDrumsAFileSelects)
 {
     const PresetSet defaults{{0, 0}, {128, 0}};
     const PresetCase cases[] = {
-        {"notes without a program play the piano", smf({track({0x00, 0x90, 60, 100, 0x30, 0x80, 60, 0})}),
-         defaults, {{0, 1}}},
+        {"notes without a program play the piano",
+         smf({track({0x00, 0x90, 60, 100, 0x30, 0x80, 60, 0})}),
+         defaults,
+         {{0, 1}}},
         {"a program change, then notes in running status",
          smf({track({0x00, 0xC0, 56, 0x00, 0x90, 60, 100, 0x10, 64, 100, 0x10, 60, 0})}),
-         {{0, 56}}, {}},
+         {{0, 56}},
+         {}},
         {"a bank, with the General MIDI program to fall back on",
          smf({track({0x00, 0xB1, 0x00, 8, 0x00, 0xC1, 48, 0x00, 0x91, 60, 90})}),
-         {{8, 48}, {0, 48}}, {{128, 48}}},
+         {{8, 48}, {0, 48}},
+         {{128, 48}}},
         {"the tenth channel plays drum kits",
-         smf({track({0x00, 0xC9, 25, 0x00, 0x99, 36, 100})}), {{128, 25}, {128, 0}}, {{0, 25}}},
+         smf({track({0x00, 0xC9, 25, 0x00, 0x99, 36, 100})}),
+         {{128, 25}, {128, 0}},
+         {{0, 25}}},
         {"meta events and system exclusives are stepped over",
-         smf({track({0x00, 0xFF, 0x03, 0x03, 'a', 'b', 'c', 0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00,
-               0xC2, 73, 0x00, 0x92, 70, 80})}),
-         {{0, 73}}, {}},
+         smf({track({0x00, 0xFF, 0x03, 0x03, 'a',  'b', 'c',  0x00, 0xF0, 0x03,
+                     0x7E, 0x7F, 0xF7, 0x00, 0xC2, 73,  0x00, 0x92, 70,   80})}),
+         {{0, 73}},
+         {}},
         {"tracks are read alike",
          smf({track({0x00, 0xC3, 19}), track({0x00, 0xC4, 105, 0x00, 0x94, 50, 60})}),
-         {{0, 19}, {0, 105}}, {}},
+         {{0, 19}, {0, 105}},
+         {}},
         {"a few stray bytes after the last track",
-         smf({track({0x00, 0xC5, 40})}) + std::string(3, '\0'), {{0, 40}}, {}},
+         smf({track({0x00, 0xC5, 40})}) + std::string(3, '\0'),
+         {{0, 40}},
+         {}},
     };
     for (const PresetCase &c : cases) {
         const std::optional<PresetSet> presets = presetsUsedBy(c.file);
@@ -142,8 +152,8 @@ std::vector<std::int16_t> renderTune(const std::string &soundfont, const std::st
         out.resize(std::size_t(frames) * 2);
         for (int done = 0; done < frames; done += 512) {
             const int n = std::min(512, frames - done);
-            fluid_synth_write_s16(synth, n, out.data() + 2 * done, 0, 2,
-                                  out.data() + 2 * done, 1, 2);
+            fluid_synth_write_s16(synth, n, out.data() + 2 * done, 0, 2, out.data() + 2 * done, 1,
+                                  2);
         }
         delete_fluid_player(player);
     }
@@ -165,9 +175,9 @@ TEST(TuneSoundfont, ACutSoundfontSoundsExactlyLikeTheWhole)
     std::vector<std::string> tunes;
     for (const char *name : {"keystorm.mid", "battle.mid", "ending.mid"})
         tunes.push_back(std::string(KS_MUSIC_DIR) + "/" + name);
-    dir.write("banked.mid",
-              smf({track({0x00, 0xB0, 0x00, 8, 0x00, 0xC0, 80, 0x00, 0x90, 72, 100, 0x60, 0x80, 72, 0,
-                    0x00, 0xC9, 0, 0x00, 0x99, 38, 100, 0x30, 0x89, 38, 0})}));
+    dir.write("banked.mid", smf({track({0x00, 0xB0, 0x00, 8,    0x00, 0xC0, 80,   0x00, 0x90,
+                                        72,   100,  0x60, 0x80, 72,   0,    0x00, 0xC9, 0,
+                                        0x00, 0x99, 38,   100,  0x30, 0x89, 38,   0})}));
     tunes.push_back(dir.path("banked.mid"));
 
     const auto wholeSize = std::filesystem::file_size(kWholeSoundfont);
