@@ -195,15 +195,16 @@ void quietenFluidSynth()
 std::atomic<int> g_midiSynthesizers = 0;
 
 // Samples are loaded for the instruments a tune selects, when it selects
-// them. The voices stay at FluidSynth's 256: the game's own tunes reach 114
-// at their busiest, releases included.
+// them, on a synthesiser of kTuneVoices voices.
 void applyTuneSettings(void *settings)
 {
     using SetInt = int (*)(void *, const char *, int);
     static const auto setInt =
         reinterpret_cast<SetInt>(::dlsym(RTLD_DEFAULT, "fluid_settings_setint"));
-    if (settings && setInt)
-        setInt(settings, "synth.dynamic-sample-loading", 1);
+    if (!settings || !setInt)
+        return;
+    setInt(settings, "synth.dynamic-sample-loading", 1);
+    setInt(settings, "synth.polyphony", kTuneVoices);
 }
 
 // Something a player holds: the file's bytes stay with it, so that what is

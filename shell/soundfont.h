@@ -9,6 +9,12 @@
 
 namespace ks {
 
+// The voices a tune's synthesiser is given. The game's own tunes reach 114
+// at their busiest, releases included, and MIDI files of the Windows era
+// were written for synthesisers of 24 to 64 voices; FluidSynth's default
+// of 256 costs close to 3 MB for voices that never sound.
+inline constexpr int kTuneVoices = 128;
+
 // A General MIDI soundfont holds every instrument, and the synthesiser keeps
 // a description of each of them in memory, some 6 MB for the small TimGM6mb
 // alone. A tune names the dozen or so it plays: the synthesiser is given a

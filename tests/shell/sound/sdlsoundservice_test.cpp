@@ -8,6 +8,7 @@
 // measured sample by sample, so a service that loads and "plays" but is never
 // heard cannot pass.
 
+#include "shell/soundfont.h"
 #include "shell/soundservice.h"
 #include "support/runprogram.h"
 #include "support/tempdir.h"
@@ -554,7 +555,7 @@ TEST_F(SoundServiceTest, MidiPlayersTakeTheMusicStreamFromEachOther)
 }
 
 // What SDL_mixer's synthesisers are made with: samples loaded as the tune's
-// instruments need them.
+// instruments need them, and the game's number of voices.
 TEST(SoundTuneSettings, SynthesisersLoadOnlyTheSamplesATuneUses)
 {
     using New = void *(*)();
@@ -574,6 +575,9 @@ TEST(SoundTuneSettings, SynthesisersLoadOnlyTheSamplesATuneUses)
     int dynamic = 0;
     EXPECT_NE(getInt(settings, "synth.dynamic-sample-loading", &dynamic), -1);
     EXPECT_EQ(dynamic, 1);
+    int voices = 0;
+    EXPECT_NE(getInt(settings, "synth.polyphony", &voices), -1);
+    EXPECT_EQ(voices, ks::kTuneVoices);
     destroy(settings);
     EXPECT_EQ(ks::liveMidiSynthesizers(), 0);
 }

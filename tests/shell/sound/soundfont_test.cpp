@@ -7,6 +7,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -199,6 +200,43 @@ TEST(TuneSoundfont, ACutSoundfontSoundsExactlyLikeTheWhole)
                                         [](std::int16_t s) { return std::abs(s) > 500; });
         EXPECT_GT(loud, 1000) << tune << " is heard";
         EXPECT_TRUE(fromWhole == fromCut) << tune << " sounds different from its cut soundfont";
+    }
+}
+
+// The game's tunes, played to their last release on FluidSynth's 256
+// voices, never sound as many at once as the game gives a tune: none of
+// their notes is cut short.
+TEST(TuneSoundfont, TheGamesTunesFitInTheirVoices)
+{
+    if (!std::filesystem::exists(kWholeSoundfont))
+        GTEST_SKIP() << "no TimGM6mb soundfont";
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level)
+        fluid_set_log_function(level, nullptr, nullptr);
+    for (const char *name : {"keystorm.mid", "battle.mid", "ending.mid"}) {
+        const std::string tune = std::string(KS_MUSIC_DIR) + "/" + name;
+        fluid_settings_t *settings = new_fluid_settings();
+        fluid_settings_setint(settings, "synth.polyphony", 256);
+        fluid_synth_t *synth = new_fluid_synth(settings);
+        ASSERT_NE(fluid_synth_sfload(synth, kWholeSoundfont, 1), FLUID_FAILED);
+        fluid_player_t *player = new_fluid_player(synth);
+        ASSERT_EQ(fluid_player_add(player, tune.c_str()), FLUID_OK) << tune;
+        fluid_player_play(player);
+        std::vector<float> left(512), right(512);
+        int peak = 0;
+        int blocks = 0;
+        constexpr int kTenMinutes = 10 * 60 * 44100 / 512;
+        while ((fluid_player_get_status(player) == FLUID_PLAYER_PLAYING ||
+                fluid_synth_get_active_voice_count(synth) > 0) &&
+               ++blocks < kTenMinutes) {
+            fluid_synth_write_float(synth, 512, left.data(), 0, 1, right.data(), 0, 1);
+            peak = std::max(peak, fluid_synth_get_active_voice_count(synth));
+        }
+        EXPECT_LT(blocks, kTenMinutes) << tune << " never ends";
+        EXPECT_GT(peak, 8) << tune << " is heard";
+        EXPECT_LT(peak, ks::kTuneVoices) << tune;
+        delete_fluid_player(player);
+        delete_fluid_synth(synth);
+        delete_fluid_settings(settings);
     }
 }
 
