@@ -4,6 +4,7 @@
 #include "screenwindow.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QKeyEvent>
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -114,6 +115,11 @@ void ScreenHost::hide(Screen &screen)
         if (!screen.isShown())
             return;
         screen.window()->hide();
+        // A hidden screen may stay hidden for a whole mode (the menu does):
+        // its pixels go back to the window system, and showing it again
+        // draws it afresh at its full size.
+        if (QBackingStore *store = screen.window()->backingStore())
+            store->resize(QSize(1, 1));
         trace(QStringLiteral("hide ") + screen.name());
         finishModal(screen);
     });

@@ -7,6 +7,7 @@
 #include "shell/dialogs.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -114,6 +115,27 @@ TEST_F(ScreenHostTest, ShowLoadsOnceAndHideKeepsState)
     EXPECT_EQ(probe("A").loads, 1);
     EXPECT_EQ(probe("A").counter, 7);
     EXPECT_EQ(trace, (QStringList{"load A", "show A", "hide A", "show A"}));
+}
+
+// A hidden screen gives back its window's pixels (the menu stays loaded,
+// hidden, through a whole mode), and draws them all again when shown.
+TEST_F(ScreenHostTest, AHiddenScreenHoldsNoPixels)
+{
+    host().show("A");
+    QWidget *window = probe("A").window();
+    QCoreApplication::processEvents();
+    ASSERT_NE(window->backingStore(), nullptr);
+    const QSize full = window->backingStore()->size();
+    EXPECT_EQ(full, window->size());
+
+    host().hide(probe("A"));
+    QCoreApplication::processEvents();
+    const QSize hidden = window->backingStore()->size();
+    EXPECT_LE(hidden.width() * hidden.height(), 1);
+
+    host().show("A");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->backingStore()->size(), full);
 }
 
 // Code after a modal show runs only once the modal screen closes, and the
