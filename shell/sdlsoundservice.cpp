@@ -358,8 +358,10 @@ public:
     {
         std::lock_guard lock(instanceMutex());
         std::unique_ptr<SoundThread> &thread = instancePointer();
-        if (!thread)
+        if (!thread) {
             thread.reset(new SoundThread(std::move(options)));
+            qCDebug(lcSound) << "no audio device yet: it opens at the first sound";
+        }
         ++thread->m_users;
         return *thread;
     }
