@@ -89,6 +89,8 @@ struct SdlLibrary
 #define KS_SDL_POINTER(name) decltype(&::name) name = nullptr;
     KS_SDL_FUNCTIONS(KS_SDL_POINTER)
 #undef KS_SDL_POINTER
+    // Optional: SDL before 2.0.16 keeps a thread's error text for good.
+    void (*SDL_TLSCleanup)() = nullptr;
     bool loaded = false;
 };
 
@@ -109,6 +111,8 @@ SdlLibrary loadSdl()
     }
     KS_SDL_FUNCTIONS(KS_SDL_RESOLVE)
 #undef KS_SDL_RESOLVE
+    library.SDL_TLSCleanup =
+        reinterpret_cast<decltype(library.SDL_TLSCleanup)>(::dlsym(mixer, "SDL_TLSCleanup"));
     library.loaded = true;
     return library;
 }
@@ -483,6 +487,7 @@ private:
             return false;
         if (m_options.beforeDeviceOpen)
             m_options.beforeDeviceOpen();
+        m_sdlUsed = true;
         if (!sdl().loaded) {
             m_noDevice = true;
             return false;
@@ -568,6 +573,10 @@ private:
             unload(player);
         m_players.clear();
         closeDevice();
+        // SDL keeps its error text per thread, and frees it at the end of
+        // its own threads only; this one is ours.
+        if (m_sdlUsed && sdl().SDL_TLSCleanup)
+            sdl().SDL_TLSCleanup();
     }
 
     bool sounding() const
@@ -833,6 +842,7 @@ private:
     bool m_midi = false;
     bool m_everOpened = false;
     bool m_noDevice = false;
+    bool m_sdlUsed = false; // the library is loaded, or was tried
     int m_channelsUsed = 0;
     std::set<int> m_freeChannels;
     Player *m_musicOwner = nullptr;
