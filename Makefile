@@ -1,16 +1,18 @@
 # make run   builds everything and starts the game
 # make test  builds everything and runs the whole test suite
 # make bench runs the benchmarks and make perf, make fuzz runs each fuzzer for FUZZ_SECONDS
+# make sanitize runs the whole test suite built with ASan, UBSan and LSan
 # make package builds the Debian package
 
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
+SANITIZE_BUILD ?= build-sanitize
 FUZZ_SECONDS ?= 60
 # Room for a whole shipped file: the romaji table alone is over 4 KB.
 FUZZ_MAX_LEN ?= 65536
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench perf fuzz package clean
+.PHONY: all deps configure build run test bench perf fuzz sanitize package clean
 
 all: build
 
@@ -52,9 +54,21 @@ fuzz: deps
 	        || exit 1; \
 	done
 
+# Memory errors, undefined behaviour and leaks, in every test; a leak fails
+# the test that made it.
+SANITIZERS = -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug \
+	    -DCMAKE_CXX_FLAGS="$(SANITIZERS)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZERS)" \
+	    -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZERS)" >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	    ctest --output-on-failure -j $(JOBS)
+
 # The Debian package, build/keystorm_<version>_<arch>.deb: apt install ./build/keystorm_*.deb
 package: build
 	@cd $(BUILD) && cpack -G DEB >/dev/null && ls $(CURDIR)/$(BUILD)/keystorm_*.deb
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)
