@@ -11,6 +11,7 @@ packages=(
     python3                      # tools/make_roumazi.py
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
     libsdl2-dev libsdl2-mixer-dev
+    libfluidsynth-dev            # the sound tests render tunes through FluidSynth itself
     libfontconfig-dev            # the fonts are read while the display connects
     timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
     fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
