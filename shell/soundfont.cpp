@@ -143,6 +143,8 @@ constexpr int kSampleIdGen = 53;
 constexpr std::uint32_t kSamplePadding = 46; // zero points after each sample, as the format asks
 constexpr std::uint32_t kMaxHydraBytes = 32u << 20;
 constexpr std::uint32_t kMaxInfoBytes = 1u << 20;
+// A cut's points, kept within what a RIFF chunk can say.
+constexpr std::uint32_t kMaxCutPoints = 1u << 30;
 
 std::uint32_t le(const char *p, int size)
 {
@@ -383,13 +385,6 @@ void appendChunk(std::string &out, const char *id, std::string_view body)
         out.push_back('\0');
 }
 
-std::string list(const char *type, std::string_view body)
-{
-    std::string out(type, 4);
-    out.append(body);
-    return out;
-}
-
 } // namespace
 
 std::optional<PresetSet> presetsUsedBy(std::string_view smf)
@@ -487,23 +482,29 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     const Written instrumentPart =
         writeLevel(instrumentLevel, {instruments.begin(), instruments.end()}, sampleNumbers);
 
-    std::string points;
+    // The sample headers first, moved to where each sample's points will be.
+    struct Copy
+    {
+        std::uint32_t start; // in the whole soundfont
+        std::uint32_t read;  // points read from it; the rest of the copy is zeros
+        std::uint32_t length;
+    };
+    std::vector<Copy> copies;
     std::string headers;
+    std::uint32_t pointCount = 0;
     for (std::uint32_t s : samples) {
         const std::uint32_t start = shdr.field(s, 20, 4);
         const std::uint32_t end = shdr.field(s, 24, 4);
-        if (start > end || end > source->points)
+        if (start > end || end > source->points ||
+            end - start + kSamplePadding > kMaxCutPoints - pointCount)
             return std::nullopt;
-        const std::uint32_t newStart = static_cast<std::uint32_t>(points.size() / 2);
+        const std::uint32_t newStart = pointCount;
         // The points after the end go too: a synthesiser interpolating at
         // the end reads them, and they are not always the zeros they should be.
-        const std::uint32_t copied = std::min(end + kSamplePadding, source->points) - start;
-        const std::size_t at = points.size();
-        points.resize(at + std::size_t(copied) * 2);
-        if (copied && !readAt(soundfont, source->smpl + std::uint64_t(start) * 2,
-                              points.data() + at, std::size_t(copied) * 2))
-            return std::nullopt;
-        points.append(std::size_t(end - start + kSamplePadding - copied) * 2, '\0');
+        const Copy copy{start, std::min(end + kSamplePadding, source->points) - start,
+                        end - start + kSamplePadding};
+        copies.push_back(copy);
+        pointCount += copy.length;
 
         const std::int64_t shift = std::int64_t(newStart) - std::int64_t(start);
         const std::int64_t newEnd = std::int64_t(newStart) + (end - start);
@@ -538,15 +539,43 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     appendChunk(hydraOut, "igen", instrumentPart.gens);
     appendChunk(hydraOut, "shdr", headers);
 
-    std::string sampleData;
-    appendChunk(sampleData, "smpl", points);
-
-    std::string body = "sfbk";
-    appendChunk(body, "LIST", list("INFO", source->info));
-    appendChunk(body, "LIST", list("sdta", sampleData));
-    appendChunk(body, "LIST", list("pdta", hydraOut));
+    // The file is written in one piece, the points read straight into it:
+    // they are megabytes, where everything else is kilobytes.
+    const std::uint32_t pointBytes = pointCount * 2;
+    const std::uint32_t infoList = 4 + std::uint32_t(source->info.size());
+    const std::uint32_t sdtaList = 4 + 8 + pointBytes;
+    const std::uint32_t pdtaList = 4 + std::uint32_t(hydraOut.size());
+    auto padded = [](std::uint32_t size) { return size + (size & 1); };
+    const std::uint32_t riff =
+        4 + 8 + padded(infoList) + 8 + padded(sdtaList) + 8 + padded(pdtaList);
     std::string out;
-    appendChunk(out, "RIFF", body);
+    out.reserve(8 + std::size_t(riff));
+    auto chunk = [&](const char *id, std::uint32_t size) {
+        out.append(id, 4);
+        appendLe(out, size, 4);
+    };
+    auto pad = [&] {
+        if (out.size() & 1)
+            out.push_back('\0');
+    };
+    chunk("RIFF", riff);
+    out.append("sfbk");
+    chunk("LIST", infoList);
+    out.append("INFO").append(source->info);
+    pad();
+    chunk("LIST", sdtaList);
+    out.append("sdta");
+    chunk("smpl", pointBytes);
+    for (const Copy &copy : copies) {
+        const std::size_t at = out.size();
+        out.resize(at + std::size_t(copy.length) * 2); // zeros past what is read
+        if (copy.read && !readAt(soundfont, source->smpl + std::uint64_t(copy.start) * 2,
+                                 out.data() + at, std::size_t(copy.read) * 2))
+            return std::nullopt;
+    }
+    chunk("LIST", pdtaList);
+    out.append("pdta").append(hydraOut);
+    pad();
     return out;
 }
 
