@@ -211,9 +211,6 @@ void applyTuneSettings(void *settings)
     setInt(settings, "synth.polyphony", kTuneVoices);
 }
 
-// Something a player holds: the file's bytes stay with it, so that what is
-// decoded from them can be dropped while the device is closed for being idle
-// and made again when the player next sounds.
 // A tune's own soundfont, cut from the whole one (see soundfont.h). It lives
 // in memory, not on disk, named by its /proc path for FluidSynth, which
 // opens it by name, and again while the tune plays to load the samples of
@@ -257,6 +254,9 @@ private:
     std::string m_path;
 };
 
+// Something a player holds: the file's bytes stay with it, so that what is
+// decoded from them can be dropped while the device is closed for being idle
+// and made again when the player next sounds.
 struct Player
 {
     QString owner;
