@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -20,14 +21,28 @@ public:
     // Information icon, the text, an OK button.
     virtual void message(QWidget *parent, const QString &text, std::function<void()> then) = 0;
 
-    // filter as Qt writes it: "MIDI (*.mid);;WAVE (*.wav)". then gets the
+    // filter as Qt writes it: "MIDI (*.mid);;WAVE (*.wav)"; the dialog opens
+    // in startDir, or on startDir's file when it names one. then gets the
     // chosen path, or nothing when the player cancels.
     virtual void openFile(QWidget *parent, const QString &title, const QString &filter,
+                          const QString &startDir,
                           std::function<void(std::optional<QString>)> then) = 0;
 
     // While a box or dialog is open it owns the keyboard: the screens behind
     // it get no key until it is answered.
     virtual bool isOpen() const = 0;
+
+    // Runs f once no box or dialog is open any more, after the answer's own
+    // continuation; at once when none is open. The host holds back a screen
+    // whose load opened a box, so nothing covers the box.
+    void whenAllAnswered(std::function<void()> f);
+
+protected:
+    // Implementations call this after running an answered dialog's continuation.
+    void answered();
+
+private:
+    std::vector<std::function<void()>> m_waiting;
 };
 
 class QtDialogs final : public Dialogs
@@ -35,6 +50,7 @@ class QtDialogs final : public Dialogs
 public:
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
+                  const QString &startDir,
                   std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return m_open > 0; }
 

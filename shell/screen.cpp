@@ -82,7 +82,10 @@ void ScreenWindow::closeEvent(QCloseEvent *event)
     // The window's close button unloads the screen, as the screens expect.
     event->ignore();
     ScreenHost &host = m_screen.host();
-    host.dispatch([&] { host.unload(m_screen); });
+    host.dispatch([&] {
+        if (m_screen.isLoaded())
+            m_screen.closeRequested();
+    });
 }
 
 Screen *screenOf(QWidget *widget)
@@ -130,6 +133,10 @@ Control *Screen::control(const QString &id) const
 }
 
 void Screen::Form_KeyDown(int &, int) {}
+void Screen::closeRequested()
+{
+    m_host.unload(*this);
+}
 void Screen::Form_KeyPress(int &) {}
 void Screen::writeVariables(StateWriter &) const {}
 

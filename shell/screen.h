@@ -93,6 +93,11 @@ public:
     virtual void Form_KeyDown(int &keyCode, int shift);
     virtual void Form_KeyPress(int &keyAscii);
     virtual void Form_MouseMove() {}
+    // The window's close button. Unloading is enough for the screens whose
+    // unload leads on (to the menu, or back to the screen that opened them);
+    // a screen whose way back lies elsewhere says so here, so closing a
+    // window never leaves the game running with none in view.
+    virtual void closeRequested();
 
 protected:
     // Builds the window's design state; runs at every load, before Form_Load.

@@ -98,6 +98,30 @@ void ScreenHost::present(Screen &screen, bool modal)
     } else if (modal) {
         screen.window()->setWindowModality(Qt::ApplicationModal);
     }
+    // A box opened by the load (or still open from before) stays in front:
+    // the screen waits for its answer, and never appears if the answer sent
+    // the player elsewhere, as a form that unloads itself during its load
+    // never appears.
+    if (m_services.dialogs.isOpen()) {
+        m_services.dialogs.whenAllAnswered([this, &screen, modal, wasShown] {
+            dispatch([&] {
+                if (screen.isLoaded() && !isPresented(screen))
+                    reveal(screen, modal, wasShown);
+            });
+        });
+        return;
+    }
+    reveal(screen, modal, wasShown);
+}
+
+bool ScreenHost::isPresented(const Screen &screen) const
+{
+    return std::find(m_shownOrder.begin(), m_shownOrder.end(), &screen) != m_shownOrder.end() &&
+           screen.isShown();
+}
+
+void ScreenHost::reveal(Screen &screen, bool modal, bool wasShown)
+{
     if (modal)
         trace(QStringLiteral("show modal ") + screen.name());
     else if (!wasShown)

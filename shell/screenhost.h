@@ -91,6 +91,9 @@ private:
 
     // Loads the screen if needed (Form_Load first) and brings it to the front.
     void present(Screen &screen, bool modal);
+    // Shows, raises and activates the window of a loaded screen.
+    void reveal(Screen &screen, bool modal, bool wasShown);
+    bool isPresented(const Screen &screen) const;
     void finishModal(Screen &screen);
     void checkEnded();
 

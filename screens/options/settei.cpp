@@ -6,7 +6,8 @@
 #include "shell/settingsfile.h"
 #include "shell/units.h"
 
-#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace ks {
 
@@ -101,17 +102,15 @@ void Settei::Form_Load()
 
 void Settei::Form_KeyDown(int &keyCode, int)
 {
-    // As in any dialog: Esc cancels; Return presses the focused button, or OK.
+    // Esc is Cancel and Return is OK, wherever the focus is: a Return that
+    // ticked the reset box or opened the file dialog again would surprise a
+    // player who means "done". Space presses the focused button.
     if (keyCode == KeyCode::Escape) {
         keyCode = 0;
         No_Click();
     } else if (keyCode == KeyCode::Return) {
         keyCode = 0;
-        if (auto *button = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
-            button && button->window() == window())
-            button->click();
-        else
-            Ok_Click();
+        Ok_Click();
     }
 }
 
@@ -131,10 +130,23 @@ void Settei::Command2_Click(int index)
 {
     // A cancelled or failed dialog leaves the box as it was.
     services().dialogs.openFile(window(), QStringLiteral("ファイルを開く"), kMusicFilter,
+                                startFolder(BGName[static_cast<std::size_t>(index)]->text()),
                                 [this, index](std::optional<QString> chosen) {
                                     if (chosen && isLoaded())
                                         BGName[static_cast<std::size_t>(index)]->setText(*chosen);
                                 });
+}
+
+QString Settei::startFolder(const QString &slot) const
+{
+    // The slot's own file, so a player changing one tune starts beside it;
+    // else the game's tunes.
+    if (!slot.isEmpty() && slot != QLatin1String(kNoMusic)) {
+        const QFileInfo current(QString::fromStdString(appDir().resolve(slot.toStdString())));
+        if (current.dir().exists())
+            return current.exists() ? current.absoluteFilePath() : current.absolutePath();
+    }
+    return QString::fromStdString(appDir().path("music/"));
 }
 
 void Settei::Command1_Click()

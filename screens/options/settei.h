@@ -31,6 +31,8 @@ private:
     void Ok_Click();
     void No_Click();
     void explain(const QString &help);
+    // Where the file dialog of a music slot opens.
+    QString startFolder(const QString &slot) const;
 
     Image *Image1 = nullptr;
     Image *Image2 = nullptr;

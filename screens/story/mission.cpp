@@ -55,8 +55,7 @@ void Mission::Form_KeyDown(int &keyCode, int)
             CodeT->setCaption(QStringLiteral("0"));
             return;
         }
-        host().unload(*this);
-        host().show(ScreenName::Kidou);
+        leave();
         return;
     }
     if (keyCode == KeyCode::Return) {
@@ -67,6 +66,17 @@ void Mission::Form_KeyDown(int &keyCode, int)
         host().unload(*this);
         host().show(ScreenName::Fight);
     }
+}
+
+void Mission::closeRequested()
+{
+    leave();
+}
+
+void Mission::leave()
+{
+    host().unload(*this);
+    host().show(ScreenName::Kidou);
 }
 
 void Mission::writeVariables(StateWriter &out) const

@@ -19,6 +19,8 @@ public:
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;
     void Form_KeyPress(int &keyAscii) override;
+    // The window's close button leaves as Esc on an empty code does.
+    void closeRequested() override;
 
     const StoryProgress &story() const { return m_story; }
 
@@ -33,6 +35,8 @@ private:
     StoryProgress &m_story;
     Label *KomentG = nullptr;
     Label *CodeT = nullptr;
+
+    void leave();
 };
 
 } // namespace ks

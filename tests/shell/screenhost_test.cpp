@@ -370,6 +370,84 @@ TEST_F(ScreenHostTest, AnOpenBoxTakesTheKeysFromTheScreens)
     EXPECT_EQ(probe("A").events, (QStringList{"down 65/0", "press 97"}));
 }
 
+// A box opened while a screen loads stands alone in front: the screen
+// appears once the box is answered, or never when the answer sends the
+// player elsewhere, modal or not.
+TEST_F(ScreenHostTest, AScreenWhoseLoadOpensABoxWaitsForTheAnswer)
+{
+    for (const bool modal : {false, true}) {
+        for (const bool answerCloses : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "modal " << modal << ", closes " << answerCloses);
+            trace.clear();
+            int continued = 0;
+            probe("A").onLoad = [&] {
+                dialogs.message(probe("A").window(), "box", [&] {
+                    if (answerCloses) {
+                        host().unload(probe("A"));
+                        host().show("B");
+                    }
+                });
+            };
+            if (modal)
+                host().showModal("A", [&] { ++continued; });
+            else
+                host().show("A");
+            EXPECT_TRUE(probe("A").isLoaded());
+            EXPECT_FALSE(probe("A").isShown());
+            EXPECT_EQ(host().activeScreen(), nullptr);
+            dialogs.answerAll();
+            EXPECT_EQ(probe("A").isShown(), !answerCloses);
+            EXPECT_EQ(probe("B").isShown(), answerCloses);
+            EXPECT_EQ(trace.contains(modal ? "show modal A" : "show A"), !answerCloses);
+            EXPECT_EQ(continued, modal && answerCloses ? 1 : 0);
+            probe("A").onLoad = {};
+            host().unload(probe("A"));
+            host().unload(probe("B"));
+        }
+    }
+}
+
+// Nothing is brought up over an open box, whoever asks for it.
+TEST_F(ScreenHostTest, NoScreenAppearsOverAnOpenBox)
+{
+    host().show("A");
+    dialogs.message(probe("A").window(), "box", {});
+    host().show("B");
+    EXPECT_TRUE(probe("B").isLoaded());
+    EXPECT_FALSE(probe("B").isShown());
+    dialogs.answerAll();
+    EXPECT_TRUE(probe("B").isShown());
+    EXPECT_EQ(host().activeScreen(), &probe("B"));
+}
+
+// The window's close button runs the screen's own way out, which by default
+// unloads it; a screen may lead elsewhere instead.
+TEST_F(ScreenHostTest, TheCloseButtonRunsTheScreensWayOut)
+{
+    class Leaver final : public Screen
+    {
+    public:
+        explicit Leaver(ScreenHost &host) : Screen(host, QStringLiteral("L")) {}
+        void closeRequested() override
+        {
+            host().unload(*this);
+            host().show("A");
+        }
+
+    protected:
+        void createControls() override { setClientSize(1500, 1500); }
+    };
+    ScreenHost::ScreenTable table = {
+        {QStringLiteral("A"), [](ScreenHost &h) { return std::make_unique<Probe>(h, "A"); }},
+        {QStringLiteral("L"), [](ScreenHost &h) { return std::make_unique<Leaver>(h); }}};
+    makeHost(std::move(table));
+    host().show("L");
+    host().screen("L").window()->close();
+    EXPECT_FALSE(host().screen("L").isLoaded());
+    EXPECT_TRUE(probe("A").isShown());
+    EXPECT_EQ(endings, 0);
+}
+
 // The game's real message box, offscreen: Return, Space and Esc each close
 // it as on any desktop, and the screen behind hears none of them.
 class RealDialogsTest : public test::HostFixture

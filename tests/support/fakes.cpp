@@ -28,8 +28,10 @@ void ScriptedDialogs::message(QWidget *, const QString &text, std::function<void
 }
 
 void ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter,
+                               const QString &startDir,
                                std::function<void(std::optional<QString>)> then)
 {
+    lastStartDir = startDir;
     write(QStringLiteral("file dialog: %1 [%2]").arg(title, filter));
     m_open.push_back({false, [this, then = std::move(then)](std::optional<QString> answer) {
                           write(QStringLiteral("file dialog answer: ") +
@@ -44,6 +46,7 @@ void ScriptedDialogs::answerFront(std::optional<QString> answer)
     OpenDialog dialog = std::move(m_open.front());
     m_open.pop_front();
     dialog.answer(dialog.isMessage ? std::nullopt : answer);
+    answered();
 }
 
 namespace {

@@ -36,6 +36,7 @@ public:
     void queueAnswer(const QString &answer) { m_answers.push_back(answer); }
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
+                  const QString &startDir,
                   std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return !m_open.empty(); }
 
@@ -50,6 +51,8 @@ public:
 
     QStringList log;
     std::function<void(const QString &)> onLog;
+    // Where the last file dialog opened.
+    QString lastStartDir;
 
 private:
     struct OpenDialog

@@ -6,6 +6,7 @@
 #include "screens/options/settei.h"
 #include "support/gamefixture.h"
 
+#include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -182,14 +183,53 @@ TEST_F(OptionsTest, CancelEscAndCloseWriteNothing)
     }
 }
 
-// Return presses OK unless a button has the focus.
-TEST_F(OptionsTest, ReturnIsOk)
+// Return is OK wherever the focus is: on the ticked reset box it does not
+// untick it, on a 参照 button it does not open the file dialog again.
+TEST_F(OptionsTest, ReturnIsOkWhereverTheFocusIs)
 {
+    for (const char *focus : {"HighC", "Command2(0)", "BGName(2)", "Command1", "No(1)"}) {
+        SCOPED_TRACE(focus);
+        dir.write("settei.dat", kSettings);
+        openOptions();
+        click(ScreenName::Settei, "HighC");
+        ASSERT_EQ(control<CheckBox>(ScreenName::Settei, QStringLiteral("HighC")).value(), 1);
+        QApplication::setActiveWindow(screen(ScreenName::Settei).window());
+        auto &widget = control<QWidget>(ScreenName::Settei, QString::fromLatin1(focus));
+        widget.setFocus();
+        QTest::keyClick(&widget, Qt::Key_Return);
+        EXPECT_TRUE(dialogs.log.isEmpty());
+        EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+        EXPECT_EQ(dir.read("settei.dat").substr(0, 10), "100\r\n200\r\n");
+    }
+}
+
+// The file dialog opens beside the slot's own file, else in its folder,
+// else among the game's tunes.
+TEST_F(OptionsTest, TheFileDialogStartsBesideTheSlotsFile)
+{
+    dir.write("music/keystorm.mid", "MThd");
+    dir.write("tunes/mine.mid", "MThd");
+    const std::string settings = "150\r\n260\r\ntunes/mine.mid\r\ntunes/gone.mid\r\n" +
+                                 dir.path("tunes/mine.mid") +
+                                 "\r\nnodata\r\n/nowhere/x.mid\r\nnodata\r\n";
+    dir.write("settei.dat", settings);
     openOptions();
-    click(ScreenName::Settei, "HighC");
-    press(Qt::Key_Return, "\r");
-    EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
-    EXPECT_EQ(dir.read("settei.dat").substr(0, 10), "100\r\n200\r\n");
+    const QString root = QString::fromStdString(dir.root());
+    const struct
+    {
+        const char *button;
+        QString start;
+    } cases[] = {
+        {"Command2(0)", root + "/tunes/mine.mid"}, {"Command2(1)", root + "/tunes"},
+        {"Command2(2)", root + "/tunes/mine.mid"}, {"Command2(3)", root + "/music/"},
+        {"Command2(4)", root + "/music/"},
+    };
+    for (const auto &c : cases) {
+        dialogs.queueAnswer("cancel");
+        click(ScreenName::Settei, c.button);
+        dialogs.answerQueued();
+        EXPECT_EQ(QDir::cleanPath(dialogs.lastStartDir), QDir::cleanPath(c.start)) << c.button;
+    }
 }
 
 // The file dialog's title and three filters; a chosen file's full path goes

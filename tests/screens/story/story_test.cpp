@@ -70,7 +70,7 @@ protected:
         openCodeScreen();
         type(QString::fromLatin1(codes[stage]));
         press(Qt::Key_Return, "\r");
-        ASSERT_TRUE(screen(ScreenName::Fight).isShown());
+        ASSERT_TRUE(screen(ScreenName::Fight).isLoaded());
     }
     // Return, and the arming tick.
     void start()
@@ -167,6 +167,20 @@ TEST_F(StoryTest, MissionCodes)
         EXPECT_EQ(n(), c.stage) << c.typed;
         press(Qt::Key_Escape, "\x1b");
         EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    }
+}
+
+// The code screen's close button leads back to the menu, whatever code is
+// typed: a closed window never leaves the game running with none in view.
+TEST_F(StoryTest, ClosingTheCodeScreenGoesBackToTheMenu)
+{
+    for (const char *code : {"", "50"}) {
+        openCodeScreen();
+        type(QString::fromLatin1(code));
+        screen(ScreenName::Mission).window()->close();
+        EXPECT_FALSE(screen(ScreenName::Mission).isLoaded()) << code;
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown()) << code;
+        EXPECT_EQ(endings, 0);
     }
 }
 
@@ -304,6 +318,8 @@ TEST_F(StoryTest, BrokenFilesGoBackToTheMenu)
         EXPECT_EQ(dialogs.log[0], QStringLiteral("message: ") + QString::fromUtf8(c.message));
         press(Qt::Key_Return, "\r"); // no battle starts behind the box
         EXPECT_EQ(battle().state(), Fight::BattleState::Waiting);
+        // Nothing covers the box: the battle it refuses never appears.
+        EXPECT_FALSE(screen(ScreenName::Fight).isShown()) << c.message;
         dialogs.answerAll();
         EXPECT_FALSE(screen(ScreenName::Fight).isLoaded()) << c.message;
         EXPECT_TRUE(screen(ScreenName::Kidou).isShown()) << c.message;

@@ -585,7 +585,7 @@ protected:
         for (Rating rating : kRatings)
             run().run().counts.set(rating, counts[static_cast<std::size_t>(rating)]);
         clock.advance(1);
-        ASSERT_TRUE(screen(course == 1 ? "Hapyou1" : "Hapyou2").isShown());
+        ASSERT_TRUE(screen(course == 1 ? "Hapyou1" : "Hapyou2").isLoaded());
     }
     // Any key after the first second closes the results; Esc then leaves the courses.
     void closeResults()
@@ -661,6 +661,10 @@ TEST_F(ResultsTest, AReadOnlySettingsFileKeepsItsScore)
               "message: 設定ファイル（settei.dat）にハイスコアを保存できませんでした。"
               "前のファイルはそのまま残っています。");
     EXPECT_EQ(dir.read("settei.dat"), kFreshSettings);
+    // The box comes first, the results once it is answered.
+    EXPECT_FALSE(screen("Hapyou1").isShown());
+    dialogs.answerAll();
+    EXPECT_TRUE(screen("Hapyou1").isShown());
 }
 
 // 274 Fervor hits already make a product above 32767: nothing wraps.
@@ -734,7 +738,8 @@ TEST_F(ResultsTest, ASettingsFileBrokenDuringTheRunIsToldOnceAndNothingIsWritten
     dir.write("settei.dat", twelve);
     dialogs.log.clear();
     clock.advance(1);
-    ASSERT_TRUE(screen("Hapyou1").isShown());
+    ASSERT_TRUE(screen("Hapyou1").isLoaded());
+    EXPECT_FALSE(screen("Hapyou1").isShown()); // the box is in front, alone
     EXPECT_EQ(caption("Hapyou1", "Kei2"), "360");
     EXPECT_EQ(caption("Hapyou1", "Hi"), "");
     ASSERT_EQ(dialogs.log.size(), 1);
