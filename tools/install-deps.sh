@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev     # make fuzz: libFuzzer with ASan and UBSan
     python3                      # tools/make_roumazi.py
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
+    qt6-translations-l10n        # Qt's own dialogs (the file dialog) in Japanese
     libsdl2-dev libsdl2-mixer-dev
     libfluidsynth-dev            # the sound tests render tunes through FluidSynth itself
     libfontconfig-dev            # the fonts are read while the display connects

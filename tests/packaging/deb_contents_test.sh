@@ -60,7 +60,8 @@ grep -qx 'Icon=keystorm' "$scratch/root/usr/share/applications/keystorm.desktop"
     fail "launcher names another icon"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont; do
+for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont \
+    qt6-translations-l10n; do
     [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
