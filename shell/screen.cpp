@@ -163,10 +163,10 @@ void Screen::setCaption(const QString &caption)
     m_window->setWindowTitle(caption);
 }
 
-void Screen::setGameScreen(const QString &caption)
+void Screen::setGameScreen(const QString &caption, Border border)
 {
     setCaption(caption);
-    setBorder(Border::Fixed);
+    setBorder(border);
     setClientSize(9600, 7200);
     setBackColor(Qt::black);
 }
@@ -183,6 +183,11 @@ void Screen::setBorder(Border border)
     case Border::Fixed:
         flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        m_window->setWindowIcon(m_host.programIcon());
+        break;
+    case Border::Result:
+        flags =
+            Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         m_window->setWindowIcon(m_host.programIcon());
         break;
     case Border::Tool:

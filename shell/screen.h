@@ -21,6 +21,7 @@ class ScreenHost;
 enum class Border
 {
     Fixed,  // title bar with minimise and close, fixed size, the program icon
+    Result, // title bar with close only, fixed size, the program icon: a result waits to be read
     Tool,   // small title bar with close only, no taskbar entry
     None,   // no border, no caption
     Dialog, // a dialog's title bar with close only, the program icon, no taskbar entry
@@ -110,7 +111,7 @@ protected:
     const AppDir &appDir() const { return services().appDir; }
 
     // The game's screens: 640 × 480, black, fixed border with the program icon.
-    void setGameScreen(const QString &caption);
+    void setGameScreen(const QString &caption, Border border = Border::Fixed);
     void setCaption(const QString &caption);
     void setClientSize(int widthTwips, int heightTwips);
     void setBorder(Border border);

@@ -428,8 +428,6 @@ void FileLoad::judge(char32_t typed)
         play(Brakesound);
         Alufabet->setCaption(QString());
         problemFinished();
-        // A pending MatoT tick must leave the broken target alone.
-        targetIdle = 1;
         break;
     case KeyOutcome::KeyWrong:
         play(Misssound);
@@ -448,7 +446,10 @@ void FileLoad::problemFinished()
 {
     ++problemIndex;
     riseStep = 0;
-    targetIdle = 0;
+    // A restore still due from the keys before must leave the broken target
+    // alone, also when a problem with nothing to type breaks on its own.
+    MatoT->setEnabled(false);
+    targetIdle = 1;
     Picture2->hide();
     m_run.Stage = PracticeStage::Between;
     showTarget(kTargetBroken);

@@ -9,7 +9,7 @@ namespace ks {
 
 void Kekka::createControls()
 {
-    setGameScreen(QStringLiteral("Form1"));
+    setGameScreen(QStringLiteral("Form1"), Border::Result);
     Panel3 = add<Panel>(QStringLiteral("Panel3"), {0, 0, 9600, 7200});
     Panel3->setBackColor(Qt::black);
     Label1 = addLabel({QStringLiteral("Label1"), {240, 480, 9015, 735}},

@@ -500,6 +500,9 @@ void Fight::Form_KeyPress(int &keyAscii)
     case KeyOutcome::KeyCompleted:
         play(Gunsound);
         play(Brakesound);
+        // A restore still due from the keys before would draw the target
+        // whole again over its damage or its explosion.
+        Matot2->setEnabled(false);
         remaining.clear();
         Romazi1[n()]->setCaption(QString());
         wordFinished();

@@ -15,7 +15,7 @@ MissionResult::MissionResult(ScreenHost &host, const StoryProgress &story, bool 
 
 void MissionResult::createControls()
 {
-    setGameScreen(m_won ? QStringLiteral("完了") : QStringLiteral("失敗！"));
+    setGameScreen(m_won ? QStringLiteral("完了") : QStringLiteral("失敗！"), Border::Result);
     // Incomplete's face and bubble sit a little higher, its bubble further right.
     const QRect title = m_won ? QRect(1800, 1080, 6375, 855) : QRect(1680, 1200, 6375, 855);
     const QRect face = m_won ? QRect(1200, 4560, 1815, 2055) : QRect(1200, 4080, 1815, 2055);

@@ -30,7 +30,8 @@ Hapyou::Hapyou(ScreenHost &host, SpeedTestRun &run, int course)
 void Hapyou::createControls()
 {
     setGameScreen(m_course == 1 ? QStringLiteral("打速度でスター～コース１結果発表～")
-                                : QStringLiteral("打速度テスター～コース２結果発表～"));
+                                : QStringLiteral("打速度テスター～コース２結果発表～"),
+                  Border::Result);
     const int shift = m_course == 1 ? 0 : -240;
 
     addLabel({QStringLiteral("Label1"), {360, 120, 9015, 615}},

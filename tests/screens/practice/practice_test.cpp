@@ -647,6 +647,25 @@ TEST_F(PracticeTest, ProblemsWithNothingToTypeAreDoneAtOnce)
     EXPECT_EQ(kekka("Coment"), "打つ問題がありませんでした。別の問題ファイルを選んで下さい。");
 }
 
+// A miss's 50 ms restore still due when the next problem, with nothing to
+// type, breaks on its own does not show that target whole again.
+TEST_F(PracticeTest, ABrokenTargetStaysBrokenWhenARestoreIsDue)
+{
+    Header h;
+    h.count = "3";
+    writeFile("a.ksd", h, {{"蚊", {"か"}}, {"空", {}}, {"赤", {"あ", "か"}}});
+    startRun();
+    type("kxa"); // the miss starts a restore; the last key breaks the target
+    EXPECT_EQ(targetCell(), "5");
+    clock.advance(500 + 200); // the empty problem is up and breaks at once
+    ASSERT_EQ(fl("Alufabet"), "");
+    EXPECT_EQ(targetCell(), "5");
+    for (int ms = 0; ms < 60; ms += 10) {
+        clock.advance(10);
+        EXPECT_EQ(targetCell(), "5") << ms;
+    }
+}
+
 // ---------------------------------------------------------------- the result
 
 struct RateCase

@@ -453,6 +453,10 @@ TEST_F(StoryTest, HitsAndFinishedWordsInEachMission)
         type("akakakaka");
         EXPECT_TRUE(sound.log.contains("sound Fight.Brakesound: play practice/standard/brake.wav"));
         EXPECT_EQ(targetPicture(c.targetId), c.down) << c.stage;
+        // The hit's 50 ms restore, still due from the last keys, leaves a
+        // target that went down as it is.
+        clock.advance(50);
+        EXPECT_EQ(targetPicture(c.targetId), c.stage < 3 ? c.down : c.normal) << c.stage;
         if (c.stage < 3) {
             EXPECT_EQ(battle().state(), Fight::BattleState::TargetDown) << c.stage;
             EXPECT_EQ(shown(), "") << c.stage;
@@ -697,7 +701,9 @@ TEST_F(StoryTest, MissionFourTheBattleshipFleesAndFalls)
     EXPECT_EQ(message(), "よっし！");
     EXPECT_EQ(targetPicture("Mato4"), "Matodata2#5");
     EXPECT_EQ(battle().state(), Fight::BattleState::Finished);
-    clock.advance(1999);
+    clock.advance(50); // the last hit's restore is not drawn over the explosion
+    EXPECT_EQ(targetPicture("Mato4"), "Matodata2#5");
+    clock.advance(1949);
     EXPECT_FALSE(screen(ScreenName::Complete).isLoaded());
     clock.advance(1);
     ASSERT_TRUE(screen(ScreenName::Complete).isShown());
