@@ -21,13 +21,15 @@ void Dialogs::whenAllAnswered(std::function<void()> f)
 
 void Dialogs::answered()
 {
-    if (isOpen() || m_waiting.empty())
+    if (isOpen())
         return;
     // A waiting screen may open a box of its own as it appears.
     std::vector<std::function<void()>> waiting;
     waiting.swap(m_waiting);
     for (auto &f : waiting)
         f();
+    if (!isOpen() && m_afterAnswers)
+        m_afterAnswers();
 }
 
 namespace {

@@ -36,6 +36,9 @@ public:
     // continuation; at once when none is open. The host holds back a screen
     // whose load opened a box, so nothing covers the box.
     void whenAllAnswered(std::function<void()> f);
+    // Runs after every answer that leaves no box open, once the waiting
+    // ones have run: the host gives the keyboard back to the screen in front.
+    void setAfterAnswers(std::function<void()> f) { m_afterAnswers = std::move(f); }
 
 protected:
     // Implementations call this after running an answered dialog's continuation.
@@ -43,6 +46,7 @@ protected:
 
 private:
     std::vector<std::function<void()>> m_waiting;
+    std::function<void()> m_afterAnswers;
 };
 
 class QtDialogs final : public Dialogs

@@ -6,10 +6,13 @@
 #include "units.h"
 
 #include <QCloseEvent>
+#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
+
+Q_LOGGING_CATEGORY(lcPlay, "ks.play", QtWarningMsg)
 
 namespace ks {
 
@@ -310,6 +313,14 @@ void Screen::onFocusIn(WidgetControl *control, std::function<void()> handler)
 void Screen::tellAndClose(const QString &text)
 {
     services().dialogs.message(window(), text, [this] { m_host.unload(*this); });
+}
+
+void Screen::traceReady(const QString &detail) const
+{
+    if (detail.isEmpty())
+        qCDebug(lcPlay).noquote() << m_name << "ready";
+    else
+        qCDebug(lcPlay).noquote() << m_name << "ready" << detail;
 }
 
 std::function<void()> Screen::handlerOf(std::function<void()> handler)

@@ -152,6 +152,10 @@ protected:
 
     // Tells the player what went wrong; the screen closes once the box is answered.
     void tellAndClose(const QString &text);
+    // The screen takes keys now (a word or problem is up, a result's key
+    // lock has opened): a line on the ks.play log, so whoever drives the
+    // real game from outside knows when to type.
+    void traceReady(const QString &detail = {}) const;
 
 private:
     // Runs handler as an event of this screen: keys, ticks and clicks go

@@ -37,10 +37,12 @@ ScreenHost::ScreenHost(Services services, ScreenTable table)
 {
     if (qApp)
         qApp->installEventFilter(this);
+    m_services.dialogs.setAfterAnswers([this] { refocus(); });
 }
 
 ScreenHost::~ScreenHost()
 {
+    m_services.dialogs.setAfterAnswers({});
     if (qApp)
         qApp->removeEventFilter(this);
     // Windows go before the services they use.
@@ -146,6 +148,7 @@ void ScreenHost::hide(Screen &screen)
             store->resize(QSize(1, 1));
         trace(QStringLiteral("hide ") + screen.name());
         finishModal(screen);
+        refocus();
     });
 }
 
@@ -162,7 +165,18 @@ void ScreenHost::unload(Screen &screen)
         screen.destroyWindow();
         trace(QStringLiteral("unload ") + screen.name());
         finishModal(screen);
+        refocus();
     });
+}
+
+// When a window goes, the keyboard goes back to the screen now in front. A
+// window manager would see to it; without one, the keys would go nowhere.
+void ScreenHost::refocus()
+{
+    if (m_services.dialogs.isOpen())
+        return;
+    if (Screen *front = activeScreen(); front && front->isShown())
+        front->window()->activateWindow();
 }
 
 void ScreenHost::finishModal(Screen &screen)

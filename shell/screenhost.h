@@ -95,6 +95,7 @@ private:
     void reveal(Screen &screen, bool modal, bool wasShown);
     bool isPresented(const Screen &screen) const;
     void finishModal(Screen &screen);
+    void refocus();
     void checkEnded();
 
     Services m_services;

@@ -491,6 +491,7 @@ void FileLoad::Timer1_Timer()
     m_run.Stage = PracticeStage::Typing;
     Timer1->setEnabled(false);
     LimitT->setEnabled(true);
+    traceReady();
     // A problem with nothing to type (none of its tokens has a romaji) is
     // done as soon as it is up, so the run goes on without a key.
     if (Alufabet->caption().isEmpty())

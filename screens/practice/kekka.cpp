@@ -89,6 +89,7 @@ void Kekka::Timer1_Timer()
     }
     keyLock = 2;
     Timer1->setEnabled(false);
+    traceReady();
 }
 
 void Kekka::closeIfReady()

@@ -428,6 +428,7 @@ void Fight::presentWord(int k)
     Hira1[n()]->setCaption(QString::fromStdString(displayTexts[index]));
     remaining = index < romajiLines.size() ? romajiLines[index] : std::string();
     Romazi1[n()]->setCaption(QString::fromStdString(remaining));
+    traceReady();
 }
 
 // Time and bullets for the word just presented, from the length of its romaji.

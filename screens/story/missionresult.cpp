@@ -80,6 +80,7 @@ void MissionResult::Timer1_Timer()
     }
     keyLock = 2;
     Timer1->setEnabled(false);
+    traceReady();
 }
 
 void MissionResult::Form_KeyDown(int &, int)

@@ -157,6 +157,7 @@ void Hapyou::Timer1_Timer()
 {
     closeReady = true;
     Timer1->setEnabled(false);
+    traceReady();
 }
 
 void Hapyou::closeIfReady()

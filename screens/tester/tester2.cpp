@@ -241,6 +241,11 @@ void Tester2::Timer1_Timer()
     risingRow = risingRow == Row::Upper ? Row::Lower : Row::Upper;
     Timer1->setEnabled(false);
     runState = RunState::Typing;
+    // The row's letters, for whoever drives the game from outside.
+    QString letters;
+    for (int i = first; i < first + kRowLength; ++i)
+        letters += QChar(u'a' + targetLetters[static_cast<std::size_t>(i)]);
+    traceReady(letters);
 }
 
 void Tester2::GoodT_Timer()
