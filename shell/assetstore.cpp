@@ -16,23 +16,34 @@ constexpr std::size_t kMaxPictureFileBytes = 32u << 20;
 
 } // namespace
 
-SpriteSheet::SpriteSheet(Picture sheet, int rows, int columns)
-    : m_sheet(std::move(sheet)), m_rows(std::max(rows, 1)), m_columns(std::max(columns, 1))
+SpriteSheet::SpriteSheet(Picture sheet, int rows, int columns) : m_name(std::move(sheet.name))
+{
+    if (sheet.isNull())
+        return;
+    rows = std::max(rows, 1);
+    columns = std::max(columns, 1);
+    // Cut in device pixels: a sheet drawn at twice its size gives cells of
+    // twice theirs, each shown at its own size.
+    const int width = sheet.pixmap.width() / columns;
+    const int height = sheet.pixmap.height() / rows;
+    for (int index = 0; index < rows * columns; ++index) {
+        QPixmap cell = sheet.pixmap.copy(
+            QRect((index % columns) * width, (index / columns) * height, width, height));
+        cell.setDevicePixelRatio(sheet.pixmap.devicePixelRatio());
+        m_cells.append(cell);
+    }
+}
+
+SpriteSheet::SpriteSheet(QString name, QList<QPixmap> cells)
+    : m_name(std::move(name)), m_cells(std::move(cells))
 {}
 
 Picture SpriteSheet::cell(int index) const
 {
-    const QString name = m_sheet.name + QLatin1Char('#') + QString::number(index);
-    if (m_sheet.isNull() || index < 0 || index >= cellCount())
+    const QString name = m_name + QLatin1Char('#') + QString::number(index);
+    if (index < 0 || index >= cellCount())
         return {QPixmap(), name};
-    // Cut in device pixels: a sheet drawn at twice its size gives cells of
-    // twice theirs, each shown at its own size.
-    const int width = m_sheet.pixmap.width() / m_columns;
-    const int height = m_sheet.pixmap.height() / m_rows;
-    const QRect cellRect((index % m_columns) * width, (index / m_columns) * height, width, height);
-    QPixmap cell = m_sheet.pixmap.copy(cellRect);
-    cell.setDevicePixelRatio(m_sheet.pixmap.devicePixelRatio());
-    return {cell, name};
+    return {m_cells[index], name};
 }
 
 AssetStore::AssetStore(qreal devicePixelRatio) : m_ratio(devicePixelRatio) {}
@@ -49,7 +60,7 @@ Picture AssetStore::picture(const QString &name)
         return {pixmap, name};
     }
     if (QSvgRenderer renderer(source); renderer.isValid()) {
-        const qreal ratio = m_ratio > 0 ? m_ratio : (qApp ? qApp->devicePixelRatio() : qreal(1));
+        const qreal ratio = this->ratio();
         QImage image(renderer.defaultSize() * ratio, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
@@ -79,9 +90,45 @@ QIcon AssetStore::icon(const QString &name) const
     return icon;
 }
 
+qreal AssetStore::ratio() const
+{
+    return m_ratio > 0 ? m_ratio : (qApp ? qApp->devicePixelRatio() : qreal(1));
+}
+
+// Each cell is drawn on its own, clipped to its own part of the source: at a
+// scale where the cells' edges fall between device pixels (125 %), a cell cut
+// from the whole drawing would show a sliver of its neighbour.
 SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
 {
-    return SpriteSheet(picture(name), rows, columns);
+    rows = std::max(rows, 1);
+    columns = std::max(columns, 1);
+    const QString key = QStringLiteral("%1 %2×%3").arg(name).arg(rows).arg(columns);
+    if (const auto found = m_sheets.constFind(key); found != m_sheets.cend())
+        return SpriteSheet(name, *found);
+    QList<QPixmap> cells;
+    const QString source = QStringLiteral(":/pictures/%1.svg").arg(name);
+    if (QFile::exists(source)) {
+        if (QSvgRenderer renderer(source); renderer.isValid()) {
+            const QSizeF cellSize(qreal(renderer.defaultSize().width()) / columns,
+                                  qreal(renderer.defaultSize().height()) / rows);
+            const qreal ratio = this->ratio();
+            const QSize devicePixels = (cellSize * ratio).toSize();
+            for (int index = 0; index < rows * columns; ++index) {
+                QImage image(devicePixels, QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                QPainter painter(&image);
+                painter.scale(ratio, ratio);
+                painter.translate(-(index % columns) * cellSize.width(),
+                                  -(index / columns) * cellSize.height());
+                renderer.render(&painter, QRectF(QPointF(), renderer.defaultSize()));
+                painter.end();
+                image.setDevicePixelRatio(ratio);
+                cells.append(QPixmap::fromImage(image));
+            }
+        }
+    }
+    m_sheets.insert(key, cells);
+    return SpriteSheet(name, cells);
 }
 
 Picture AssetStore::loadPicture(const QString &path)

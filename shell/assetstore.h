@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QPixmap>
 #include <QString>
 
@@ -22,16 +23,18 @@ class SpriteSheet
 {
 public:
     SpriteSheet() = default;
+    // A picture file's sheet, cut in its own pixels.
     SpriteSheet(Picture sheet, int rows, int columns);
+    // Cells drawn one by one, named name#index.
+    SpriteSheet(QString name, QList<QPixmap> cells);
 
     Picture cell(int index) const;
-    int cellCount() const { return m_rows * m_columns; }
-    const QString &name() const { return m_sheet.name; }
+    int cellCount() const { return static_cast<int>(m_cells.size()); }
+    const QString &name() const { return m_name; }
 
 private:
-    Picture m_sheet;
-    int m_rows = 1;
-    int m_columns = 1;
+    QString m_name;
+    QList<QPixmap> m_cells;
 };
 
 // The game's own pictures, drawn once from their sources and shared by name.
@@ -58,8 +61,11 @@ public:
     Picture loadPicture(const QString &path);
 
 private:
+    qreal ratio() const;
+
     qreal m_ratio;
     QHash<QString, QPixmap> m_cache;
+    QHash<QString, QList<QPixmap>> m_sheets; // by "name rows×columns"
 };
 
 } // namespace ks

@@ -128,6 +128,8 @@ void Label::setTextAlign(Align align)
                                      : align == Align::Center ? Qt::AlignHCenter
                                                               : Qt::AlignRight;
     setAlignment(horizontal | Qt::AlignTop);
+    m_fitted = {};
+    fitText();
 }
 
 void Label::setFontPoints(double points, bool bold)
@@ -193,13 +195,34 @@ void Label::fitText()
     const bool oneLine = height() < 2 * QFontMetrics(font).lineSpacing();
     setWordWrap(!oneLine);
     if (oneLine) {
-        for (int size = m_pixelSize; size > m_pixelSize * 2 / 3; --size) {
+        // A line a little too long shrinks to fit, down to two thirds of its
+        // size: the width scales with the size, so one measurement says how
+        // far, and one more makes sure of it after rounding.
+        const int wide = QFontMetrics(font).horizontalAdvance(m_caption);
+        if (wide > width() && wide > 0) {
+            const int smallest = m_pixelSize * 2 / 3 + 1;
+            const auto fits = [&](int size) {
+                font.setPixelSize(size);
+                return QFontMetrics(font).horizontalAdvance(m_caption) <= width();
+            };
+            int size = std::clamp(m_pixelSize * width() / wide, smallest, m_pixelSize - 1);
+            if (fits(size)) {
+                while (size + 1 < m_pixelSize && fits(size + 1))
+                    ++size;
+            } else {
+                while (size > smallest && !fits(size - 1))
+                    --size;
+                size = std::max(size - 1, smallest);
+            }
             font.setPixelSize(size);
-            if (QFontMetrics(font).horizontalAdvance(m_caption) <= width())
-                break;
         }
     }
     setFont(font);
+    // A line taller than its box keeps its middle in view rather than its
+    // top: the digits of a tight code box stay whole.
+    const bool tooTall = oneLine && QFontMetrics(font).height() > contentsRect().height();
+    setAlignment((alignment() & Qt::AlignHorizontal_Mask) |
+                 (tooTall ? Qt::AlignVCenter : Qt::AlignTop));
     QString shown = m_caption;
     if (m_wrapAnywhere && !oneLine) {
         // A zero-width space between characters lets the line break anywhere.
@@ -381,6 +404,26 @@ bool Frame::event(QEvent *event)
     const bool result = QGroupBox::event(event);
     afterOwnMouse(event);
     return result || event->type() == QEvent::MouseMove;
+}
+
+void Frame::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const int top = metrics.height() / 2;
+    // An etched line: a shadow and, one pixel in, a highlight.
+    const QRect box(0, top, width() - 2, height() - top - 2);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(box);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(box.translated(1, 1));
+    const QString text = title();
+    if (text.isEmpty())
+        return;
+    const QRect label(6, 0, metrics.horizontalAdvance(text) + 4, metrics.height());
+    painter.fillRect(label, palette().color(QPalette::Window));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(label, Qt::AlignCenter, text);
 }
 
 void Frame::writeState(StateWriter &out, const QString &prefix) const

@@ -226,6 +226,9 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // The frame's line runs through the middle of its title, as the layout
+    // of the options expects: the first control sits a little below it.
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // A vertical scroll bar whose maximum may lie below its minimum: then the

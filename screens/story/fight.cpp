@@ -673,6 +673,10 @@ void Fight::MatoT1_Timer()
         Ongaku->command(QStringLiteral("stop"));
         host().showModal(ScreenName::Complete, [this] {
             host().showModal(ScreenName::Ending, [this] { host().unload(*this); });
+            // The credits are taller and borderless: the battle's frame
+            // would show around them.
+            if (isLoaded())
+                host().hide(*this);
         });
         return;
     }

@@ -103,6 +103,25 @@ TEST(AssetStore, PicturesAreDrawnAtTheDevicePixelRatio)
     EXPECT_EQ(plain.picture(QStringLiteral("title")).pixmap.size(), QSize(615, 215));
 }
 
+// At a scale where the cells' edges fall between device pixels, a cell shows
+// nothing of its neighbour: the empty cell under a full red one stays empty.
+TEST(AssetStore, CellsShowNothingOfTheirNeighboursAtAnyScale)
+{
+    for (const qreal ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        AssetStore store(ratio);
+        const QImage empty =
+            store.sheet(QStringLiteral("test_cells"), 2, 1).cell(1).pixmap.toImage();
+        ASSERT_FALSE(empty.isNull()) << ratio;
+        for (int y = 0; y < empty.height(); ++y) {
+            for (int x = 0; x < empty.width(); ++x)
+                ASSERT_EQ(qAlpha(empty.pixel(x, y)), 0) << ratio << " at " << x << "," << y;
+        }
+        const QImage full =
+            store.sheet(QStringLiteral("test_cells"), 2, 1).cell(0).pixmap.toImage();
+        EXPECT_EQ(qRed(full.pixel(0, 0)), 255) << ratio;
+    }
+}
+
 // Every window hands its icon to the desktop: the sizes title bars and
 // switchers use, none of them large.
 TEST(AssetStore, TheProgramIconComesAtTheSizesDesktopsShow)
@@ -145,6 +164,29 @@ TEST_F(ControlsTest, AScrollBarReportsADragWhenTheThumbIsReleased)
 // The layouts were drawn for a narrower face: a one-line label whose text is
 // too wide gives up a little size rather than wrapping out of sight, but
 // never more than a third of it; a taller label wraps instead.
+// A one-line label whose font is taller than its box shows the middle of
+// the line, so digits stay whole; one with room keeps its text at the top.
+TEST(Labels, ALineTallerThanItsBoxKeepsItsMiddleInView)
+{
+    QWidget parent;
+    Label code(&parent, QStringLiteral("CodeT"));
+    code.setGeometry(twipsRect(6720, 1200, 1110, 405));
+    code.setFontPoints(20.25, true);
+    code.setBorder(true);
+    code.setCaption(QStringLiteral("5047"));
+    code.finishSetUp();
+    EXPECT_TRUE(code.alignment() & Qt::AlignVCenter);
+    EXPECT_FALSE(code.alignment() & Qt::AlignTop);
+
+    Label roomy(&parent, QStringLiteral("Roomy"));
+    roomy.setGeometry(0, 0, 200, 60);
+    roomy.setFontPoints(12);
+    roomy.setTextAlign(Align::Right);
+    roomy.setCaption(QStringLiteral("5047"));
+    roomy.finishSetUp();
+    EXPECT_EQ(roomy.alignment(), Qt::AlignRight | Qt::AlignTop);
+}
+
 TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
 {
     Label &one = *board().OneLine;
@@ -154,6 +196,10 @@ TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
     EXPECT_LT(one.font().pixelSize(), full);
     EXPECT_GE(one.font().pixelSize(), full * 2 / 3);
     EXPECT_LE(QFontMetrics(one.font()).horizontalAdvance(one.caption()), one.width());
+    // The largest size that fits, not merely one that does.
+    QFont larger = one.font();
+    larger.setPixelSize(one.font().pixelSize() + 1);
+    EXPECT_GT(QFontMetrics(larger).horizontalAdvance(one.caption()), one.width());
     EXPECT_FALSE(one.wordWrap());
     one.setCaption(QStringLiteral("ＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷＷ"));
     EXPECT_EQ(one.font().pixelSize(), full * 2 / 3 + 1); // the smallest it goes

@@ -715,6 +715,8 @@ TEST_F(StoryTest, MissionFourTheBattleshipFleesAndFalls)
     closeResult(ScreenName::Complete);
     ASSERT_TRUE(screen(ScreenName::Ending).isShown());
     EXPECT_TRUE(screen(ScreenName::Fight).isLoaded());
+    // Nothing of the battle shows around the credits.
+    EXPECT_FALSE(screen(ScreenName::Fight).isShown());
 }
 
 // The final sentence has its own time limit; running out of it loses.
