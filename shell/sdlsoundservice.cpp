@@ -267,7 +267,7 @@ struct Player
     Mix_Music *music = nullptr;
     std::shared_ptr<TuneSoundfont> soundfont; // while the music is loaded
     int channel = -1;
-    // Cleared by Play: a player that went silent without Stop or Prev has
+    // Cleared by Play: a player that went silent without Stop or Restart has
     // played to its end, and Play at the end sounds nothing.
     bool atStart = true;
 };
@@ -347,14 +347,12 @@ public:
         {
             Create,
             Destroy,
-            Open,
-            Prev,
-            Play,
-            Stop,
+            Sound, // a player's own command
             Quit,
         };
         Kind kind;
         int player = 0;
+        SoundCommand sound = SoundCommand::Open;
         QString text; // the owner for Create, the file for Open
     };
 
@@ -385,14 +383,19 @@ public:
 
     int newHandle() { return ++m_lastHandle; }
 
+    // The thread sleeps only on an empty queue: a command behind others is
+    // seen without waking it, and the game's thread skips the wake-up call.
     void post(Command command)
     {
+        bool wasEmpty = false;
         {
             std::lock_guard lock(m_mutex);
+            wasEmpty = m_queue.empty();
             m_queue.push_back(std::move(command));
             ++m_posted;
         }
-        m_wake.notify_all();
+        if (wasEmpty)
+            m_wake.notify_one();
     }
 
     void waitUntilDone()
@@ -637,19 +640,28 @@ private:
             giveChannel(player.channel);
             m_players.erase(it);
             break;
-        case Command::Kind::Open:
-            open(player, command.text);
-            break;
-        case Command::Kind::Prev:
-            rewind(player);
-            break;
-        case Command::Kind::Play:
-            play(player);
-            break;
-        case Command::Kind::Stop:
-            stop(player);
+        case Command::Kind::Sound:
+            sound(player, command.sound, command.text);
             break;
         default:
+            break;
+        }
+    }
+
+    void sound(Player &player, SoundCommand command, const QString &fileName)
+    {
+        switch (command) {
+        case SoundCommand::Open:
+            open(player, fileName);
+            break;
+        case SoundCommand::Play:
+            play(player);
+            break;
+        case SoundCommand::Restart:
+            restart(player);
+            break;
+        case SoundCommand::Stop:
+            stop(player);
             break;
         }
     }
@@ -763,12 +775,10 @@ private:
 
     // Neither a chunk nor a MIDI stream can seek here, so the start is
     // reached by starting over: a hit sound played again restarts at once.
-    void rewind(Player &player)
+    void restart(Player &player)
     {
-        if (playing(player))
-            start(player);
-        else
-            player.atStart = true;
+        player.atStart = true;
+        start(player);
     }
 
     void play(Player &player)
@@ -874,7 +884,7 @@ public:
     {
         const int handle = m_thread.newHandle();
         m_handles.insert(handle);
-        m_thread.post({SoundThread::Command::Kind::Create, handle, owner});
+        m_thread.post({SoundThread::Command::Kind::Create, handle, SoundCommand::Open, owner});
         return handle;
     }
 
@@ -889,21 +899,8 @@ public:
     {
         if (!m_handles.count(handle))
             return;
-        using Kind = SoundThread::Command::Kind;
-        switch (command) {
-        case SoundCommand::Open:
-            m_thread.post({Kind::Open, handle, fileName});
-            break;
-        case SoundCommand::Prev:
-            m_thread.post({Kind::Prev, handle});
-            break;
-        case SoundCommand::Play:
-            m_thread.post({Kind::Play, handle});
-            break;
-        case SoundCommand::Stop:
-            m_thread.post({Kind::Stop, handle});
-            break;
-        }
+        m_thread.post({SoundThread::Command::Kind::Sound, handle, command,
+                       command == SoundCommand::Open ? fileName : QString()});
     }
 
     void waitForCommands() override { m_thread.waitUntilDone(); }
