@@ -1,7 +1,7 @@
 #include "soundservice.h"
 
 #include "core/textfile.h"
-#include "soundfont.h"
+#include "core/soundfont.h"
 
 #include <QByteArray>
 #include <QFile>

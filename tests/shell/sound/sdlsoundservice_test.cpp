@@ -8,7 +8,7 @@
 // measured sample by sample, so a service that loads and "plays" but is never
 // heard cannot pass.
 
-#include "shell/soundfont.h"
+#include "core/soundfont.h"
 #include "shell/soundservice.h"
 #include "support/runprogram.h"
 #include "support/tempdir.h"
