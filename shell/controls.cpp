@@ -615,17 +615,9 @@ SoundPlayer::~SoundPlayer()
     m_sound.destroyPlayer(m_player);
 }
 
-void SoundPlayer::command(const QString &word)
+void SoundPlayer::send(SoundCommand command)
 {
-    const QString w = word.trimmed().toLower();
-    if (w == QLatin1String("open"))
-        m_sound.command(m_player, SoundCommand::Open, m_fileName);
-    else if (w == QLatin1String("prev"))
-        m_sound.command(m_player, SoundCommand::Prev, m_fileName);
-    else if (w == QLatin1String("play"))
-        m_sound.command(m_player, SoundCommand::Play, m_fileName);
-    else if (w == QLatin1String("stop"))
-        m_sound.command(m_player, SoundCommand::Stop, m_fileName);
+    m_sound.command(m_player, command, m_fileName);
 }
 
 void SoundPlayer::writeState(StateWriter &out, const QString &prefix) const

@@ -2,6 +2,7 @@
 
 #include "assetstore.h"
 #include "clock.h"
+#include "soundservice.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,8 +18,6 @@
 class QAction;
 
 namespace ks {
-
-class SoundService;
 
 // Collects "key=value" lines for the scenario runner's state dump.
 class StateWriter
@@ -327,8 +326,7 @@ public:
     void writeState(StateWriter &out, const QString &prefix) const override;
 };
 
-// The screens' sound player: a file name and the command words "open",
-// "prev", "play" and "stop", in any case. Unknown words are ignored.
+// The screens' sound player: a file name and the commands of SoundCommand.
 class SoundPlayer final : public Control
 {
 public:
@@ -337,10 +335,15 @@ public:
 
     const QString &fileName() const { return m_fileName; }
     void setFileName(const QString &fileName) { m_fileName = fileName; }
-    void command(const QString &word);
+    void open() { send(SoundCommand::Open); }
+    void play() { send(SoundCommand::Play); }
+    void restart() { send(SoundCommand::Restart); }
+    void stop() { send(SoundCommand::Stop); }
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 private:
+    void send(SoundCommand command);
+
     SoundService &m_sound;
     int m_player;
     QString m_fileName;

@@ -8,12 +8,13 @@
 
 namespace ks {
 
+// What a sound player can be told; the one list of them.
 enum class SoundCommand
 {
-    Open,
-    Prev,
-    Play,
-    Stop
+    Open,    // take the player's file, ready to sound from its start
+    Play,    // sound from where it stands; at its end, or while it sounds, nothing
+    Restart, // sound from the start, cutting off what sounds: a hit played again
+    Stop,    // fall silent and go back to the start
 };
 
 // Where the sound players of the screens send their commands. One handle per

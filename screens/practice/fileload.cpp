@@ -172,7 +172,7 @@ bool FileLoad::loadSettingsAndFiles()
     RandomSource &random = services().random;
     random.seedFromClock();
     Ongaku->setFileName(settings.pickMusic(settingsLines, random));
-    Ongaku->command(QStringLiteral("open"));
+    Ongaku->open();
     random.seedFromClock();
 
     comments = {};
@@ -349,7 +349,7 @@ bool FileLoad::prepareRun()
     Misssound->setFileName(folder + QStringLiteral("miss.wav"));
     Brakesound->setFileName(folder + QStringLiteral("brake.wav"));
     for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
-        effect->command(QStringLiteral("open"));
+        effect->open();
 
     showTarget(kTargetWaiting);
     Kao->setPicture(PCmika.cell(0));
@@ -459,8 +459,7 @@ void FileLoad::problemFinished()
 
 void FileLoad::play(SoundPlayer *player)
 {
-    player->command(QStringLiteral("prev"));
-    player->command(QStringLiteral("play"));
+    player->restart();
 }
 
 void FileLoad::showTarget(int cell)

@@ -28,7 +28,7 @@ void Logo::Form_Load()
     logoStep = 0;
     Image1->setPicture(PCmoko.cell(0));
     Oto->setFileName(QString::fromStdString(appDir().path("moko.wav")));
-    Oto->command(QStringLiteral("open"));
+    Oto->open();
 }
 
 void Logo::Form_KeyDown(int &, int)
@@ -41,8 +41,7 @@ void Logo::Timer1_Timer()
     // The mouth opens wide and closes again, 30 ms a frame, with the jingle.
     static constexpr int kMouth[] = {1, 2, 3, 2, 1, 0};
     if (logoStep == 0) {
-        Oto->command(QStringLiteral("prev"));
-        Oto->command(QStringLiteral("play"));
+        Oto->restart();
         Timer1->setInterval(30);
     }
     if (logoStep <= 5) {

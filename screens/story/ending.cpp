@@ -94,7 +94,7 @@ void Ending::Form_Load()
     creditNames = {};
     creditNames[0] = creditNameList()[0];
     Oto->setFileName(QString::fromStdString(appDir().path("moko.wav")));
-    Oto->command(QStringLiteral("Open"));
+    Oto->open();
 
     const SettingsFile settings(appDir());
     Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityNarrow);
@@ -105,9 +105,9 @@ void Ending::Form_Load()
     settingsLines = std::move(*lines);
     if (const QString music = settings.endingMusic(settingsLines); !music.isEmpty()) {
         Ongaku->setFileName(music);
-        Ongaku->command(QStringLiteral("Open"));
-        Ongaku->command(QStringLiteral("Open"));
-        Ongaku->command(QStringLiteral("play"));
+        Ongaku->open();
+        Ongaku->open();
+        Ongaku->play();
     }
 }
 
@@ -228,7 +228,7 @@ void Ending::KaoT_Timer()
     // The mascot sings: its mouth opens wide and closes, 30 ms a frame.
     static constexpr int kMouth[] = {1, 2, 3, 2, 1, 0};
     if (jingleStep == 0) {
-        Oto->command(QStringLiteral("play"));
+        Oto->play();
         KaoT->setInterval(30);
     }
     if (jingleStep <= 5) {

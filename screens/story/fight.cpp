@@ -318,7 +318,7 @@ bool Fight::loadFiles()
     RandomSource &random = services().random;
     random.seedFromClock();
     Ongaku->setFileName(settings.pickMusic(settingsLines, random));
-    Ongaku->command(QStringLiteral("Open"));
+    Ongaku->open();
 
     const QString standard = QString::fromStdString(appDir().path("practice\\standard\\"));
     Gunsound->setFileName(standard + QStringLiteral("gun.wav"));
@@ -326,7 +326,7 @@ bool Fight::loadFiles()
     Misssound->setFileName(standard + QStringLiteral("miss.wav"));
     Brakesound->setFileName(standard + QStringLiteral("brake.wav"));
     for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
-        effect->command(QStringLiteral("open"));
+        effect->open();
 
     Result<RomajiTable> table = loadRomajiTableForPlay(appDir().playerFile(kRomajiTableFile));
     if (!table) {
@@ -416,8 +416,7 @@ void Fight::startTyping()
     } else {
         supply(BattleWord::First);
     }
-    Ongaku->command(QStringLiteral("prev"));
-    Ongaku->command(QStringLiteral("Play"));
+    Ongaku->restart();
     Hanteit->setEnabled(true);
     LimitT->setEnabled(true);
 }
@@ -599,7 +598,7 @@ void Fight::battleshipWord()
         LimitT->setEnabled(false);
         break;
     case 2:
-        Ongaku->command(QStringLiteral("stop"));
+        Ongaku->stop();
         Matot2->setEnabled(true);
         Hira1[3]->setCaption(QString());
         Kao[3]->setPicture(PCforest.cell(4));
@@ -630,8 +629,7 @@ void Fight::battleshipWord()
 
 void Fight::play(SoundPlayer *player)
 {
-    player->command(QStringLiteral("prev"));
-    player->command(QStringLiteral("play"));
+    player->restart();
 }
 
 // ---------------------------------------------------------------- timers
@@ -639,7 +637,7 @@ void Fight::play(SoundPlayer *player)
 void Fight::lose()
 {
     LimitT->setEnabled(false);
-    Ongaku->command(QStringLiteral("stop"));
+    Ongaku->stop();
     host().showModal(ScreenName::Incomplete, [this] { host().unload(*this); });
 }
 
@@ -670,7 +668,7 @@ void Fight::MatoT1_Timer()
     const int k = choose(services().random, textCount);
     if (targetsLeft == 0) {
         resultOpen = true;
-        Ongaku->command(QStringLiteral("stop"));
+        Ongaku->stop();
         host().showModal(ScreenName::Complete, [this] {
             host().showModal(ScreenName::Ending, [this] { host().unload(*this); });
             // The credits are taller and borderless: the battle's frame
@@ -683,7 +681,7 @@ void Fight::MatoT1_Timer()
     if (targetsLeft == 1) {
         resultOpen = true;
         battleState = BattleState::Won;
-        Ongaku->command(QStringLiteral("stop"));
+        Ongaku->stop();
         host().showModal(ScreenName::Complete, [this] { host().unload(*this); });
         return;
     }

@@ -137,13 +137,13 @@ void Tester2::startRun()
 {
     runState = RunState::Starting;
     for (SoundPlayer *effect : {Gunsound, Setsound, Misssound})
-        effect->command(QStringLiteral("open"));
+        effect->open();
 
     if (!musicSlots(settingsLines).empty()) {
         services().random.seedFromClock();
         Ongaku->setFileName(SettingsFile(appDir()).pickMusic(settingsLines, services().random));
-        for (const char *word : {"open", "prev", "play"})
-            Ongaku->command(QString::fromLatin1(word));
+        Ongaku->open();
+        Ongaku->restart();
     }
 
     drawLetters();
@@ -170,8 +170,7 @@ void Tester2::raiseRow(Row row)
 
 void Tester2::play(SoundPlayer *player)
 {
-    player->command(QStringLiteral("prev"));
-    player->command(QStringLiteral("play"));
+    player->restart();
 }
 
 void Tester2::Form_KeyPress(int &keyAscii)
@@ -283,7 +282,7 @@ void Tester2::Form_Unload()
         host().show(ScreenName::Tester1);
         return;
     }
-    Ongaku->command(QStringLiteral("stop"));
+    Ongaku->stop();
     host().showModal(seconds == 30 ? ScreenName::Hapyou1 : ScreenName::Hapyou2, [this] {
         // Results that could not read the settings have said so; the course
         // screen would only fail on the same file.

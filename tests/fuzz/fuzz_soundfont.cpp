@@ -2,7 +2,7 @@
 // music, and what the synthesiser is given is cut from what lies in the
 // soundfont folder. Neither may crash, hang or read out of bounds, and a
 // cut soundfont must cut again to itself.
-#include "shell/soundfont.h"
+#include "core/soundfont.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -228,9 +228,8 @@ TEST_F(ScreenHostTest, UnloadStopsTimersAndSilencesPlayers)
 {
     host().show("A");
     probe("A").Oto->setFileName("/tmp/a.wav");
-    probe("A").Oto->command("Open");
-    probe("A").Oto->command("PLAY");
-    probe("A").Oto->command("rewind"); // not a command word: ignored
+    probe("A").Oto->open();
+    probe("A").Oto->play();
     clock.advance(250);
     host().unload(probe("A"));
     clock.advance(1000);

@@ -117,10 +117,12 @@ void RecordingSoundService::command(int player, SoundCommand command, const QStr
         m_opened[player] = fileName;
         record(player, QStringLiteral("open"));
         break;
-    case SoundCommand::Prev:
-        record(player, QStringLiteral("prev"));
-        break;
     case SoundCommand::Play:
+        record(player, QStringLiteral("play"));
+        break;
+    case SoundCommand::Restart:
+        // Traced as the rewind and the play it is, the way traces always read.
+        record(player, QStringLiteral("prev"));
         record(player, QStringLiteral("play"));
         break;
     case SoundCommand::Stop:

@@ -66,7 +66,8 @@ private:
     std::deque<OpenDialog> m_open;
 };
 
-// Logs every command as "Owner.Player: command file".
+// Logs every command as "sound Owner.Player: command file", a restart as
+// "prev" then "play".
 class RecordingSoundService final : public SoundService
 {
 public:

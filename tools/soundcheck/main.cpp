@@ -1,7 +1,7 @@
 // ks-soundcheck [--ms N] [--until-done] FILE...
 //
 // Opens each file in a player of its own, sounds them all together the way a
-// screen does (Prev, then Play) and keeps the process alive for N
+// screen does (Restart) and keeps the process alive for N
 // milliseconds so the mixer can render them. With --until-done it leaves as
 // soon as nothing plays any more (plus a moment for the device to write out
 // the last buffers), N being only the limit: a render then holds each sound
@@ -72,10 +72,8 @@ int main(int argc, char **argv)
     // Started only once everything is loaded, so that they really sound
     // together and loading time does not show up as a gap between them.
     service->waitForCommands();
-    for (int player : players) {
-        service->command(player, ks::SoundCommand::Prev, QString());
-        service->command(player, ks::SoundCommand::Play, QString());
-    }
+    for (int player : players)
+        service->command(player, ks::SoundCommand::Restart, QString());
     service->waitForCommands();
 
     using Clock = std::chrono::steady_clock;

@@ -8,7 +8,7 @@
 // measured sample by sample, so a service that loads and "plays" but is never
 // heard cannot pass.
 
-#include "shell/soundfont.h"
+#include "core/soundfont.h"
 #include "shell/soundservice.h"
 #include "support/runprogram.h"
 #include "support/tempdir.h"
@@ -409,11 +409,7 @@ protected:
 
     void send(int player, SoundCommand command) { m_service->command(player, command, QString()); }
 
-    void sound(int player)
-    {
-        send(player, SoundCommand::Prev);
-        send(player, SoundCommand::Play);
-    }
+    void sound(int player) { send(player, SoundCommand::Restart); }
 
     TempDir m_dir;
     Synchronous m_service;
@@ -459,10 +455,10 @@ TEST_F(SoundServiceTest, AHitRestartsTheEffectAndPlayAloneLetsItPlayOn)
     EXPECT_EQ(g_channelsFinished, 2);
 
     sound(hit);
-    EXPECT_EQ(playingChannels(), 1) << "Prev and Play after Stop start again";
+    EXPECT_EQ(playingChannels(), 1) << "Restart after Stop starts again";
 }
 
-TEST_F(SoundServiceTest, PlayAtTheEndSoundsNothingUntilPrev)
+TEST_F(SoundServiceTest, PlayAtTheEndSoundsNothingUntilRestart)
 {
     const int hit = openPlayer("short.wav");
     sound(hit);
@@ -597,7 +593,7 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
 {
     const int player = m_service->createPlayer(QStringLiteral("Test.Oto"));
     // Before any Open.
-    send(player, SoundCommand::Prev);
+    send(player, SoundCommand::Restart);
     send(player, SoundCommand::Play);
     send(player, SoundCommand::Stop);
     // Nothing to open, or nothing usable in it.
@@ -657,8 +653,7 @@ TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
     const int theirs = other->createPlayer(QStringLiteral("Other.Oto"));
     other->command(theirs, SoundCommand::Open, file("long.wav"));
     sound(mine);
-    other->command(theirs, SoundCommand::Prev, QString());
-    other->command(theirs, SoundCommand::Play, QString());
+    other->command(theirs, SoundCommand::Restart, QString());
     EXPECT_EQ(playingChannels(), 2) << "each player needs a channel of its own";
 
     other.reset();
@@ -696,12 +691,10 @@ TEST(SoundServiceDevice, OpensForASoundAndClosesAfterSilence)
         service->command(music, SoundCommand::Open, QString::fromStdString(dir.path("tune.mid")));
         EXPECT_TRUE(mixerOpen());
         for (int round = 0; round < 2; ++round) {
-            service->command(effect, SoundCommand::Prev, QString());
-            service->command(effect, SoundCommand::Play, QString());
+            service->command(effect, SoundCommand::Restart, QString());
             EXPECT_TRUE(mixerOpen()) << round;
             EXPECT_EQ(playingChannels(), 1) << round;
-            service->command(music, SoundCommand::Prev, QString());
-            service->command(music, SoundCommand::Play, QString());
+            service->command(music, SoundCommand::Restart, QString());
             EXPECT_EQ(playingMusic(), 1) << round;
             service->command(music, SoundCommand::Stop, QString());
             EXPECT_TRUE(eventually([] { return !mixerOpen(); })) << round;
@@ -731,8 +724,7 @@ TEST(SoundServiceDevice, CommandsGivenWhileItOpensRunOnceItIsThere)
         const int player = service->createPlayer(QStringLiteral("Logo.Oto"));
         const auto given = std::chrono::steady_clock::now();
         service->command(player, SoundCommand::Open, QString::fromStdString(dir.path("long.wav")));
-        service->command(player, SoundCommand::Prev, QString());
-        service->command(player, SoundCommand::Play, QString());
+        service->command(player, SoundCommand::Restart, QString());
         EXPECT_LT(std::chrono::steady_clock::now() - given, std::chrono::milliseconds(100))
             << "a command waited for the device";
         ASSERT_TRUE(eventually([&] { return opening.load(); }));
@@ -762,8 +754,7 @@ TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
         for (int player : {effect, music}) {
             const char *name = player == effect ? "tone.wav" : "tune.mid";
             service->command(player, SoundCommand::Open, QString::fromStdString(dir.path(name)));
-            service->command(player, SoundCommand::Prev, QString());
-            service->command(player, SoundCommand::Play, QString());
+            service->command(player, SoundCommand::Restart, QString());
             service->command(player, SoundCommand::Stop, QString());
         }
         EXPECT_FALSE(mixerOpen());

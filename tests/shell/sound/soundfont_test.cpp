@@ -1,6 +1,6 @@
 // A tune's soundfont: the presets a MIDI file selects, and a soundfont cut
 // down to them that must sound exactly like the whole one.
-#include "shell/soundfont.h"
+#include "core/soundfont.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>

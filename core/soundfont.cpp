@@ -1,5 +1,7 @@
 #include "soundfont.h"
 
+#include "byteorder.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -10,7 +12,17 @@
 namespace ks {
 namespace {
 
+// Both formats are chunks: a four-letter id, the size of the body in 32 bits
+// (big-endian in MIDI files, little-endian in RIFF), then the body.
+constexpr std::uint32_t kIdBytes = 4;
+constexpr std::uint32_t kSizeOffset = 4;
+constexpr std::uint32_t kChunkHeaderBytes = 8;
+constexpr std::size_t kWord = 2, kDword = 4;
+
 // ---- standard MIDI files
+
+// The header chunk's body: format, number of tracks, timing, perhaps more.
+constexpr std::uint32_t kSmfHeaderBytes = 6;
 
 class ByteReader
 {
@@ -33,10 +45,10 @@ public:
         return static_cast<unsigned char>(m_bytes[m_pos++]);
     }
     void unread() { --m_pos; }
-    std::uint32_t be(int size)
+    std::uint32_t be(std::size_t size)
     {
         std::uint32_t value = 0;
-        for (int i = 0; i < size; ++i)
+        for (std::size_t i = 0; i < size; ++i)
             value = value << 8 | static_cast<std::uint32_t>(byte());
         return value;
     }
@@ -137,7 +149,34 @@ bool scanTrack(ByteReader &track, std::array<ChannelUse, 16> &channels)
 
 // ---- SoundFont 2
 
+// RIFF: the body of a chunk is padded to an even length; a LIST chunk's
+// body opens with its list type. A SoundFont is the RIFF form "sfbk"
+// holding three lists: INFO, sdta (the sample points, in "smpl") and pdta
+// (the hydra).
+constexpr std::uint32_t kListHeaderBytes = kChunkHeaderBytes + kIdBytes; // and the list type
+constexpr std::uint32_t kFormOffset = 8; // "sfbk" after "RIFF", size
+constexpr std::uint32_t kPointBytes = 2; // 16-bit sample points
+
+// The hydra's records, their sizes in bytes and the fields read or
+// rewritten here as byte offsets into a record, each a word or a dword.
 constexpr std::uint32_t kPhdr = 38, kBag = 4, kMod = 10, kGen = 4, kInst = 22, kShdr = 46;
+// A preset header: a 20-byte name, the program, the bank, its first zone.
+constexpr std::size_t kPhdrProgram = 20, kPhdrBank = 22, kPhdrBag = 24;
+// An instrument header: a 20-byte name, its first zone.
+constexpr std::size_t kInstBag = 20;
+// A zone: its first generator, its first modulator.
+constexpr std::size_t kBagGen = 0, kBagMod = 2;
+// A generator: what it sets, and to what.
+constexpr std::size_t kGenOperator = 0, kGenAmount = 2;
+// A sample header: a 20-byte name, where its points start and end and its
+// loop starts and ends, in points; the partner of a stereo pair; the type.
+constexpr std::size_t kShdrStart = 20, kShdrEnd = 24, kShdrLoopStart = 28, kShdrLoopEnd = 32,
+                      kShdrLink = 42, kShdrType = 44;
+// Sample types: mono 1, right 2, left 4, linked 8; 0x10 marks a compressed
+// sample (SoundFont 3) and 0x8000 one in a synthesiser's ROM.
+constexpr std::uint32_t kSampleMono = 0x0001, kSamplePaired = 0x000E, kSampleNotPoints = 0x8010;
+
+// The generators that link a level to the one below.
 constexpr int kInstrumentGen = 41;
 constexpr int kSampleIdGen = 53;
 constexpr std::uint32_t kSamplePadding = 46; // zero points after each sample, as the format asks
@@ -146,25 +185,11 @@ constexpr std::uint32_t kMaxInfoBytes = 1u << 20;
 // A cut's points, kept within what a RIFF chunk can say.
 constexpr std::uint32_t kMaxCutPoints = 1u << 30;
 
-std::uint32_t le(const char *p, int size)
+void appendLe(std::string &out, std::uint32_t value, std::size_t size)
 {
-    std::uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(p[i]);
-    return value;
-}
-
-void putLe(char *p, std::uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        p[i] = static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-void appendLe(std::string &out, std::uint32_t value, int size)
-{
-    char bytes[4];
-    putLe(bytes, value, size);
-    out.append(bytes, static_cast<std::size_t>(size));
+    char bytes[kDword];
+    putLittleEndian(bytes, value, size);
+    out.append(bytes, size);
 }
 
 // The records of one hydra chunk, the terminal one last.
@@ -175,9 +200,9 @@ struct Records
 
     std::uint32_t count() const { return static_cast<std::uint32_t>(bytes.size() / size); }
     const char *at(std::uint32_t i) const { return bytes.data() + std::size_t(i) * size; }
-    std::uint32_t field(std::uint32_t i, int offset, int width) const
+    std::uint32_t field(std::uint32_t i, std::size_t offset, std::size_t width) const
     {
-        return le(at(i) + offset, width);
+        return littleEndian(at(i) + offset, width);
     }
 };
 
@@ -206,43 +231,47 @@ bool readAt(std::istream &in, std::uint64_t offset, char *out, std::size_t count
 
 std::optional<Source> readSource(std::istream &in)
 {
-    char header[12];
-    if (!readAt(in, 0, header, sizeof header) || std::memcmp(header, "RIFF", 4) != 0 ||
-        std::memcmp(header + 8, "sfbk", 4) != 0)
+    char header[kListHeaderBytes];
+    if (!readAt(in, 0, header, sizeof header) || std::memcmp(header, "RIFF", kIdBytes) != 0 ||
+        std::memcmp(header + kFormOffset, "sfbk", kIdBytes) != 0)
         return std::nullopt;
-    const std::uint64_t riffEnd = 8 + std::uint64_t(le(header + 4, 4));
+    const std::uint64_t riffEnd =
+        kChunkHeaderBytes + std::uint64_t(littleEndian(header + kSizeOffset, kDword));
     Source source;
     bool haveInfo = false, haveSamples = false, haveHydra = false;
-    for (std::uint64_t pos = 12; pos + 12 <= riffEnd;) {
-        char list[12];
+    for (std::uint64_t pos = kListHeaderBytes; pos + kListHeaderBytes <= riffEnd;) {
+        char list[kListHeaderBytes];
         if (!readAt(in, pos, list, sizeof list))
             return std::nullopt;
-        const std::uint32_t size = le(list + 4, 4);
-        const std::uint64_t next = pos + 8 + size + (size & 1);
-        if (std::memcmp(list, "LIST", 4) != 0 || size < 4 || next > riffEnd) {
+        const std::uint32_t size = littleEndian(list + kSizeOffset, kDword);
+        const std::uint64_t next = pos + kChunkHeaderBytes + size + (size & 1);
+        const char *type = list + kChunkHeaderBytes;
+        if (std::memcmp(list, "LIST", kIdBytes) != 0 || size < kIdBytes || next > riffEnd) {
             pos = next;
             continue;
         }
-        const std::uint64_t body = pos + 12;
-        const std::uint32_t bodySize = size - 4;
-        if (std::memcmp(list + 8, "INFO", 4) == 0 && bodySize <= kMaxInfoBytes) {
+        const std::uint64_t body = pos + kListHeaderBytes;
+        const std::uint32_t bodySize = size - kIdBytes;
+        if (std::memcmp(type, "INFO", kIdBytes) == 0 && bodySize <= kMaxInfoBytes) {
             source.info.resize(bodySize);
             haveInfo = readAt(in, body, source.info.data(), bodySize);
-        } else if (std::memcmp(list + 8, "pdta", 4) == 0 && bodySize <= kMaxHydraBytes) {
+        } else if (std::memcmp(type, "pdta", kIdBytes) == 0 && bodySize <= kMaxHydraBytes) {
             source.hydra.resize(bodySize);
             haveHydra = readAt(in, body, source.hydra.data(), bodySize);
-        } else if (std::memcmp(list + 8, "sdta", 4) == 0) {
-            for (std::uint64_t sub = body; sub + 8 <= body + bodySize;) {
-                char chunk[8];
+        } else if (std::memcmp(type, "sdta", kIdBytes) == 0) {
+            const std::uint64_t end = body + bodySize;
+            for (std::uint64_t sub = body; sub + kChunkHeaderBytes <= end;) {
+                char chunk[kChunkHeaderBytes];
                 if (!readAt(in, sub, chunk, sizeof chunk))
                     return std::nullopt;
-                const std::uint32_t chunkSize = le(chunk + 4, 4);
-                if (std::memcmp(chunk, "smpl", 4) == 0 && sub + 8 + chunkSize <= body + bodySize) {
-                    source.smpl = sub + 8;
-                    source.points = chunkSize / 2;
+                const std::uint32_t chunkSize = littleEndian(chunk + kSizeOffset, kDword);
+                const std::uint64_t points = sub + kChunkHeaderBytes;
+                if (std::memcmp(chunk, "smpl", kIdBytes) == 0 && points + chunkSize <= end) {
+                    source.smpl = points;
+                    source.points = chunkSize / kPointBytes;
                     haveSamples = true;
                 }
-                sub += 8 + std::uint64_t(chunkSize) + (chunkSize & 1);
+                sub = points + chunkSize + (chunkSize & 1);
             }
         }
         pos = next;
@@ -261,13 +290,13 @@ std::optional<Hydra> splitHydra(std::string_view bytes)
         {"imod", &hydra.imod}, {"igen", &hydra.igen}, {"shdr", &hydra.shdr}};
     std::size_t pos = 0;
     for (const auto &[id, records] : parts) {
-        if (bytes.size() - pos < 8 || bytes.compare(pos, 4, id) != 0)
+        if (bytes.size() - pos < kChunkHeaderBytes || bytes.compare(pos, kIdBytes, id) != 0)
             return std::nullopt;
-        const std::uint32_t size = le(bytes.data() + pos + 4, 4);
-        if (size > bytes.size() - pos - 8 || size % records->size != 0 || size == 0)
+        const std::uint32_t size = littleEndian(bytes.data() + pos + kSizeOffset, kDword);
+        if (size > bytes.size() - pos - kChunkHeaderBytes || size % records->size != 0 || size == 0)
             return std::nullopt;
-        records->bytes = bytes.substr(pos + 8, size);
-        pos += 8 + size;
+        records->bytes = bytes.substr(pos + kChunkHeaderBytes, size);
+        pos += kChunkHeaderBytes + size;
     }
     return hydra;
 }
@@ -281,28 +310,28 @@ struct Level
     const Records &bags;
     const Records &mods;
     const Records &gens;
-    int bagField; // where a header keeps its first zone
-    int linkGen;  // the generator naming the level below
+    std::size_t bagField; // where a header keeps its first zone
+    int linkGen;          // the generator naming the level below
 };
 
 bool checkLevel(const Level &level)
 {
     const std::uint32_t headers = level.headers.count();
     for (std::uint32_t i = 0; i + 1 < headers; ++i) {
-        if (level.headers.field(i, level.bagField, 2) >
-            level.headers.field(i + 1, level.bagField, 2))
+        if (level.headers.field(i, level.bagField, kWord) >
+            level.headers.field(i + 1, level.bagField, kWord))
             return false;
     }
-    if (level.headers.field(headers - 1, level.bagField, 2) >= level.bags.count())
+    if (level.headers.field(headers - 1, level.bagField, kWord) >= level.bags.count())
         return false;
     for (std::uint32_t b = 0; b + 1 < level.bags.count(); ++b) {
-        if (level.bags.field(b, 0, 2) > level.bags.field(b + 1, 0, 2) ||
-            level.bags.field(b, 2, 2) > level.bags.field(b + 1, 2, 2))
+        if (level.bags.field(b, kBagGen, kWord) > level.bags.field(b + 1, kBagGen, kWord) ||
+            level.bags.field(b, kBagMod, kWord) > level.bags.field(b + 1, kBagMod, kWord))
             return false;
     }
     const std::uint32_t last = level.bags.count() - 1;
-    return level.bags.field(last, 0, 2) < level.gens.count() &&
-           level.bags.field(last, 2, 2) < level.mods.count();
+    return level.bags.field(last, kBagGen, kWord) < level.gens.count() &&
+           level.bags.field(last, kBagMod, kWord) < level.mods.count();
 }
 
 // What a level's kept headers name on the level below.
@@ -310,13 +339,13 @@ std::set<std::uint32_t> linked(const Level &level, const std::vector<std::uint32
 {
     std::set<std::uint32_t> below;
     for (std::uint32_t header : kept) {
-        const std::uint32_t firstBag = level.headers.field(header, level.bagField, 2);
-        const std::uint32_t endBag = level.headers.field(header + 1, level.bagField, 2);
+        const std::uint32_t firstBag = level.headers.field(header, level.bagField, kWord);
+        const std::uint32_t endBag = level.headers.field(header + 1, level.bagField, kWord);
         for (std::uint32_t bag = firstBag; bag < endBag; ++bag) {
-            for (std::uint32_t gen = level.bags.field(bag, 0, 2);
-                 gen < level.bags.field(bag + 1, 0, 2); ++gen) {
-                if (int(level.gens.field(gen, 0, 2)) == level.linkGen)
-                    below.insert(level.gens.field(gen, 2, 2));
+            for (std::uint32_t gen = level.bags.field(bag, kBagGen, kWord);
+                 gen < level.bags.field(bag + 1, kBagGen, kWord); ++gen) {
+                if (int(level.gens.field(gen, kGenOperator, kWord)) == level.linkGen)
+                    below.insert(level.gens.field(gen, kGenAmount, kWord));
             }
         }
     }
@@ -338,31 +367,32 @@ Written writeLevel(const Level &level, const std::vector<std::uint32_t> &kept,
     auto header = [&](std::uint32_t i) {
         const std::size_t at = out.headers.size();
         out.headers.append(level.headers.at(i), headerSize);
-        putLe(out.headers.data() + at + level.bagField, bags, 2);
+        putLittleEndian(out.headers.data() + at + level.bagField, bags, kWord);
     };
     for (std::uint32_t i : kept) {
         header(i);
-        const std::uint32_t firstBag = level.headers.field(i, level.bagField, 2);
-        const std::uint32_t endBag = level.headers.field(i + 1, level.bagField, 2);
+        const std::uint32_t firstBag = level.headers.field(i, level.bagField, kWord);
+        const std::uint32_t endBag = level.headers.field(i + 1, level.bagField, kWord);
         for (std::uint32_t bag = firstBag; bag < endBag; ++bag) {
-            appendLe(out.bags, gens, 2);
-            appendLe(out.bags, mods, 2);
+            appendLe(out.bags, gens, kWord);
+            appendLe(out.bags, mods, kWord);
             ++bags;
-            for (std::uint32_t m = level.bags.field(bag, 2, 2); m < level.bags.field(bag + 1, 2, 2);
-                 ++m, ++mods)
+            for (std::uint32_t m = level.bags.field(bag, kBagMod, kWord);
+                 m < level.bags.field(bag + 1, kBagMod, kWord); ++m, ++mods)
                 out.mods.append(level.mods.at(m), kMod);
-            for (std::uint32_t g = level.bags.field(bag, 0, 2); g < level.bags.field(bag + 1, 0, 2);
-                 ++g, ++gens) {
+            for (std::uint32_t g = level.bags.field(bag, kBagGen, kWord);
+                 g < level.bags.field(bag + 1, kBagGen, kWord); ++g, ++gens) {
                 const std::size_t at = out.gens.size();
                 out.gens.append(level.gens.at(g), kGen);
-                if (int(level.gens.field(g, 0, 2)) == level.linkGen)
-                    putLe(out.gens.data() + at + 2, renumber.at(level.gens.field(g, 2, 2)), 2);
+                if (int(level.gens.field(g, kGenOperator, kWord)) == level.linkGen)
+                    putLittleEndian(out.gens.data() + at + kGenAmount,
+                                    renumber.at(level.gens.field(g, kGenAmount, kWord)), kWord);
             }
         }
     }
     header(level.headers.count() - 1); // the terminal header
-    appendLe(out.bags, gens, 2);
-    appendLe(out.bags, mods, 2);
+    appendLe(out.bags, gens, kWord);
+    appendLe(out.bags, mods, kWord);
     out.mods.append(kMod, '\0');
     out.gens.append(kGen, '\0');
     return out;
@@ -378,8 +408,8 @@ std::map<std::uint32_t, std::uint32_t> numbering(const std::set<std::uint32_t> &
 
 void appendChunk(std::string &out, const char *id, std::string_view body)
 {
-    out.append(id, 4);
-    appendLe(out, static_cast<std::uint32_t>(body.size()), 4);
+    out.append(id, kIdBytes);
+    appendLe(out, static_cast<std::uint32_t>(body.size()), kDword);
     out.append(body);
     if (body.size() & 1)
         out.push_back('\0');
@@ -390,17 +420,17 @@ void appendChunk(std::string &out, const char *id, std::string_view body)
 std::optional<PresetSet> presetsUsedBy(std::string_view smf)
 {
     ByteReader file(smf, 0, smf.size());
-    if (file.take(4) != "MThd")
+    if (file.take(kIdBytes) != "MThd")
         return std::nullopt;
-    const std::uint32_t headerSize = file.be(4);
-    if (headerSize < 6)
+    const std::uint32_t headerSize = file.be(kDword);
+    if (headerSize < kSmfHeaderBytes)
         return std::nullopt;
     file.skip(headerSize);
     std::array<ChannelUse, 16> channels;
     // Bytes too few for a chunk after the last one are left alone, as players do.
-    while (file.remaining() >= 8) {
-        const std::string_view id = file.take(4);
-        const std::uint32_t size = file.be(4);
+    while (file.remaining() >= kChunkHeaderBytes) {
+        const std::string_view id = file.take(kIdBytes);
+        const std::uint32_t size = file.be(kDword);
         const std::size_t begin = file.pos();
         file.skip(size);
         if (!file.ok())
@@ -442,15 +472,17 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     const std::optional<Hydra> hydra = splitHydra(source->hydra);
     if (!hydra)
         return std::nullopt;
-    const Level presetLevel{hydra->phdr, hydra->pbag, hydra->pmod, hydra->pgen, 24, kInstrumentGen};
+    const Level presetLevel{hydra->phdr, hydra->pbag, hydra->pmod,
+                            hydra->pgen, kPhdrBag,    kInstrumentGen};
     const Level instrumentLevel{hydra->inst, hydra->ibag, hydra->imod,
-                                hydra->igen, 20,          kSampleIdGen};
+                                hydra->igen, kInstBag,    kSampleIdGen};
     if (!checkLevel(presetLevel) || !checkLevel(instrumentLevel))
         return std::nullopt;
 
     std::vector<std::uint32_t> keptPresets;
     for (std::uint32_t i = 0; i + 1 < hydra->phdr.count(); ++i) {
-        const Preset preset{int(hydra->phdr.field(i, 22, 2)), int(hydra->phdr.field(i, 20, 2))};
+        const Preset preset{int(hydra->phdr.field(i, kPhdrBank, kWord)),
+                            int(hydra->phdr.field(i, kPhdrProgram, kWord))};
         if (presets.count(preset))
             keptPresets.push_back(i);
     }
@@ -468,12 +500,12 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
         return std::nullopt;
     // A stereo sample plays with its partner.
     for (std::uint32_t s : std::set<std::uint32_t>(samples)) {
-        const std::uint32_t type = shdr.field(s, 44, 2);
-        // In a synthesiser's ROM, or compressed (SoundFont 3): not points to copy.
-        if (type & 0x8010)
+        const std::uint32_t type = shdr.field(s, kShdrType, kWord);
+        const std::uint32_t partner = shdr.field(s, kShdrLink, kWord);
+        if (type & kSampleNotPoints)
             return std::nullopt;
-        if ((type & 0x0E) && shdr.field(s, 42, 2) < sampleCount)
-            samples.insert(shdr.field(s, 42, 2));
+        if ((type & kSamplePaired) && partner < sampleCount)
+            samples.insert(partner);
     }
 
     const std::map<std::uint32_t, std::uint32_t> instrumentNumbers = numbering(instruments);
@@ -493,8 +525,8 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     std::string headers;
     std::uint32_t pointCount = 0;
     for (std::uint32_t s : samples) {
-        const std::uint32_t start = shdr.field(s, 20, 4);
-        const std::uint32_t end = shdr.field(s, 24, 4);
+        const std::uint32_t start = shdr.field(s, kShdrStart, kDword);
+        const std::uint32_t end = shdr.field(s, kShdrEnd, kDword);
         if (start > end || end > source->points ||
             end - start + kSamplePadding > kMaxCutPoints - pointCount)
             return std::nullopt;
@@ -515,16 +547,17 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
         const std::size_t header = headers.size();
         headers.append(shdr.at(s), kShdr);
         char *h = headers.data() + header;
-        putLe(h + 20, newStart, 4);
-        putLe(h + 24, static_cast<std::uint32_t>(newEnd), 4);
-        putLe(h + 28, moved(shdr.field(s, 28, 4)), 4);
-        putLe(h + 32, moved(shdr.field(s, 32, 4)), 4);
+        putLittleEndian(h + kShdrStart, newStart, kDword);
+        putLittleEndian(h + kShdrEnd, static_cast<std::uint32_t>(newEnd), kDword);
+        putLittleEndian(h + kShdrLoopStart, moved(shdr.field(s, kShdrLoopStart, kDword)), kDword);
+        putLittleEndian(h + kShdrLoopEnd, moved(shdr.field(s, kShdrLoopEnd, kDword)), kDword);
         // A partner that is not there leaves the sample on its own.
-        const auto partner = sampleNumbers.find(shdr.field(s, 42, 2));
-        const std::uint32_t type = shdr.field(s, 44, 2);
-        const bool paired = (type & 0x0E) && partner != sampleNumbers.end();
-        putLe(h + 42, paired ? partner->second : 0, 2);
-        putLe(h + 44, paired ? type : (type & ~0x0Eu) | 1u, 2);
+        const auto partner = sampleNumbers.find(shdr.field(s, kShdrLink, kWord));
+        const std::uint32_t type = shdr.field(s, kShdrType, kWord);
+        const bool paired = (type & kSamplePaired) && partner != sampleNumbers.end();
+        putLittleEndian(h + kShdrLink, paired ? partner->second : 0, kWord);
+        putLittleEndian(h + kShdrType, paired ? type : (type & ~kSamplePaired) | kSampleMono,
+                        kWord);
     }
     headers.append(shdr.at(sampleCount), kShdr); // the terminal header
 
@@ -541,18 +574,18 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
 
     // The file is written in one piece, the points read straight into it:
     // they are megabytes, where everything else is kilobytes.
-    const std::uint32_t pointBytes = pointCount * 2;
-    const std::uint32_t infoList = 4 + std::uint32_t(source->info.size());
-    const std::uint32_t sdtaList = 4 + 8 + pointBytes;
-    const std::uint32_t pdtaList = 4 + std::uint32_t(hydraOut.size());
-    auto padded = [](std::uint32_t size) { return size + (size & 1); };
+    const std::uint32_t pointBytes = pointCount * kPointBytes;
+    const std::uint32_t infoList = kIdBytes + std::uint32_t(source->info.size());
+    const std::uint32_t sdtaList = kIdBytes + kChunkHeaderBytes + pointBytes;
+    const std::uint32_t pdtaList = kIdBytes + std::uint32_t(hydraOut.size());
+    auto listChunk = [](std::uint32_t size) { return kChunkHeaderBytes + size + (size & 1); };
     const std::uint32_t riff =
-        4 + 8 + padded(infoList) + 8 + padded(sdtaList) + 8 + padded(pdtaList);
+        kIdBytes + listChunk(infoList) + listChunk(sdtaList) + listChunk(pdtaList);
     std::string out;
-    out.reserve(8 + std::size_t(riff));
+    out.reserve(kChunkHeaderBytes + std::size_t(riff));
     auto chunk = [&](const char *id, std::uint32_t size) {
-        out.append(id, 4);
-        appendLe(out, size, 4);
+        out.append(id, kIdBytes);
+        appendLe(out, size, kDword);
     };
     auto pad = [&] {
         if (out.size() & 1)
@@ -568,9 +601,9 @@ std::optional<std::string> cutSoundfont(std::istream &soundfont, const PresetSet
     chunk("smpl", pointBytes);
     for (const Copy &copy : copies) {
         const std::size_t at = out.size();
-        out.resize(at + std::size_t(copy.length) * 2); // zeros past what is read
-        if (copy.read && !readAt(soundfont, source->smpl + std::uint64_t(copy.start) * 2,
-                                 out.data() + at, std::size_t(copy.read) * 2))
+        out.resize(at + std::size_t(copy.length) * kPointBytes); // zeros past what is read
+        if (copy.read && !readAt(soundfont, source->smpl + std::uint64_t(copy.start) * kPointBytes,
+                                 out.data() + at, std::size_t(copy.read) * kPointBytes))
             return std::nullopt;
     }
     chunk("LIST", pdtaList);
