@@ -237,8 +237,8 @@ Label *Screen::addBubble(const Place &box, const Place &label, double points, bo
 {
     auto *shape = add<Shape>(box.name, box.index, box.twips, parent);
     shape->setKind(ShapeKind::RoundedRectangle);
-    shape->setFillColor(bgrColor(0x00C0FFFF));
-    shape->setBorderColor(bgrColor(0x0080C0FF));
+    shape->setFillColor(HouseColour::BubbleFill);
+    shape->setBorderColor(HouseColour::BubbleBorder);
     shape->setBorderWidth(2);
     return addLabel(label, QString(), {points, bold, Qt::black}, parent);
 }

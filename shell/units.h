@@ -23,6 +23,15 @@ inline QColor bgrColor(unsigned int bbggrr)
 }
 QString bgrText(const QColor &color);
 
+// The house colours, shared by every screen: the green of the screens' texts
+// and frames, and the instructor's speech bubble.
+namespace HouseColour {
+inline const QColor Green = bgrColor(0x0080FF80);
+inline const QColor BubbleFill = bgrColor(0x00C0FFFF);
+inline const QColor BubbleBorder = bgrColor(0x0080C0FF);
+inline const QColor Red = bgrColor(0x000000FF);
+} // namespace HouseColour
+
 // The screens' typeface: "ＭＳ Ｐゴシック" stands in for IPA P Gothic, the
 // proportional Japanese face closest to it in metrics.
 inline const QString kScreenFont = QStringLiteral("ＭＳ Ｐゴシック");

@@ -37,7 +37,7 @@ void Settei::createControls()
     Image2 = addImage({QStringLiteral("Image2"), {120, 120, 1800, 1800}},
                       assets.picture(QStringLiteral("guide_dark")));
     Label1 = addLabel({QStringLiteral("Label1"), {2040, 720, 6900, 660}}, QString(),
-                      {9, false, bgrColor(0x0080FF80), Qt::black});
+                      {9, false, HouseColour::Green, Qt::black});
 
     auto *Frame2 = add<Frame>(QStringLiteral("Frame2"), {480, 2040, 8055, 3255});
     Frame2->setTitle(QStringLiteral("ゲームＢＧＭ設定"));

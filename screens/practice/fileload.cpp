@@ -17,8 +17,6 @@ namespace ks {
 
 namespace {
 
-const QColor kGreen = bgrColor(0x0080FF80);
-
 // Cells of the target sheet.
 constexpr int kTargetPutUp = 0;
 constexpr int kTargetRising = 1;
@@ -57,13 +55,13 @@ void FileLoad::createControls()
     Label2 = addBubble({QStringLiteral("Shape1"), 0, {3840, 120, 5295, 1335}},
                        {QStringLiteral("Label2"), 0, {3960, 240, 5055, 1095}}, 12, true, Panel1);
     LabNum = addLabel({QStringLiteral("LabNum"), {6240, 1680, 1095, 375}}, QString(),
-                      {15.75, true, kGreen, QColor(), Align::Center}, Panel1);
+                      {15.75, true, HouseColour::Green, QColor(), Align::Center}, Panel1);
     addImage({QStringLiteral("Image1"), 1, {5880, 1680, 270, 270}},
              assets.picture(QStringLiteral("arrow_small_left")), Panel1);
     addImage({QStringLiteral("Image1"), 0, {7440, 1680, 270, 270}},
              assets.picture(QStringLiteral("arrow_small_right")), Panel1);
     LabTitle = addLabel({QStringLiteral("LabTitle"), {3480, 2280, 6135, 615}}, QString(),
-                        {24, false, kGreen, QColor(), Align::Center}, Panel1);
+                        {24, false, HouseColour::Green, QColor(), Align::Center}, Panel1);
     const struct
     {
         const char *caption;
@@ -79,11 +77,11 @@ void FileLoad::createControls()
     Level = add<Panel>(QStringLiteral("Level"), {4440, 3360, 4575, 495}, Panel1);
     Level->setPicture(assets.picture(QStringLiteral("level_bar")));
     LabKazu = addLabel({QStringLiteral("LabKazu"), {3720, 3960, 2175, 495}}, QString(),
-                       {18, false, kGreen}, Panel1);
+                       {18, false, HouseColour::Green}, Panel1);
     LabTime = addLabel({QStringLiteral("LabTime"), {6000, 3960, 3615, 495}}, QString(),
-                       {18, false, kGreen}, Panel1);
+                       {18, false, HouseColour::Green}, Panel1);
     LabSakusya = addLabel({QStringLiteral("LabSakusya"), {3720, 4560, 5895, 495}}, QString(),
-                          {20.25, true, kGreen, QColor(), Align::Center}, Panel1);
+                          {20.25, true, HouseColour::Green, QColor(), Align::Center}, Panel1);
     Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
     Setsound = addSoundPlayer(QStringLiteral("Setsound"));
@@ -98,7 +96,7 @@ void FileLoad::createControls()
                        {QStringLiteral("Label3"), {3240, 720, 5775, 375}}, 12, false, Panel2);
     const LabelStyle heading{24, false, Qt::white};
     const LabelStyle unit{27.75, false, Qt::white};
-    const LabelStyle counter{27.75, false, kGreen, QColor(), Align::Right};
+    const LabelStyle counter{27.75, false, HouseColour::Green, QColor(), Align::Right};
     addLabel({QStringLiteral("Label4"), 2, {120, 2520, 2295, 495}}, QStringLiteral("残り問題数"),
              heading, Panel2);
     LMondai = addLabel({QStringLiteral("LMondai"), {1635, 3120, 765, 495}}, QStringLiteral("0"),

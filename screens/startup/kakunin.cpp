@@ -19,9 +19,9 @@ void Kakunin::createControls()
             "本ゲームをプレイする際は、キャップスロックと日本語入力をオフにしてお楽しみ下さい。"),
         QStringLiteral("確認できましたらリターンキーをおして下さい。")};
     for (int i = 0; i < 2; ++i) {
-        Label1[i] = addLabel(
-            {QStringLiteral("Label1"), i, rects[i]}, captions[i],
-            {12, false, bgrColor(0x0080C0FF), Qt::black, i == 0 ? Align::Left : Align::Center});
+        Label1[i] = addLabel({QStringLiteral("Label1"), i, rects[i]}, captions[i],
+                             {12, false, HouseColour::BubbleBorder, Qt::black,
+                              i == 0 ? Align::Left : Align::Center});
     }
 }
 

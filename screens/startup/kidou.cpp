@@ -31,11 +31,11 @@ void Kidou::createControls()
     Image1[1] = addImage({QStringLiteral("Image1"), 1, {7560, 3960, 750, 450}},
                          assets.picture(QStringLiteral("arrow_right")));
     Koment = addLabel({QStringLiteral("Koment"), {2520, 5160, 5535, 975}}, QString(),
-                      {11.25, false, bgrColor(0x0080FF80), Qt::black});
+                      {11.25, false, HouseColour::Green, Qt::black});
 
     Shape1 = add<Shape>(QStringLiteral("Shape1"), {2400, 5040, 6375, 1215});
     Shape1->setKind(ShapeKind::RoundedRectangle);
-    Shape1->setBorderColor(bgrColor(0x0080FF80));
+    Shape1->setBorderColor(HouseColour::Green);
     Shape1->setBorderWidth(2);
 
     Image1[2] = addImage({QStringLiteral("Image1"), 2, {480, 4680, 1800, 1800}},

@@ -6,6 +6,7 @@
 #include "core/textfile.h"
 #include "screens/story/missiontexts.h"
 #include "shell/fileproblem.h"
+#include "shell/playsounds.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
@@ -14,8 +15,6 @@
 namespace ks {
 
 namespace {
-
-const QColor kGreen = bgrColor(0x0080FF80);
 
 // Positions inside a panel are pixels; the screen's controls take twips.
 constexpr QRect px(int x, int y, int w, int h)
@@ -129,15 +128,6 @@ const char *const kOrders[4] = {"地上の四足型歩行兵器を５体破壊�
 const char *const kExamFiles[5] = {"exam1.ksd", "exam2.ksd", "exam3.ksd", "exam4.ksd", "exam5.ksd"};
 const QPoint kWalkers[5] = {{520, 160}, {8, 200}, {384, 200}, {128, 224}, {256, 168}};
 
-constexpr int kTargetsAtStart[4] = {5, 10, 8, 15};
-// The plane starts just beyond the right edge and has escaped once its
-// right edge has left the screen: 640 to -225, 865 pixels.
-constexpr int kPlaneStart = 640;
-constexpr int kPlaneGone = -225;
-
-// The face animation's cells by step, calm and stern.
-constexpr int kFaceCells[2][6] = {{1, 2, 3, 2, 1, 0}, {5, 6, 7, 6, 5, 4}};
-
 // Comment groups.
 constexpr int kPraise = 0;
 constexpr int kHurry = 3;
@@ -168,15 +158,20 @@ void Fight::createControls()
         mato1[i] = add<Image>(QStringLiteral("mato1"), i,
                               px(kWalkers[i].x(), kWalkers[i].y(), 118, 104), Panel_[0]);
     }
-    Mato2 = add<Image>(QStringLiteral("Mato2"), px(kPlaneStart, 152, 225, 138), Panel_[1]);
+    Mato2 = add<Image>(QStringLiteral("Mato2"), px(PlaneFlight::kStart, 152, 225, 138), Panel_[1]);
     for (int i = 0; i < 2; ++i)
         Mato3[i] =
             add<Image>(QStringLiteral("Mato3"), i, px(104 + 264 * i, 152, 182, 160), Panel_[2]);
     Mato4 = add<Image>(QStringLiteral("Mato4"), px(168, 136, 320, 224), Panel_[3]);
+    // Each mission's targets in the order its rules count them, with the
+    // sheet their pictures come from.
+    targets = {{{mato1.begin(), mato1.end()}, {Mato2}, {Mato3.begin(), Mato3.end()}, {Mato4}}};
+    targetSheets = {PCkame, PCfly, Matodata1, Matodata2};
     // The targets stand behind the texts and frames of their panel.
-    for (Image *target :
-         {mato1[0], mato1[1], mato1[2], mato1[3], mato1[4], Mato2, Mato3[0], Mato3[1], Mato4})
-        target->lower();
+    for (const std::vector<Image *> &mission : targets) {
+        for (Image *target : mission)
+            target->lower();
+    }
 
     // Holds the face with the glasses flashing; never shown itself.
     Image1 = addImage({QStringLiteral("Image1"), {0, 7500, 1845, 2250}},
@@ -210,15 +205,15 @@ void Fight::createPanel(int panel)
         add<Image>(QStringLiteral("Kao"), panel, px(layout.kao.x(), layout.kao.y(), 123, 150), p);
     Title[panel] =
         addLabel({QStringLiteral("Label1"), panel, layout.title}, QString::fromUtf8(kTitles[panel]),
-                 {9, false, kGreen, QColor(), Align::Right}, p);
+                 {9, false, HouseColour::Green, QColor(), Align::Right}, p);
     Order[panel] = addLabel({QStringLiteral("Label1"), panel + 4, layout.order},
-                            QString::fromUtf8(kOrders[panel]), {12, false, kGreen}, p);
+                            QString::fromUtf8(kOrders[panel]), {12, false, HouseColour::Green}, p);
     LMes[panel] = addBubble({QStringLiteral("Shape1"), panel + 4, layout.bubble},
                             {QStringLiteral("LMes"), panel, layout.message}, 12, false, p);
     LMes[panel]->setCaption(QStringLiteral("リターンキーでスタートだ。"));
 
-    const LabelStyle number{27.75, false, kGreen, QColor(), Align::Right};
-    const LabelStyle caption{21.75, false, kGreen};
+    const LabelStyle number{27.75, false, HouseColour::Green, QColor(), Align::Right};
+    const LabelStyle caption{21.75, false, HouseColour::Green};
     if (!layout.time.isEmpty()) {
         Time[panel] =
             addLabel({QStringLiteral("Time"), panel, layout.time}, QStringLiteral("0"), number, p);
@@ -232,15 +227,16 @@ void Fight::createPanel(int panel)
               px(layout.bulletsCaption.x(), layout.bulletsCaption.y(), 97, 33)},
              QStringLiteral("残弾数"), caption, p);
 
-    Hira1[panel] =
-        addLabel({QStringLiteral("Hira1"), panel, layout.word}, QString(),
-                 {layout.wordPoints, layout.wordBold, kGreen, QColor(), layout.wordAlign}, p);
-    Romazi1[panel] = addLabel({QStringLiteral("Romazi1"), panel, layout.romaji}, QString(),
-                              {layout.romajiPoints, true, kGreen, QColor(), Align::Center}, p);
+    Hira1[panel] = addLabel(
+        {QStringLiteral("Hira1"), panel, layout.word}, QString(),
+        {layout.wordPoints, layout.wordBold, HouseColour::Green, QColor(), layout.wordAlign}, p);
+    Romazi1[panel] =
+        addLabel({QStringLiteral("Romazi1"), panel, layout.romaji}, QString(),
+                 {layout.romajiPoints, true, HouseColour::Green, QColor(), Align::Center}, p);
     Romazi1[panel]->setWrapAnywhere(true);
     auto *frame = add<Shape>(QStringLiteral("Shape1"), panel, layout.frame, p);
     frame->setKind(ShapeKind::RoundedRectangle);
-    frame->setBorderColor(kGreen);
+    frame->setBorderColor(HouseColour::Green);
     frame->setBorderWidth(2);
 }
 
@@ -250,16 +246,8 @@ void Fight::Form_Load()
 {
     RandomSource &random = services().random;
     random.seedFromClock();
-    faceStep = 0;
-    battleState = BattleState::Waiting;
-    downCount = 0;
-    targetSlot = 0;
-    faceMood = 0;
-    armed = 0;
-    resultOpen = false;
-    timeLeft = 0;
-    bullets = 0;
-    remaining.clear();
+    m_run = {};
+    m_run.rules = MissionRules::forStage(n());
     Kao[n()]->setPicture(PCforest.cell(0));
     comments = {QStringLiteral("その調子だ！"),
                 QStringLiteral("結構上手いぞ。"),
@@ -279,26 +267,10 @@ void Fight::Form_Load()
     if (!loadFiles())
         return;
 
-    switch (n()) {
-    case 0:
-        for (Image *walker : mato1)
-            walker->setPicture(PCkame.cell(0));
-        break;
-    case 1:
-        Mato2->move(kPlaneStart, Mato2->y());
-        break;
-    case 2:
-        for (Image *walker : Mato3)
-            walker->setPicture(Matodata1.cell(0));
-        break;
-    case 3:
-        Mato4->setPicture(Matodata2.cell(0));
-        break;
-    }
-    targetsLeft = static_cast<qint16>(kTargetsAtStart[n()]);
+    showTargets(m_run.rules->atLoad());
+    showPlane();
     const auto texts = missionDisplayTexts(n());
-    displayTexts.assign(texts.begin(), texts.end());
-    textCount = static_cast<qint16>(displayTexts.size());
+    m_run.displayTexts.assign(texts.begin(), texts.end());
 }
 
 // The mission's files, each checked before a shot is fired: a file that
@@ -315,18 +287,9 @@ bool Fight::loadFiles()
 
     // The last listed music is never picked when there are several: it is
     // the ending music whenever that slot is set.
-    RandomSource &random = services().random;
-    random.seedFromClock();
-    Ongaku->setFileName(settings.pickMusic(settingsLines, random));
-    Ongaku->open();
-
-    const QString standard = QString::fromStdString(appDir().path("practice\\standard\\"));
-    Gunsound->setFileName(standard + QStringLiteral("gun.wav"));
-    Setsound->setFileName(standard + QStringLiteral("set.wav"));
-    Misssound->setFileName(standard + QStringLiteral("miss.wav"));
-    Brakesound->setFileName(standard + QStringLiteral("brake.wav"));
-    for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
-        effect->open();
+    openPickedMusic(*Ongaku, settings, settingsLines, services().random);
+    openEffects({Gunsound, Setsound, Misssound, Brakesound},
+                QString::fromStdString(appDir().path("practice\\standard\\")));
 
     Result<RomajiTable> table = loadRomajiTableForPlay(appDir().playerFile(kRomajiTableFile));
     if (!table) {
@@ -341,17 +304,17 @@ bool Fight::loadFiles()
     // The battleship's last sentences come from the fifth file: it is tried
     // now, so a broken one is told before the battle, not in its last second.
     if (n() == 3) {
-        std::vector<std::string> mission = romajiLines;
+        std::vector<std::string> mission = m_run.romajiLines;
         if (!loadExam(4, static_cast<int>(finalPhaseTexts().size())))
             return false;
-        romajiLines = std::move(mission);
+        m_run.romajiLines = std::move(mission);
     }
     return true;
 }
 
-// Reads an exam file into romajiLines. Each shown text needs a phrase with
-// something to type; a file short of one is refused, since its word could
-// never be finished.
+// Reads an exam file into the run's romaji lines. Each shown text needs a
+// phrase with something to type; a file short of one is refused, since its
+// word could never be finished.
 bool Fight::loadExam(int index, int phrases)
 {
     Result<std::vector<std::string>> lines =
@@ -369,13 +332,34 @@ bool Fight::loadExam(int index, int phrases)
             return false;
         }
     }
-    romajiLines = std::move(*lines);
+    m_run.romajiLines = std::move(*lines);
     return true;
 }
 
 void Fight::Form_Unload()
 {
     host().show(ScreenName::Kidou);
+}
+
+// ---------------------------------------------------------------- what the battle shows
+
+void Fight::showTargets(const TargetCells &cells)
+{
+    const std::vector<Image *> &mission = targets[static_cast<std::size_t>(n())];
+    const SpriteSheet &sheet = targetSheets[static_cast<std::size_t>(n())];
+    for (const TargetCell &change : cells) {
+        Image *target = mission.at(static_cast<std::size_t>(change.target));
+        if (change.cell == TargetCell::kGone)
+            target->resize(0, 0);
+        else
+            target->setPicture(sheet.cell(change.cell));
+    }
+}
+
+void Fight::showPlane()
+{
+    if (const PlaneFlight *plane = m_run.rules->plane())
+        Mato2->move(plane->x(), Mato2->y());
 }
 
 // ---------------------------------------------------------------- typing and firing
@@ -390,55 +374,58 @@ void Fight::Form_KeyDown(int &keyCode, int)
         return;
     keyCode = 0;
     KaoT->setEnabled(true);
-    if (battleState == BattleState::Waiting)
+    if (m_run.battleState == BattleState::Waiting)
         startTyping();
 }
 
 void Fight::startTyping()
 {
-    battleState = BattleState::Typing;
+    m_run.battleState = BattleState::Typing;
     RandomSource &random = services().random;
-    presentWord(choose(random, textCount));
+    presentWord(choose(random, textCount()));
     LMes[n()]->setCaption(QStringLiteral("始めろ！！"));
-    if (n() == 1)
-        Mato2->setPicture(PCfly.cell(0));
-    if (n() == 3 && targetsLeft == 0) {
+    const MissionRules::Start start = m_run.rules->start();
+    showTargets(start.cells);
+    if (start.word == BattleWord::Final) {
         // The final phase: one of the three last sentences, from exam5.
         LMes[n()]->setCaption(QStringLiteral("ぶっこわせ！！"));
         const auto finals = finalPhaseTexts();
         for (std::size_t i = 0; i < finals.size(); ++i)
-            displayTexts[i] = std::string(finals[i]);
+            m_run.displayTexts[i] = std::string(finals[i]);
         if (!loadExam(4, static_cast<int>(finals.size())))
             return;
         random.seedFromClock();
         presentWord(choose(random, 3));
-        supply(BattleWord::Final);
-    } else {
-        supply(BattleWord::First);
     }
+    supply(start.word);
     Ongaku->restart();
     Hanteit->setEnabled(true);
     LimitT->setEnabled(true);
 }
 
+int Fight::textCount() const
+{
+    return static_cast<int>(missionDisplayTexts(n()).size());
+}
+
 void Fight::presentWord(int k)
 {
     const auto index = static_cast<std::size_t>(k);
-    Hira1[n()]->setCaption(QString::fromStdString(displayTexts[index]));
-    remaining = index < romajiLines.size() ? romajiLines[index] : std::string();
-    Romazi1[n()]->setCaption(QString::fromStdString(remaining));
+    Hira1[n()]->setCaption(QString::fromStdString(m_run.displayTexts[index]));
+    m_run.remaining = index < m_run.romajiLines.size() ? m_run.romajiLines[index] : std::string();
+    Romazi1[n()]->setCaption(QString::fromStdString(m_run.remaining));
     traceReady();
 }
 
 // Time and bullets for the word just presented, from the length of its romaji.
 void Fight::supply(BattleWord word)
 {
-    const int length = static_cast<int>(utf8Length(remaining));
+    const int length = static_cast<int>(utf8Length(m_run.remaining));
     const WordSupplies supplies = wordSupplies(n(), word, length);
     setBullets(supplies.bullets);
-    if (n() == 1) {
+    if (PlaneFlight *plane = m_run.rules->plane()) {
         LimitT->setInterval(100);
-        setPlane(length);
+        plane->setWordLength(length);
     } else {
         setTime(supplies.time);
     }
@@ -446,26 +433,20 @@ void Fight::supply(BattleWord word)
 
 void Fight::setTime(int seconds)
 {
-    timeLeft = seconds;
+    m_run.timeLeft = seconds;
     if (Time[n()])
         Time[n()]->setCaption(QString::number(seconds));
 }
 
 void Fight::setBullets(int count)
 {
-    bullets = count;
+    m_run.bullets = count;
     Tama[n()]->setCaption(QString::number(count));
-}
-
-void Fight::setPlane(int romajiLength)
-{
-    passSeconds = static_cast<qint16>(planePassSeconds(romajiLength));
-    planeStep = static_cast<qint16>(ks::planeStep(passSeconds));
 }
 
 void Fight::Hanteit_Timer()
 {
-    armed = 1;
+    m_run.armed = 1;
     Hanteit->setEnabled(false);
 }
 
@@ -473,57 +454,36 @@ void Fight::Form_KeyPress(int &keyAscii)
 {
     // A word with nothing left to type has nothing to judge: the second
     // between a destroyed battleship and its result, for one.
-    if (bullets == 0 || battleState != BattleState::Typing || remaining.empty())
+    if (m_run.bullets == 0 || m_run.battleState != BattleState::Typing || m_run.remaining.empty())
         return;
-    if (armed == 1)
-        setBullets(bullets - 1);
-    const KeyMatch match = MatchRomajiKey(remaining, static_cast<char32_t>(keyAscii));
+    if (m_run.armed == 1)
+        setBullets(m_run.bullets - 1);
+    const KeyMatch match = MatchRomajiKey(m_run.remaining, static_cast<char32_t>(keyAscii));
     switch (match.outcome) {
     case KeyOutcome::KeyWrong:
         // Before the arming tick a wrong key is forgiven: it may be the
         // Return that started the mission.
-        if (armed != 1)
+        if (m_run.armed != 1)
             return;
         comment(kAccuracy);
         Kao[n()]->setPicture(Image1->picture());
         KaoT->setEnabled(false);
         MissT->setEnabled(true);
-        play(Misssound);
+        Misssound->restart();
         break;
     case KeyOutcome::KeyAdvanced:
-        hitFlash();
+        showTargets({m_run.rules->hit()});
         Matot2->setEnabled(true);
-        play(Gunsound);
-        remaining = std::string(match.remaining);
-        Romazi1[n()]->setCaption(QString::fromStdString(remaining));
+        Gunsound->restart();
+        m_run.remaining = std::string(match.remaining);
+        Romazi1[n()]->setCaption(QString::fromStdString(m_run.remaining));
         break;
     case KeyOutcome::KeyCompleted:
-        play(Gunsound);
-        play(Brakesound);
-        // A restore still due from the keys before would draw the target
-        // whole again over its damage or its explosion.
-        Matot2->setEnabled(false);
-        remaining.clear();
+        Gunsound->restart();
+        Brakesound->restart();
+        m_run.remaining.clear();
         Romazi1[n()]->setCaption(QString());
         wordFinished();
-        break;
-    }
-}
-
-void Fight::hitFlash()
-{
-    switch (n()) {
-    case 0:
-        mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(2));
-        break;
-    case 1:
-        Mato2->setPicture(PCfly.cell(1));
-        break;
-    case 2:
-        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount + 5));
-        break;
-    case 3:
-        Mato4->setPicture(Matodata2.cell(targetSlot + 1));
         break;
     }
 }
@@ -537,99 +497,62 @@ void Fight::wordFinished()
 {
     // The instructor's word on it: few bullets left is careless; a plane near
     // the left edge or a short time label is slow; anything else is praise.
-    const std::string bulletsText = std::to_string(bullets);
-    if (bulletsTextIsLow(bulletsText)) {
-        faceMood = 1;
+    const PlaneFlight *plane = m_run.rules->plane();
+    const bool slow = plane ? plane->x() <= PlaneFlight::kSlowFrom
+                            : timeTextIsShort(std::to_string(m_run.timeLeft));
+    if (bulletsTextIsLow(std::to_string(m_run.bullets))) {
+        m_run.face.setStern(true);
         comment(kAccuracy);
-    } else if (n() == 1) {
-        const bool early = Mato2->x() > 80;
-        faceMood = early ? 0 : 1;
-        comment(early ? kPraise : kHurry);
-    } else if (timeTextIsShort(std::to_string(timeLeft))) {
-        faceMood = 1;
-        comment(kHurry);
     } else {
-        faceMood = 0;
-        comment(kPraise);
+        m_run.face.setStern(slow);
+        comment(slow ? kHurry : kPraise);
     }
 
-    switch (n()) {
-    case 0:
-        Hira1[0]->setCaption(QString());
-        battleState = BattleState::TargetDown;
-        mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(1));
-        MatoT1->setEnabled(true);
-        LimitT->setEnabled(false);
-        ++downCount;
-        break;
-    case 1:
-        Hira1[1]->setCaption(QString());
-        battleState = BattleState::TargetDown;
-        Mato2->setPicture(PCfly.cell(2));
+    const WordEnd end = m_run.rules->finishWord();
+    showTargets(end.cells);
+    // A restore due from the keys before must not draw a target that went
+    // down whole again; where the rules have a picture to come back to (the
+    // battleship, head-on or turned), it comes 50 ms after the hit.
+    Matot2->setEnabled(!m_run.rules->restore().empty());
+    switch (end.next) {
+    case AfterWord::TargetDown:
+        Hira1[n()]->setCaption(QString());
+        m_run.battleState = BattleState::TargetDown;
         MatoT1->setEnabled(true);
         LimitT->setEnabled(false);
         break;
-    case 2:
-        Hira1[2]->setCaption(QString());
-        battleState = BattleState::TargetDown;
-        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount + 9));
-        MatoT1->setEnabled(true);
-        LimitT->setEnabled(false);
-        break;
-    case 3:
-        battleshipWord();
-        break;
-    }
-}
-
-// Mission 4: thirteen words keep the battleship head-on, each followed at
-// once by the next; the fourteenth turns it to flee; the final sentence,
-// after a Return, destroys it.
-void Fight::battleshipWord()
-{
-    switch (targetsLeft) {
-    case 0:
-        Hira1[3]->setCaption(QString());
-        LMes[3]->setCaption(QStringLiteral("よっし！"));
-        Mato4->setPicture(Matodata2.cell(5));
-        targetsLeft = -1;
-        battleState = BattleState::Finished;
-        MatoT1->setEnabled(true);
-        LimitT->setEnabled(false);
-        break;
-    case 2:
-        Ongaku->stop();
-        Matot2->setEnabled(true);
-        Hira1[3]->setCaption(QString());
-        Kao[3]->setPicture(PCforest.cell(4));
-        KaoT->setEnabled(false);
-        MissT->setEnabled(false);
-        faceMood = 1;
-        armed = 0;
-        LMes[3]->setCaption(QStringLiteral("リターンキーを押し、一気に破壊せよ。"));
-        Order[3]->setCaption(QStringLiteral("逃げ行く戦艦を去って行く前に破壊せよ。"));
-        targetSlot = 3;
-        targetsLeft = 0;
-        battleState = BattleState::Waiting;
-        LimitT->setEnabled(false);
-        break;
-    case -1:
-        break;
-    default: {
-        const int k = choose(services().random, textCount);
-        Mato4->setPicture(Matodata2.cell(targetSlot + 1));
-        Matot2->setEnabled(true);
-        presentWord(k);
-        --targetsLeft;
+    case AfterWord::NextWordNow:
+        presentWord(choose(services().random, textCount()));
         supply(BattleWord::Later);
         break;
-    }
+    case AfterWord::WaitForReturn:
+        battleshipTurns();
+        break;
+    case AfterWord::Destroyed:
+        Hira1[n()]->setCaption(QString());
+        LMes[n()]->setCaption(QStringLiteral("よっし！"));
+        m_run.battleState = BattleState::Finished;
+        MatoT1->setEnabled(true);
+        LimitT->setEnabled(false);
+        break;
     }
 }
 
-void Fight::play(SoundPlayer *player)
+// The battleship turns to flee: the music stops and the battle waits for
+// the Return that brings the final sentence.
+void Fight::battleshipTurns()
 {
-    player->restart();
+    Ongaku->stop();
+    Hira1[n()]->setCaption(QString());
+    Kao[n()]->setPicture(PCforest.cell(4));
+    KaoT->setEnabled(false);
+    MissT->setEnabled(false);
+    m_run.face.setStern(true);
+    m_run.armed = 0;
+    LMes[n()]->setCaption(QStringLiteral("リターンキーを押し、一気に破壊せよ。"));
+    Order[n()]->setCaption(QStringLiteral("逃げ行く戦艦を去って行く前に破壊せよ。"));
+    m_run.battleState = BattleState::Waiting;
+    LimitT->setEnabled(false);
 }
 
 // ---------------------------------------------------------------- timers
@@ -643,19 +566,19 @@ void Fight::lose()
 
 void Fight::LimitT_Timer()
 {
-    if (n() == 1) {
-        if (Mato2->x() >= kPlaneGone) {
-            Mato2->move(Mato2->x() - planeStep, Mato2->y());
+    if (PlaneFlight *plane = m_run.rules->plane()) {
+        if (plane->fly()) {
+            showPlane();
             return;
         }
-        battleState = BattleState::Finished;
+        m_run.battleState = BattleState::Finished;
         lose();
         return;
     }
     // A word given no time (a final sentence shorter than five romaji)
     // runs out at once rather than counting below zero for ever.
-    if (timeLeft > 1) {
-        setTime(timeLeft - 1);
+    if (m_run.timeLeft > 1) {
+        setTime(m_run.timeLeft - 1);
         return;
     }
     lose();
@@ -663,11 +586,17 @@ void Fight::LimitT_Timer()
 
 void Fight::MatoT1_Timer()
 {
-    if (resultOpen)
+    if (m_run.resultOpen)
         return;
-    const int k = choose(services().random, textCount);
-    if (targetsLeft == 0) {
-        resultOpen = true;
+    // Drawn before anything else, as every tick always has: the words
+    // drawn later depend on it.
+    const int k = choose(services().random, textCount());
+    const Second second = m_run.rules->nextSecond();
+    switch (second.next) {
+    case AfterSecond::Wait:
+        return;
+    case AfterSecond::WonWithCredits:
+        m_run.resultOpen = true;
         Ongaku->stop();
         host().showModal(ScreenName::Complete, [this] {
             host().showModal(ScreenName::Ending, [this] { host().unload(*this); });
@@ -677,100 +606,50 @@ void Fight::MatoT1_Timer()
                 host().hide(*this);
         });
         return;
-    }
-    if (targetsLeft == 1) {
-        resultOpen = true;
-        battleState = BattleState::Won;
+    case AfterSecond::Won:
+        m_run.resultOpen = true;
+        m_run.battleState = BattleState::Won;
         Ongaku->stop();
         host().showModal(ScreenName::Complete, [this] { host().unload(*this); });
         return;
-    }
-    switch (n()) {
-    case 0:
-        mato1[static_cast<std::size_t>(downCount - 1)]->resize(0, 0);
-        MatoT1->setEnabled(false);
-        battleState = BattleState::Typing;
-        presentWord(k);
-        --targetsLeft;
-        supply(BattleWord::Later);
-        LimitT->setEnabled(true);
-        break;
-    case 1:
-        Mato2->setPicture(PCfly.cell(0));
-        presentWord(k);
-        Mato2->move(kPlaneStart, Mato2->y());
-        supply(BattleWord::Later);
-        battleState = BattleState::Typing;
-        --targetsLeft;
-        LimitT->setEnabled(true);
-        MatoT1->setEnabled(false);
-        break;
-    case 2:
-        presentWord(k);
-        supply(BattleWord::Later);
-        LimitT->setEnabled(true);
-        MatoT1->setEnabled(false);
-        --targetsLeft;
-        // The fire changes sides: the left walker stands at its next damage
-        // stage, or the right one catches up with it.
-        if (targetSlot == 0) {
-            targetSlot = 1;
-            Mato3[0]->setPicture(Matodata1.cell(downCount + 1));
-        } else {
-            ++downCount;
-            targetSlot = 0;
-            Mato3[1]->setPicture(Matodata1.cell(downCount));
-        }
-        battleState = BattleState::Typing;
-        break;
-    case 3:
-        // One second after the final sentence: the end comes with the next tick.
-        battleState = BattleState::Typing;
-        ++targetsLeft;
+    case AfterSecond::NextWord:
         break;
     }
+    showTargets(second.cells);
+    showPlane();
+    MatoT1->setEnabled(false);
+    m_run.battleState = BattleState::Typing;
+    presentWord(k);
+    supply(BattleWord::Later);
+    LimitT->setEnabled(true);
 }
 
 void Fight::Matot2_Timer()
 {
-    switch (n()) {
-    case 0:
-        if (downCount < 5)
-            mato1[static_cast<std::size_t>(downCount)]->setPicture(PCkame.cell(0));
-        break;
-    case 1:
-        Mato2->setPicture(PCfly.cell(0));
-        break;
-    case 2:
-        Mato3[static_cast<std::size_t>(targetSlot)]->setPicture(Matodata1.cell(downCount));
-        break;
-    case 3:
-        Mato4->setPicture(Matodata2.cell(targetsLeft != 0 ? targetSlot : 3));
-        break;
-    }
+    showTargets(m_run.rules->restore());
     Matot2->setEnabled(false);
 }
 
 void Fight::KaoT_Timer()
 {
-    Kao[n()]->setPicture(PCforest.cell(kFaceCells[faceMood][faceStep]));
-    faceStep = static_cast<qint16>((faceStep + 1) % 6);
+    Kao[n()]->setPicture(PCforest.cell(m_run.face.next().cell));
 }
 
 void Fight::MissT_Timer()
 {
     Kao[n()]->setPicture(PCforest.cell(4));
-    faceStep = 0;
+    m_run.face.restart();
     KaoT->setEnabled(true);
     MissT->setEnabled(false);
-    faceMood = 1;
+    m_run.face.setStern(true);
 }
 
 void Fight::writeVariables(StateWriter &out) const
 {
     out.add(name() + QStringLiteral(".battleState"),
-            QString::number(static_cast<int>(battleState)));
-    out.add(name() + QStringLiteral(".targetsLeft"), QString::number(targetsLeft));
+            QString::number(static_cast<int>(m_run.battleState)));
+    out.add(name() + QStringLiteral(".targetsLeft"),
+            QString::number(m_run.rules ? m_run.rules->targetsLeft() : 0));
 }
 
 } // namespace ks

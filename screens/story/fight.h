@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/battlerules.h"
+#include "core/faceanimation.h"
+#include "core/missionrules.h"
 #include "core/romajitable.h"
 #include "screens/screennames.h"
 #include "screens/story/storyprogress.h"
 #include "shell/screen.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +39,7 @@ public:
         Won = 5,        // the result screen is opening
         Finished = 6,   // the plane escaped, or the battleship is destroyed
     };
-    BattleState state() const { return battleState; }
+    BattleState state() const { return m_run.battleState; }
 
 protected:
     void createControls() override;
@@ -48,17 +51,17 @@ private:
     bool loadFiles();
     // exam1.ksd is index 0, exam5.ksd index 4.
     bool loadExam(int index, int phrases);
+    int textCount() const;
     void startTyping();
     void presentWord(int k);
     void supply(BattleWord word);
     void setTime(int seconds);
     void setBullets(int count);
-    void setPlane(int romajiLength);
-    void hitFlash();
+    void showTargets(const TargetCells &cells);
+    void showPlane();
     void wordFinished();
-    void battleshipWord();
+    void battleshipTurns();
     void comment(int group);
-    void play(SoundPlayer *player);
     void lose();
     void MatoT1_Timer();
     void Matot2_Timer();
@@ -90,6 +93,9 @@ private:
     SpriteSheet PCforest;
     SpriteSheet Matodata1;
     SpriteSheet Matodata2;
+    // Each mission's targets as its rules count them, and their sheet.
+    std::array<std::vector<Image *>, 4> targets;
+    std::array<SpriteSheet, 4> targetSheets;
 
     SoundPlayer *Ongaku = nullptr;
     SoundPlayer *Gunsound = nullptr;
@@ -103,24 +109,25 @@ private:
     TimerControl *MissT = nullptr;
     TimerControl *Hanteit = nullptr;
 
-    BattleState battleState = BattleState::Waiting;
-    qint16 armed = 0;
-    qint16 targetsLeft = 0;
-    qint16 textCount = 0;
-    qint16 downCount = 0;
-    qint16 targetSlot = 0;
-    qint16 faceStep = 0;
-    qint16 faceMood = 0;
-    qint16 passSeconds = 0;
-    qint16 planeStep = 0;
-    int timeLeft = 0;      // Time(n)'s number
-    int bullets = 0;       // Tama(n)'s number
-    std::string remaining; // Romazi1(n): the romaji still to type
-    // A result screen opened by MatoT1 is up: its further ticks wait.
-    bool resultOpen = false;
+    // One battle, made afresh whole when the screen loads: nothing of the
+    // last battle can leak into the next.
+    struct Run
+    {
+        BattleState battleState = BattleState::Waiting;
+        qint16 armed = 0;
+        int timeLeft = 0;      // Time(n)'s number
+        int bullets = 0;       // Tama(n)'s number
+        std::string remaining; // Romazi1(n): the romaji still to type
+        // A result screen opened by MatoT1 is up: its further ticks wait.
+        bool resultOpen = false;
+        FaceAnimation face{glintThereAndBack()};
+        std::unique_ptr<MissionRules> rules;
+        std::vector<std::string> displayTexts;
+        std::vector<std::string> romajiLines;
+    };
+    Run m_run;
+
     std::array<QString, 9> comments;
-    std::vector<std::string> displayTexts;
-    std::vector<std::string> romajiLines;
     RomajiTable romajiTable;
     std::vector<std::string> settingsLines;
 };

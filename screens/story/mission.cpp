@@ -15,7 +15,7 @@ void Mission::createControls()
     addLabel({QStringLiteral("Label1"), {4680, 1200, 1815, 375}}, QStringLiteral("作戦コード"),
              {20.25, false, Qt::white, QColor(), Align::Right});
     CodeT = addLabel({QStringLiteral("CodeT"), {6720, 1200, 1110, 405}}, QStringLiteral("0"),
-                     {20.25, true, bgrColor(0x0080FF80), Qt::black, Align::Right, false, true});
+                     {20.25, true, HouseColour::Green, Qt::black, Align::Right, false, true});
 }
 
 void Mission::Form_Load()

@@ -21,9 +21,10 @@ void MissionResult::createControls()
     const QRect face = m_won ? QRect(1200, 4560, 1815, 2055) : QRect(1200, 4080, 1815, 2055);
     const QRect bubble = m_won ? QRect(3600, 4800, 5295, 1815) : QRect(3960, 4320, 5295, 1815);
     const QRect words = m_won ? QRect(3720, 4920, 5055, 1575) : QRect(4080, 4440, 5055, 1575);
-    addLabel({QStringLiteral("Label1"), title},
-             m_won ? QStringLiteral("Mission Complete") : QStringLiteral("Mission Incomplete"),
-             {36, true, bgrColor(m_won ? 0x0080FF80 : 0x000000FF), QColor(), Align::Center, true});
+    addLabel(
+        {QStringLiteral("Label1"), title},
+        m_won ? QStringLiteral("Mission Complete") : QStringLiteral("Mission Incomplete"),
+        {36, true, m_won ? HouseColour::Green : HouseColour::Red, QColor(), Align::Center, true});
     Image1 = add<Image>(QStringLiteral("Image1"), face);
     KomentG =
         addBubble({QStringLiteral("Shape1"), bubble}, {QStringLiteral("KomentG"), words}, 12, true);

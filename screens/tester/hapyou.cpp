@@ -71,7 +71,7 @@ void Hapyou::createControls()
     addLabel({QStringLiteral("Label3"), {3000, 3840, 2175, 375}}, QStringLiteral("ＨＩＳＣＯＲＥ"),
              {21.75, false, Qt::white});
     Hi = addLabel({QStringLiteral("Hi"), {4320, 4320, 2175, 375}}, QString(),
-                  {14.25, false, bgrColor(0x00C0FFFF), QColor(), Align::Right});
+                  {14.25, false, HouseColour::BubbleFill, QColor(), Align::Right});
     Coment = addBubble({QStringLiteral("Shape1"), {2880, 5160, 6615, 1575}},
                        {QStringLiteral("Coment"), {3000, 5280, 6375, 1335}}, 12, true);
     Kao = add<Image>(QStringLiteral("Kao"), {360, m_course == 1 ? 4680 : 4800, 2250, 2250});

@@ -12,7 +12,7 @@ inline QColor ratingColour(Rating rating)
     case Rating::Fervor:
         return bgrColor(0x00FFFF80);
     case Rating::Grate:
-        return bgrColor(0x0080FF80);
+        return HouseColour::Green;
     case Rating::Good:
         return bgrColor(0x00FFC0FF);
     case Rating::Ok:

@@ -47,7 +47,7 @@ void Tester1::createControls()
     const QRect scores[2] = {{6000, 5160, 1095, 255}, {5760, 5760, 1335, 255}};
     for (int i = 0; i < 2; ++i) {
         Scoa[i] = addLabel({QStringLiteral("Scoa"), i, scores[i]}, QString(),
-                           {11.25, false, bgrColor(0x0080FF80), QColor(), Align::Right});
+                           {11.25, false, HouseColour::Green, QColor(), Align::Right});
     }
 }
 

@@ -55,9 +55,9 @@ void Tester2::createControls()
     Label4 = addLabel({QStringLiteral("Label4"), 0, {2640, 2040, 1695, 375}},
                       QStringLiteral("Time Limit"), onBlack);
     Lim = addLabel({QStringLiteral("Lim"), {4440, 1920, 735, 495}}, QString(),
-                   {26.25, false, bgrColor(0x0080FF80), Qt::black, Align::Right});
+                   {26.25, false, HouseColour::Green, Qt::black, Align::Right});
     Label1 = addLabel({QStringLiteral("Label1"), {3240, 4080, 3135, 615}}, QString(),
-                      {27.75, false, bgrColor(0x0080FF80), Qt::black, Align::Center});
+                      {27.75, false, HouseColour::Green, Qt::black, Align::Center});
 
     for (Rating rating : kRatings) {
         const auto k = static_cast<std::size_t>(rating);
