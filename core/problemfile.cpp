@@ -129,6 +129,14 @@ PracticeHeader practiceHeader(const std::vector<std::string> &items)
             item(kAuthorItem)};
 }
 
+std::optional<double> romajiLinePoints(const std::vector<std::string> &items)
+{
+    const double points = numberValue(practiceHeader(items).fontSize);
+    if (points >= 1 && points <= 72)
+        return points;
+    return std::nullopt;
+}
+
 int levelBarWidth(double level)
 {
     const double width = std::floor(level / 10.0 * 305.0);

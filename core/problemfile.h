@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,10 @@ struct PracticeHeader
     std::string author;      // item 13
 };
 PracticeHeader practiceHeader(const std::vector<std::string> &items);
+
+// The romaji line's size in points, header item 11, when a screen font can
+// take it (1 to 72 points); otherwise the line keeps its design size.
+std::optional<double> romajiLinePoints(const std::vector<std::string> &items);
 
 // Width in pixels of the level bar: Int(level ÷ 10 × 305), the bar's full
 // width at level 10.

@@ -15,6 +15,7 @@ packages=(
     libfontconfig-dev            # the fonts are read while the display connects
     timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
     fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
+    mecab mecab-ipadic-utf8 libmecab-dev  # ksdtool readings: kana readings of plain Japanese
     xvfb xauth                   # make perf: the game in a virtual display
     libx11-dev libxtst-dev libxdamage-dev  # make perf: keys sent and repaints seen
 )

@@ -315,7 +315,6 @@ void FileLoad::writeVariables(StateWriter &out) const
 // selection page stays behind the message that says so.
 bool FileLoad::prepareRun()
 {
-    const PracticeHeader header = practiceHeader(problemItems);
     Result<PlayablePractice> playable = confirmPracticeFile(
         problemItems, romajiTable, fileNames[static_cast<std::size_t>(selectedFile - 1)], appDir());
     if (!playable)
@@ -328,9 +327,8 @@ bool FileLoad::prepareRun()
 
     Panel1->move(0, client()->height());
     Panel2->setGeometry(client()->rect());
-    // A size no screen font can take keeps the design's.
-    if (const double points = numberValue(header.fontSize); points >= 1 && points <= 72)
-        Alufabet->setFontPoints(points, true);
+    if (const std::optional<double> points = romajiLinePoints(problemItems))
+        Alufabet->setFontPoints(*points, true);
     problemsLeft = problems->problemsToPlay;
     seconds = problems->timeLimit;
     LMondai->setCaption(QString::number(problemsLeft));

@@ -11,6 +11,7 @@ using ks::kMaxTextFileBytes;
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,8 @@ using ks::test::cp932;
 using ks::test::TempDir;
 
 const std::string kTool = KSDTOOL_PATH;
-const std::string kTable = KS_ROMAJI_TABLE;
+const std::string kShippedTable = KS_ROMAJI_TABLE;
+const std::string kBuiltGame = KS_APP_DIR;
 
 using ToolRun = ks::test::ProgramRun;
 
@@ -29,6 +31,28 @@ ToolRun runTool(const TempDir &dir, const std::vector<std::string> &args)
 {
     return ks::test::runProgram(dir, kTool, args);
 }
+
+// A game folder as check plays files from: the shipped table, and the
+// standard target and sounds the build made.
+void layOutGame(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(folder + "/practice");
+    fs::copy_file(kShippedTable, folder + "/roumazi.dat");
+    fs::copy(kBuiltGame + "/practice/standard", folder + "/practice/standard");
+}
+
+// One game folder for the whole run, its table the one every test names.
+const std::string &gameFolder()
+{
+    static const TempDir dir;
+    static const std::string folder = [] {
+        layOutGame(dir.path("game"));
+        return dir.path("game");
+    }();
+    return folder;
+}
+const std::string kTable = gameFolder() + "/roumazi.dat";
 
 std::vector<std::string> withTable(std::vector<std::string> args)
 {
@@ -41,7 +65,7 @@ std::string practiceFile(std::string_view body, std::string_view timeLimit = "60
 {
     std::string text = "タイトル,花の名前\r\nレベル,3\r\n問題数,1\r\n制限時間,";
     text += timeLimit;
-    text += "\r\n素材フォルダ,\"\"\r\n文字サイズ,20\r\n作者,山田\r\n";
+    text += "\r\n素材フォルダ,standard\\\r\n文字サイズ,20\r\n作者,山田\r\n";
     text += body;
     return cp932(text);
 }
@@ -216,8 +240,9 @@ TEST(Check, ListsEveryFindingMarkedAsErrorOrWarning)
          false,
          practiceFile("@,長い" + repeated(",あ", 484) + ",zz\r\n@,end\r\n"),
          1,
-         {"error: 項目が多すぎます：503 / 501 項目", "warning: 500 番の項目「zz」",
-          "1 error, 1 warning"}},
+         {"error: 項目が多すぎます：503 / 501 項目",
+          "warning: 問題 0「長い」（14 番の項目）：ローマ字の幅が文字サイズ 20 で",
+          "warning: 500 番の項目「zz」", "1 error, 2 warnings"}},
         {"too many phrases",
          true,
          cp932(repeated("@,か\r\n", 52)),
@@ -327,7 +352,7 @@ TEST(Make, WritesTheHeaderAndOneLinePerProblemInCp932)
                                          "レベル,2.5\r\n"
                                          "問題数,2\r\n"
                                          "制限時間,90\r\n"
-                                         "素材フォルダ,\"\"\r\n"
+                                         "素材フォルダ,standard\\\r\n"
                                          "文字サイズ,20\r\n"
                                          "作者,山田\r\n"
                                          "@,学校,が,っこ,う\r\n"
@@ -438,7 +463,10 @@ TEST(Make, RefusesInputItCannotTurnIntoAPlayableFile)
         {"level above 10", "花\tはな\n", {"--level", "11"}, "--level"},
         {"time limit 0", "花\tはな\n", {"--time", "0"}, "--time"},
         {"count above the number of problems", "花\tはな\n", {"--count", "2"}, "--count"},
-        {"asset folder without a final backslash", "花\tはな\n", {"--assets", "pics"}, "--assets"},
+        {"asset folder outside the practice folder",
+         "花\tはな\n",
+         {"--assets", "..\\..\\tmp\\"},
+         "--assets"},
         {"502 items", "長い\t" + repeated("あ", 484) + "\n", {}, "項目が多すぎます：502 / 501"},
     };
     for (const Case &c : cases) {
@@ -524,7 +552,8 @@ TEST(Usage, MistakesOnTheCommandLineExitWithStatus2)
         {},
         {"frobnicate", "--table", kTable, "a.ksd"},
         {"lines", "--table", kTable},
-        {"lines", "a.ksd"},
+        {"check", "a.ksd", "--game"},
+        {"lines", "--game", "/tmp", "a.ksd"},
         {"lines", "--table", kTable, "--bogus", "a.ksd"},
         {"lines", "--table", kTable, "a.ksd", "b.ksd"},
         {"lines", "--table"},

@@ -31,6 +31,8 @@ const std::string kTool = KSDTOOL_PATH;
 const std::string kTable = KS_ROMAJI_TABLE;
 const std::string kSourceDir = KS_SOURCE_DIR;
 const std::string kDataDir = kSourceDir + "/data";
+// The built game, with the targets and sounds the practice files name.
+const std::string kBuiltGame = KS_APP_DIR;
 
 constexpr int kExamFiles = 5;
 // Fewer would mean the library lost files (or the listing found none, which
@@ -115,8 +117,8 @@ TEST(ShippedProblems, CheckFindsNothingInAnyFile)
     for (const Shipped &file : files) {
         SCOPED_TRACE(file.path);
         TempDir dir;
-        const ks::test::ProgramRun run =
-            ks::test::runProgram(dir, kTool, {"check", "--table", kTable, file.kind, file.path});
+        const ks::test::ProgramRun run = ks::test::runProgram(
+            dir, kTool, {"check", "--table", kTable, "--game", kBuiltGame, file.kind, file.path});
         EXPECT_EQ(run.exitCode, 0) << run.err;
         EXPECT_EQ(run.out, "OK\n");
     }
