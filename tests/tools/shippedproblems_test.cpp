@@ -37,7 +37,7 @@ const std::string kBuiltGame = KS_APP_DIR;
 constexpr int kExamFiles = 5;
 // Fewer would mean the library lost files (or the listing found none, which
 // would let every loop below pass on nothing).
-constexpr std::size_t kLeastPracticeFiles = 12;
+constexpr std::size_t kLeastPracticeFiles = 15;
 
 std::string examName(int n)
 {
@@ -219,8 +219,10 @@ TEST(ShippedPractice, EveryFileIsPlayableAtItsLevel)
         const double seconds = ks::numberValue(header.timeLimit);
         ASSERT_TRUE(level >= 1 && level <= 10 && level == static_cast<int>(level)) << level;
         levelsFound[static_cast<std::size_t>(level) - 1] = true;
-        EXPECT_GE(count, 1);
-        EXPECT_LE(count, static_cast<double>(real));
+        // Every problem is played: the instructor judges the pace against the
+        // romaji of the whole file, so a file that played fewer would scold a
+        // player who is on time, and its other problems would never be seen.
+        EXPECT_EQ(count, static_cast<double>(real));
         EXPECT_GE(seconds, 60);
         EXPECT_LE(seconds, 180);
 
