@@ -43,9 +43,15 @@ bool isKana(char32_t c)
     return (c >= 0x3041 && c <= 0x309F) || (c >= 0x30A0 && c <= 0x30FF);
 }
 
-bool isKanji(char32_t c)
+// Punctuation and symbols: shown, and typed only when the table types them.
+// A character of any other kind is a word to read.
+bool isMark(char32_t c)
 {
-    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || c == U'々' || c == U'〆';
+    if (c < 0x80)
+        return !isDigit(c) && !isLatin(c);
+    return (c >= 0xA0 && c <= 0xBF) || (c >= 0x2000 && c <= 0x2BFF) ||
+           (c >= 0x3000 && c <= 0x303F && c != U'々' && c != U'〆') || c == U'・' ||
+           (c >= 0xFF01 && c <= 0xFF65 && !isDigit(c) && !isLatin(c));
 }
 
 std::vector<char32_t> characters(std::string_view text)
@@ -171,10 +177,14 @@ private:
         std::vector<std::string> fields;
     };
 
+    // ASCII digits as full-width ones, which the dictionary knows with their
+    // counters ("１月" is one word, "1月" two).
     std::vector<Word> words(std::string_view text)
     {
         std::vector<Word> out;
-        const std::string line(text);
+        std::string line;
+        for (char32_t c : characters(text))
+            line += utf8(c >= U'0' && c <= U'9' ? fullWidth(c) : c);
         for (const MeCab::Node *node = m_tagger.parseToNode(line.c_str()); node;
              node = node->next) {
             if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
@@ -195,9 +205,7 @@ private:
     {
         const std::vector<char32_t> chars = characters(word.surface);
         const auto all = [&](auto test) { return std::all_of(chars.begin(), chars.end(), test); };
-        if (all([](char32_t c) {
-                return !isDigit(c) && !isLatin(c) && !isKana(c) && !isKanji(c);
-            })) {
+        if (all(isMark)) {
             std::string marks;
             for (char32_t c : chars)
                 marks += typedMark(c);
