@@ -1,5 +1,5 @@
 // キーストーム: the game's executable. Everything it reads and writes lies in
-// the directory that holds it.
+// the directory that holds it, or, installed, in the player's data folder.
 #include "core/textfile.h"
 #include "screens/screentable.h"
 #include "shell/application.h"
@@ -43,6 +43,19 @@ int main(int argc, char *argv[])
     host.setProgramIcon(icon);
     QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);
-    host.show(ks::kStartScreen);
+    if (appDir.canSave()) {
+        host.show(ks::kStartScreen);
+    } else {
+        // Said once, before anything else: every save would fail, and the
+        // player should know why before a high score is lost.
+        const QString folder = QString::fromStdString(appDir.playerPath());
+        dialogs.message(nullptr,
+                        QStringLiteral("プレイヤーのデータを保存するフォルダ%1を作れません。"
+                                       "このまま遊べますが、ハイスコアや設定は保存されません。")
+                            .arg(folder.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral("（") + folder + QStringLiteral("）")),
+                        [&host] { host.show(ks::kStartScreen); });
+    }
     return host.hasEnded() ? 0 : QApplication::exec();
 }

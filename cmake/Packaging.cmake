@@ -15,9 +15,22 @@ install(DIRECTORY ${KS_APP_DIR}/music DESTINATION ${KS_INSTALL_DIR})
 install(DIRECTORY ${KS_APP_DIR}/practice/standard ${KS_APP_DIR}/practice/fruit
         DESTINATION ${KS_INSTALL_DIR}/practice)
 
+# The marker that tells the game (and ksdtool) it is installed: the player's
+# files then go to their data folder, never into the install, whoever runs it.
+# build/app has none.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
+file(WRITE ${CMAKE_BINARY_DIR}/install-links/keystorm.installed
+     "This copy of keystorm is installed: the player's files live in $XDG_DATA_HOME/keystorm.\n")
+install(FILES ${CMAKE_BINARY_DIR}/install-links/keystorm.installed DESTINATION ${KS_INSTALL_DIR})
+
+# The commands on the PATH: the game, and the problem-file tool under a name
+# that says whose it is.
 file(CREATE_LINK ../${KS_INSTALL_DIR}/keystorm ${CMAKE_BINARY_DIR}/install-links/keystorm SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/install-links/keystorm DESTINATION bin)
+file(CREATE_LINK ../${KS_INSTALL_DIR}/ksdtool ${CMAKE_BINARY_DIR}/install-links/keystorm-ksdtool
+     SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/install-links/keystorm
+              ${CMAKE_BINARY_DIR}/install-links/keystorm-ksdtool DESTINATION bin)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION share/doc/keystorm)
 
 configure_file(${CMAKE_SOURCE_DIR}/assets/keystorm-installed.desktop.in
                ${CMAKE_BINARY_DIR}/install-links/keystorm.desktop @ONLY)
@@ -36,9 +49,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package carries no debug information: the programs are stripped.
+set(CPACK_STRIP_FILES ON)
 # Not found by the library scan: the screens' font, the music's soundfont,
-# SDL_mixer, which the game opens at its first sound, and Qt's Japanese
-# texts for its file dialog.
+# SDL_mixer, which the game opens at its first sound, Qt's Japanese texts
+# for its file dialog, and the dictionary ksdtool's readings come from
+# (libmecab itself is found).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libsdl2-mixer-2.0-0, fonts-ipafont-gothic, timgm6mb-soundfont, qt6-translations-l10n")
+    "libsdl2-mixer-2.0-0, fonts-ipafont-gothic, timgm6mb-soundfont, qt6-translations-l10n, mecab-ipadic-utf8")
 include(CPack)

@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace ks {
@@ -68,9 +72,26 @@ Result<std::vector<std::string>> listProblemFiles(const std::string &folder)
     return names;
 }
 
-Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity)
+// Code page 932 first, exactly as ever, so a file that reads as both stays
+// what it was on Windows; only a file that is no code page 932 at all gets
+// the second chance.
+static Result<std::string> readProblemText(const std::string &path)
 {
     Result<std::string> text = readTextFile(path);
+    if (text || text.error().code != ErrorCode::BadEncoding)
+        return text;
+    Result<std::string> bytes = readRegularFile(path, kMaxTextFileBytes);
+    if (!bytes || !isValidUtf8(*bytes))
+        return text;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes->starts_with(kByteOrderMark))
+        bytes->erase(0, kByteOrderMark.size());
+    return bytes;
+}
+
+Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity)
+{
+    Result<std::string> text = readProblemText(path);
     if (!text)
         return text.error();
     Result<std::vector<std::string>> items = parseItems(*text, capacity);
@@ -79,10 +100,41 @@ Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::
     return items;
 }
 
+PracticeFileList listPracticeFiles(const AppDir &game)
+{
+    std::vector<std::pair<std::string, std::string>> named; // name, full path
+    for (const std::string &folder : game.practiceFolders()) {
+        if (Result<std::vector<std::string>> names = listProblemFiles(folder)) {
+            for (std::string &name : *names)
+                named.emplace_back(name, folder + name);
+        }
+    }
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    PracticeFileList list;
+    for (auto &[name, path] : named) {
+        if (Result<std::vector<std::string>> items = ReadProblemItems(path, kPracticeItemCapacity))
+            list.paths.push_back(std::move(path));
+        else
+            list.skipped.push_back({std::move(path), items.error()});
+    }
+    return list;
+}
+
 PracticeHeader practiceHeader(const std::vector<std::string> &items)
 {
     const auto item = [&](std::size_t i) { return i < items.size() ? items[i] : std::string(); };
-    return {item(1), item(3), item(5), item(7), item(9), item(11), item(13)};
+    return {item(kTitleItem),     item(kLevelItem),       item(kProblemCountItem),
+            item(kTimeLimitItem), item(kAssetFolderItem), item(kFontSizeItem),
+            item(kAuthorItem)};
+}
+
+std::optional<double> romajiLinePoints(const std::vector<std::string> &items)
+{
+    const double points = numberValue(practiceHeader(items).fontSize);
+    if (points >= 1 && points <= 72)
+        return points;
+    return std::nullopt;
 }
 
 int levelBarWidth(double level)
@@ -150,6 +202,77 @@ Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> 
     problems.romajiLines = std::move(built.lines);
     problems.displayTexts = ProblemDisplayTexts(items, kPracticeBodyStart, kPracticeLineCapacity);
     return problems;
+}
+
+Result<void> checkAssetFolderItem(std::string_view item)
+{
+    const std::string folder = toPosixSeparators(item);
+    // "C:/..." as a Windows author might write it is as absolute as "/...".
+    const bool absolute = folder.starts_with('/') || folder.find(':') != std::string::npos;
+    bool climbs = false;
+    for (std::size_t start = 0; start <= folder.size();) {
+        const std::size_t end = std::min(folder.find('/', start), folder.size());
+        climbs = climbs || folder.substr(start, end - start) == "..";
+        start = end + 1;
+    }
+    if (absolute || climbs)
+        return Error{ErrorCode::UnsafeAssetFolder, "「" + std::string(item) + "」"};
+    return {};
+}
+
+namespace {
+
+// Opened without blocking and never read: a FIFO or a device in place of a
+// picture is refused at once.
+Result<void> checkReadableFile(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Error{errno == ENOENT ? ErrorCode::NotFound : ErrorCode::Unreadable, path};
+    struct stat st
+    {
+    };
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular)
+        return Error{ErrorCode::Unreadable, path + "（通常のファイルではありません）"};
+    return {};
+}
+
+} // namespace
+
+Result<std::string> practiceAssetFolder(std::string_view item, const std::string &filePath,
+                                        const AppDir &game)
+{
+    if (Result<void> safe = checkAssetFolderItem(item); !safe)
+        return safe.error();
+    std::string relative = toPosixSeparators(item);
+    // "standard" names the folder as surely as "standard\" does.
+    if (!relative.empty() && relative.back() != '/')
+        relative += '/';
+    const std::string own = filePath.substr(0, filePath.rfind('/') + 1) + relative;
+    std::error_code error;
+    if (std::filesystem::exists(own + std::string(kPracticeAssetFiles[0]), error))
+        return own;
+    return game.path("practice/" + relative);
+}
+
+Result<PlayablePractice> confirmPracticeFile(const std::vector<std::string> &items,
+                                             const RomajiTable &table, const std::string &filePath,
+                                             const AppDir &game)
+{
+    Result<PracticeProblems> problems = preparePracticeProblems(items, table);
+    if (!problems)
+        return problems.error();
+    Result<std::string> folder =
+        practiceAssetFolder(practiceHeader(items).assetFolder, filePath, game);
+    if (!folder)
+        return folder.error();
+    for (std::string_view name : kPracticeAssetFiles) {
+        if (Result<void> readable = checkReadableFile(*folder + std::string(name)); !readable)
+            return readable.error();
+    }
+    return PlayablePractice{std::move(*problems), std::move(*folder)};
 }
 
 Result<std::vector<std::string>> loadExamPhrases(const std::string &path, const RomajiTable &table)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "appdir.h"
 #include "result.h"
 #include "romajimatcher.h"
 #include "romajitable.h"
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,13 +24,48 @@ inline constexpr std::size_t kExamLineCapacity = 51;
 inline constexpr std::size_t kPracticeBodyStart = 14;
 inline constexpr std::string_view kEndSentinel = "end";
 
+// Where each value of a practice header stands. The even items before them
+// are free labels, never read.
+inline constexpr std::size_t kTitleItem = 1;
+inline constexpr std::size_t kLevelItem = 3;
+inline constexpr std::size_t kProblemCountItem = 5;
+inline constexpr std::size_t kTimeLimitItem = 7;
+inline constexpr std::size_t kAssetFolderItem = 9;
+inline constexpr std::size_t kFontSizeItem = 11;
+inline constexpr std::size_t kAuthorItem = 13;
+
+// What a practice file's asset folder holds: the target and the four sounds.
+inline constexpr std::array<std::string_view, 5> kPracticeAssetFiles{
+    "target.bmp", "gun.wav", "set.wav", "miss.wav", "brake.wav"};
+// The shipped asset folder, under practice\.
+inline constexpr std::string_view kStandardAssetFolder = "standard\\";
+
 // The practice files of a folder: the regular files whose names end in ".ksd"
 // in any case, hidden ones (".name") left out, sorted by the bytes of their
 // names so the list is the same on every machine. NotFound without the folder.
 Result<std::vector<std::string>> listProblemFiles(const std::string &folder);
 
 // The items of a problem file; more than capacity items is TooManyItems.
+// The file is code page 932, as Windows writes it; one that is not, but is
+// valid UTF-8 (as a problem file written on Linux most likely is), is read
+// as UTF-8.
 Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity);
+
+// The practice files a game lists: those of every practice folder (the
+// shipped one, then the player's), in one list by name, the shipped one
+// first where both hold a name. A file that cannot be read is left out of
+// the list and named in skipped, so one broken file never hides the others.
+struct PracticeFileList
+{
+    struct Skipped
+    {
+        std::string path;
+        Error error;
+    };
+    std::vector<std::string> paths;
+    std::vector<Skipped> skipped;
+};
+PracticeFileList listPracticeFiles(const AppDir &game);
 
 // The header items a practice screen shows or uses, as the file spells them;
 // the screens read the numbers with numberValue. Missing items are empty.
@@ -42,6 +80,10 @@ struct PracticeHeader
     std::string author;      // item 13
 };
 PracticeHeader practiceHeader(const std::vector<std::string> &items);
+
+// The romaji line's size in points, header item 11, when a screen font can
+// take it (1 to 72 points); otherwise the line keeps its design size.
+std::optional<double> romajiLinePoints(const std::vector<std::string> &items);
 
 // Width in pixels of the level bar: Int(level ÷ 10 × 305), the bar's full
 // width at level 10.
@@ -88,6 +130,33 @@ struct PracticeProblems
 // total, as a practice screen needs them once the player confirms a file.
 Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> &items,
                                                  const RomajiTable &table);
+
+// A practice file's asset folder must stay inside the practice folder: no
+// ".." and no absolute path (UnsafeAssetFolder). An empty one means the
+// practice folder itself.
+Result<void> checkAssetFolderItem(std::string_view item);
+
+// The folder the target and sounds of the practice file at filePath are
+// loaded from: the asset folder beside the file when it holds a target,
+// else the game's own (practice/ + item), so a player's file may use the
+// shipped pictures. Ends in "/". Refuses an unsafe item.
+Result<std::string> practiceAssetFolder(std::string_view item, const std::string &filePath,
+                                        const AppDir &game);
+
+struct PlayablePractice
+{
+    PracticeProblems problems;
+    std::string assetFolder; // as practiceAssetFolder gives it
+};
+
+// Everything the game holds a practice file to when the player confirms it,
+// in one place, so a tool that says a file plays says what the game does:
+// the items' check and header numbers (preparePracticeProblems), and an
+// asset folder inside the practice folder whose five files are there and
+// can be read.
+Result<PlayablePractice> confirmPracticeFile(const std::vector<std::string> &items,
+                                             const RomajiTable &table, const std::string &filePath,
+                                             const AppDir &game);
 
 // An exam file's phrases for the battle screen: read, checked like a practice
 // body from item 0, at most kExamLineCapacity phrases.

@@ -45,8 +45,14 @@ std::string Error::message() const
     case ErrorCode::UnplayableProblemCount:
         what = "問題数がマイナスです";
         break;
+    case ErrorCode::UnsafeAssetFolder:
+        what = "素材フォルダが練習問題のフォルダの外を指しています";
+        break;
     case ErrorCode::WriteFailed:
         what = "ファイルを書けません";
+        break;
+    case ErrorCode::CannotMake:
+        what = "問題ファイルを作れません";
         break;
     }
     if (detail.empty())

@@ -23,7 +23,9 @@ enum class ErrorCode
     TooManyProblems,
     UnplayableTimeLimit,
     UnplayableProblemCount,
+    UnsafeAssetFolder,
     WriteFailed,
+    CannotMake,
 };
 
 struct Error

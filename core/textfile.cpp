@@ -314,6 +314,21 @@ Result<void> writeTextLines(const std::string &path, const std::vector<std::stri
     return writeFileAtomic(path, *bytes, beforeCommit);
 }
 
+bool isValidUtf8(std::string_view text)
+{
+    while (!text.empty()) {
+        const Utf8Char c = firstUtf8Char(text);
+        // Overlong forms and surrogates are no UTF-8 an editor writes.
+        const bool overlong = (c.bytes == 2 && c.code < 0x80) || (c.bytes == 3 && c.code < 0x800) ||
+                              (c.bytes == 4 && c.code < 0x10000);
+        if ((c.code == 0xFFFD && c.bytes == 1) || overlong || c.code > 0x10FFFF ||
+            (c.code >= 0xD800 && c.code <= 0xDFFF))
+            return false;
+        text.remove_prefix(c.bytes);
+    }
+    return true;
+}
+
 std::size_t utf8Length(std::string_view text)
 {
     std::size_t count = 0;

@@ -53,6 +53,9 @@ void removeStaleTemporaries(const std::string &folder);
 Result<void> writeTextLines(const std::string &path, const std::vector<std::string> &lines,
                             const std::function<bool()> &beforeCommit = {});
 
+// Whether text is well-formed UTF-8 throughout.
+bool isValidUtf8(std::string_view text);
+
 // Number of characters (code points) of a UTF-8 string.
 std::size_t utf8Length(std::string_view text);
 

@@ -30,14 +30,6 @@ void setPaletteColor(QWidget &widget, QPalette::ColorRole role, const QColor &co
     widget.setPalette(palette);
 }
 
-QFont screenFont(double points, bool bold)
-{
-    QFont font(kScreenFont);
-    font.setPixelSize(std::max(pointsToPixels(points), 1));
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 QString Control::id() const

@@ -18,7 +18,7 @@ Result<void> SettingsFile::writeHighScore(const std::vector<std::string> &lines,
     std::vector<std::string> updated = lines;
     updated.resize(std::max(updated.size(), kSettingsLines));
     updated[course == 1 ? kHighScore30 : kHighScore60] = std::to_string(score);
-    return writeSettings(m_dir.playerFile(kSettingsFile), updated);
+    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), updated);
 }
 
 Result<void> SettingsFile::writeOptions(const std::vector<std::string> &lines,
@@ -35,7 +35,7 @@ Result<void> SettingsFile::writeOptions(const std::vector<std::string> &lines,
         const QString &box = musicBoxes[i];
         updated[kFirstPlayMusic + i] = box.isEmpty() ? kNoMusic : box.toStdString();
     }
-    return writeSettings(m_dir.playerFile(kSettingsFile), updated);
+    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), updated);
 }
 
 QString SettingsFile::pickMusic(const std::vector<std::string> &lines, RandomSource &random) const

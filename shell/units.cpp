@@ -2,6 +2,7 @@
 
 #include <QFont>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ks {
@@ -18,6 +19,14 @@ void installScreenFont()
 {
     QFont::insertSubstitutions(kScreenFont,
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック")});
+}
+
+QFont screenFont(double points, bool bold)
+{
+    QFont font(kScreenFont);
+    font.setPixelSize(std::max(pointsToPixels(points), 1));
+    font.setBold(bold);
+    return font;
 }
 
 int pointsToPixels(double points)

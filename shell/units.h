@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
 #include <QString>
 
@@ -36,6 +37,9 @@ inline const QColor Red = bgrColor(0x000000FF);
 // proportional Japanese face closest to it in metrics.
 inline const QString kScreenFont = QStringLiteral("ＭＳ Ｐゴシック");
 void installScreenFont();
+// The screens' typeface at a size in points, as every label sets it; ksdtool
+// measures lines with it too.
+QFont screenFont(double points, bool bold = false);
 
 // Point sizes were chosen on a 96 dpi screen; using pixel sizes keeps the
 // absolute layouts whatever dpi the desktop reports.

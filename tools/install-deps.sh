@@ -16,6 +16,7 @@ packages=(
     libfontconfig-dev            # the fonts are read while the display connects
     timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
     fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
+    mecab mecab-ipadic-utf8 libmecab-dev  # ksdtool readings: kana readings of plain Japanese
     xvfb xauth                   # make perf and the desktop tests: the game in a virtual display
     openbox                      # the desktop tests: a window manager, as players have one
     libx11-dev libxtst-dev libxdamage-dev  # make perf: keys sent and repaints seen

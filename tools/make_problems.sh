@@ -32,9 +32,13 @@ mkdir -p "$out/practice"
 
 # check prints exactly "OK" for a file with no finding; a warning is as bad as
 # an error here, since it means a problem the player cannot type as written.
+# The files are played from the built game beside the tool, which holds the
+# targets and sounds they name.
+game="$(dirname "$tool")"
 check() {
     local kind="$1" file="$2" report
-    if ! report="$("$tool" check --table "$table" "$kind" "$file")" || [[ "$report" != "OK" ]]; then
+    if ! report="$("$tool" check --table "$table" --game "$game" "$kind" "$file")" ||
+        [[ "$report" != "OK" ]]; then
         printf '%s\n' "$report" >&2
         fail "check found problems in $file"
     fi

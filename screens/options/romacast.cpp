@@ -120,7 +120,7 @@ void romacast::save_Click()
         edited.push_back(text.toStdString());
     }
     const Result<void> saved =
-        saveRomajiTable(appDir().playerFile(kRomajiTableFile), romajiTable, edited);
+        saveRomajiTable(appDir().playerFileToWrite(kRomajiTableFile), romajiTable, edited);
     if (!saved) {
         refuse(QStringLiteral("ローマ字表（roumazi.dat）を保存できませんでした（%1）。"
                               "前のファイルはそのまま残っています。")

@@ -5,13 +5,13 @@
 #include "core/romajimatcher.h"
 #include "core/settings.h"
 #include "shell/dialogs.h"
+#include "shell/fileproblem.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace ks {
 
@@ -38,6 +38,18 @@ constexpr std::size_t kMaxListedFiles = 1000;
 QString fromUtf8(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+QString skippedFilesText(const std::vector<PracticeFileList::Skipped> &skipped)
+{
+    QStringList lines;
+    for (const PracticeFileList::Skipped &file : skipped) {
+        const QString name = fromUtf8(file.path.substr(file.path.rfind('/') + 1));
+        lines << fileProblemText(QStringLiteral("練習問題ファイル「%1」").arg(name), file.error);
+    }
+    lines << (skipped.size() == 1 ? QStringLiteral("このファイルは一覧から外しました。")
+                                  : QStringLiteral("これらのファイルは一覧から外しました。"));
+    return lines.join('\n');
 }
 
 } // namespace
@@ -152,9 +164,17 @@ void FileLoad::Form_Load()
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji
     // table a file would play with nothing to type.)
+    skippedFiles.clear();
     loaded = loadSettingsAndFiles();
-    if (!loaded)
-        services().dialogs.message(window(), kNoFiles, {});
+    const auto tellNoFiles = [this] {
+        if (!loaded)
+            services().dialogs.message(window(), kNoFiles, {});
+    };
+    // Files that cannot be read are named once, and the others are played.
+    if (skippedFiles.empty())
+        tellNoFiles();
+    else
+        services().dialogs.message(window(), skippedFilesText(skippedFiles), tellNoFiles);
 }
 
 bool FileLoad::loadSettingsAndFiles()
@@ -186,7 +206,9 @@ bool FileLoad::loadSettingsAndFiles()
         comments[11 + i] = QString::fromUtf8(paceLines[i]);
     Label2->setCaption(comments[0]);
 
-    fileNames = practiceFiles();
+    PracticeFileList list = listPracticeFiles(appDir());
+    fileNames = std::move(list.paths);
+    skippedFiles = std::move(list.skipped);
     if (fileNames.empty() || fileNames.size() > kMaxListedFiles)
         return false;
     if (!readSelectedFile())
@@ -197,37 +219,6 @@ bool FileLoad::loadSettingsAndFiles()
     romajiTable = std::move(*table);
     showHeader();
     return true;
-}
-
-// The practice files of the shipped folder and of the player's own, in one
-// list by name; the shipped one first where both have a file of one name.
-std::vector<std::string> FileLoad::practiceFiles() const
-{
-    std::vector<std::pair<std::string, std::string>> named; // name, full path
-    for (const std::string &folder : appDir().practiceFolders()) {
-        if (Result<std::vector<std::string>> names = listProblemFiles(folder)) {
-            for (std::string &name : *names)
-                named.emplace_back(name, folder + name);
-        }
-    }
-    std::stable_sort(named.begin(), named.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    std::vector<std::string> paths;
-    for (auto &[name, path] : named)
-        paths.push_back(std::move(path));
-    return paths;
-}
-
-// A file's target and sounds lie in the asset folder it names, beside the
-// file; a player's own file may name one the game ships instead.
-QString FileLoad::assetFolder(const std::string &folderItem) const
-{
-    const std::string &file = fileNames[static_cast<std::size_t>(selectedFile - 1)];
-    const std::string own = file.substr(0, file.rfind('/') + 1) + toPosixSeparators(folderItem);
-    std::error_code error;
-    if (std::filesystem::exists(own + "target.bmp", error))
-        return fromUtf8(own);
-    return fromUtf8(appDir().path("practice\\" + folderItem));
 }
 
 bool FileLoad::readSelectedFile()
@@ -322,20 +313,20 @@ void FileLoad::writeVariables(StateWriter &out) const
 // selection page stays behind the message that says so.
 bool FileLoad::prepareRun()
 {
-    const PracticeHeader header = practiceHeader(problemItems);
-    const QString folder = assetFolder(header.assetFolder);
+    Result<PlayablePractice> playable = confirmPracticeFile(
+        problemItems, romajiTable, fileNames[static_cast<std::size_t>(selectedFile - 1)], appDir());
+    if (!playable)
+        return false;
+    const QString folder = fromUtf8(playable->assetFolder);
     const Picture target = services().assets.loadPicture(folder + QStringLiteral("target.bmp"));
     if (target.isNull())
         return false;
-    Result<PracticeProblems> problems = preparePracticeProblems(problemItems, romajiTable);
-    if (!problems)
-        return false;
+    PracticeProblems *problems = &playable->problems;
 
     Panel1->move(0, client()->height());
     Panel2->setGeometry(client()->rect());
-    // A size no screen font can take keeps the design's.
-    if (const double points = numberValue(header.fontSize); points >= 1 && points <= 72)
-        Alufabet->setFontPoints(points, true);
+    if (const std::optional<double> points = romajiLinePoints(problemItems))
+        Alufabet->setFontPoints(*points, true);
     problemsLeft = problems->problemsToPlay;
     seconds = problems->timeLimit;
     LMondai->setCaption(QString::number(problemsLeft));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/problemfile.h"
 #include "core/romajitable.h"
 #include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
@@ -37,8 +38,6 @@ protected:
 private:
     // The selection page
     bool loadSettingsAndFiles();
-    std::vector<std::string> practiceFiles() const;
-    QString assetFolder(const std::string &folderItem) const;
     bool readSelectedFile();
     void showHeader();
     void fail();
@@ -100,7 +99,8 @@ private:
     TimerControl *MisTime = nullptr;
 
     qint16 selectedFile = 1;
-    std::vector<std::string> fileNames; // full paths, in list order
+    std::vector<std::string> fileNames;                  // full paths, in list order
+    std::vector<PracticeFileList::Skipped> skippedFiles; // unreadable, left out of the list
     std::vector<std::string> problemItems;
     RomajiTable romajiTable;
     std::vector<std::string> settingsLines;

@@ -254,3 +254,60 @@ TEST(PreparePractice, HeaderNumbersCountAsTheirWholePart)
 
 } // namespace
 } // namespace ks
+
+namespace ks {
+namespace {
+
+// A file written on Linux is most likely UTF-8: read as such when it is no
+// code page 932. Bytes that are both stay code page 932, as ever, and bytes
+// that are neither stay an error.
+TEST(ReadProblemItemsFrom, AFileThatIsNoCp932ButUtf8IsReadAsUtf8)
+{
+    TempDir dir;
+    dir.write("utf8.ksd", "@,赤い花,あ,か\r\n");
+    dir.write("bom.ksd", "\xEF\xBB\xBF@,赤,あ\n");
+    dir.write("cp932.ksd", test::cp932("@,赤い花,あ,か\r\n"));
+    // "é" in UTF-8 is "ﾃｩ" in code page 932: read as it always was.
+    dir.write("both.ksd", "@,\xC3\xA9\r\n");
+    dir.write("neither.ksd", "@,\x81\x20\r\n");
+    EXPECT_EQ(*ReadProblemItems(dir.path("utf8.ksd"), 10), (Strings{"@", "赤い花", "あ", "か"}));
+    EXPECT_EQ(*ReadProblemItems(dir.path("bom.ksd"), 10), (Strings{"@", "赤", "あ"}));
+    EXPECT_EQ(*ReadProblemItems(dir.path("cp932.ksd"), 10), (Strings{"@", "赤い花", "あ", "か"}));
+    EXPECT_EQ(*ReadProblemItems(dir.path("both.ksd"), 10), (Strings{"@", "ﾃｩ"}));
+    EXPECT_EQ(ReadProblemItems(dir.path("neither.ksd"), 10).error().code, ErrorCode::BadEncoding);
+}
+
+TEST(AssetFolderItem, StaysInsideThePracticeFolder)
+{
+    for (const char *safe :
+         {"", "standard\\", "standard", "pics\\flowers\\", "a/b/", "..x\\", "x..\\"})
+        EXPECT_TRUE(checkAssetFolderItem(safe).ok()) << safe;
+    for (const char *unsafe : {"..\\", "..", "..\\..\\..\\tmp\\x\\", "a\\..\\..\\b\\", "a/../b/",
+                               "\\x\\", "/tmp/x/", "C:\\game\\", "c:x\\"})
+        EXPECT_EQ(checkAssetFolderItem(unsafe).error().code, ErrorCode::UnsafeAssetFolder)
+            << unsafe;
+}
+
+// The practice list reads every file: one it cannot read is left out and
+// named, and the others keep their order.
+TEST(PracticeFiles, AnUnreadableFileIsSkippedAndNamed)
+{
+    TempDir dir;
+    dir.write("practice/a.ksd", test::cp932("@,赤,あ\r\n"));
+    dir.write("practice/b.ksd", "@,\x81\x20\r\n");
+    dir.write("player/practice/c.ksd", "@,あ\r\n");
+    std::string tooLong;
+    for (int i = 0; i < 502; ++i)
+        tooLong += "あ\r\n";
+    dir.write("player/practice/d.ksd", tooLong);
+    const PracticeFileList list = listPracticeFiles(AppDir(dir.root(), dir.path("player")));
+    EXPECT_EQ(list.paths, (Strings{dir.path("practice/a.ksd"), dir.path("player/practice/c.ksd")}));
+    ASSERT_EQ(list.skipped.size(), 2u);
+    EXPECT_EQ(list.skipped[0].path, dir.path("practice/b.ksd"));
+    EXPECT_EQ(list.skipped[0].error.code, ErrorCode::BadEncoding);
+    EXPECT_EQ(list.skipped[1].path, dir.path("player/practice/d.ksd"));
+    EXPECT_EQ(list.skipped[1].error.code, ErrorCode::TooManyItems);
+}
+
+} // namespace
+} // namespace ks

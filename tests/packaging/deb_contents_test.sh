@@ -1,8 +1,9 @@
 #!/bin/bash
 # Builds the Debian package into a scratch folder and holds its contents to
 # what an installed game needs: the program with every shipped file beside
-# it, the command on the PATH, the launcher entry and icon, and the packages
-# the game cannot run without. Usage: deb_contents_test.sh BUILD_DIR SOURCE_DIR
+# it and the marker that says it is installed, the commands on the PATH, the
+# launcher entry and icon, the copyright file, stripped programs, and the
+# packages the game cannot run without. Usage: deb_contents_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
 source=$2
@@ -22,8 +23,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 expected=(
     "/usr/bin/keystorm -> ../lib/keystorm/keystorm"
+    "/usr/bin/keystorm-ksdtool -> ../lib/keystorm/ksdtool"
     /usr/lib/keystorm/keystorm
     /usr/lib/keystorm/ksdtool
+    /usr/lib/keystorm/keystorm.installed
+    /usr/share/doc/keystorm/copyright
     /usr/lib/keystorm/settei.dat
     /usr/lib/keystorm/roumazi.dat
     /usr/lib/keystorm/moko.wav
@@ -54,14 +58,30 @@ for f in settei.dat roumazi.dat exam1.ksd; do
         fail "$f differs from the shipped source"
 done
 [ -x "$scratch/root/usr/lib/keystorm/keystorm" ] || fail "program not executable"
+for program in keystorm ksdtool; do
+    description=$(file -b "$scratch/root/usr/lib/keystorm/$program")
+    [[ $description == *", stripped"* ]] || fail "$program is not stripped: $description"
+done
+grep -q '^Files: \*' "$scratch/root/usr/share/doc/keystorm/copyright" ||
+    fail "copyright file does not cover the package's files"
 grep -qx 'Exec=keystorm' "$scratch/root/usr/share/applications/keystorm.desktop" ||
     fail "launcher does not run keystorm"
 grep -qx 'Icon=keystorm' "$scratch/root/usr/share/applications/keystorm.desktop" ||
     fail "launcher names another icon"
+# Exactly one of the desktop menus' main categories, or menus list the game twice.
+categories=$(sed -n 's/^Categories=//p' "$scratch/root/usr/share/applications/keystorm.desktop")
+main=0
+for category in ${categories//;/ }; do
+    case $category in
+    AudioVideo | Audio | Video | Development | Education | Game | Graphics | Network | Office | \
+        Science | Settings | System | Utility) main=$((main + 1)) ;;
+    esac
+done
+[ "$main" -eq 1 ] || fail "launcher has $main main categories: $categories"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont \
-    qt6-translations-l10n; do
+for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont libmecab2 \
+    mecab-ipadic-utf8 qt6-translations-l10n; do
     [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 

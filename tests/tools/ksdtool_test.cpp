@@ -4,13 +4,20 @@
 #include "support/runprogram.h"
 #include "support/tempdir.h"
 
+#include "core/appdir.h"
 #include "core/problemfile.h"
+#include "core/romajitable.h"
 #include "core/textfile.h"
+
+#include <sys/stat.h>
 
 using ks::kMaxTextFileBytes;
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +28,8 @@ using ks::test::cp932;
 using ks::test::TempDir;
 
 const std::string kTool = KSDTOOL_PATH;
-const std::string kTable = KS_ROMAJI_TABLE;
+const std::string kShippedTable = KS_ROMAJI_TABLE;
+const std::string kBuiltGame = KS_APP_DIR;
 
 using ToolRun = ks::test::ProgramRun;
 
@@ -29,6 +37,28 @@ ToolRun runTool(const TempDir &dir, const std::vector<std::string> &args)
 {
     return ks::test::runProgram(dir, kTool, args);
 }
+
+// A game folder as check plays files from: the shipped table, and the
+// standard target and sounds the build made.
+void layOutGame(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(folder + "/practice");
+    fs::copy_file(kShippedTable, folder + "/roumazi.dat");
+    fs::copy(kBuiltGame + "/practice/standard", folder + "/practice/standard");
+}
+
+// One game folder for the whole run, its table the one every test names.
+const std::string &gameFolder()
+{
+    static const TempDir dir;
+    static const std::string folder = [] {
+        layOutGame(dir.path("game"));
+        return dir.path("game");
+    }();
+    return folder;
+}
+const std::string kTable = gameFolder() + "/roumazi.dat";
 
 std::vector<std::string> withTable(std::vector<std::string> args)
 {
@@ -41,7 +71,7 @@ std::string practiceFile(std::string_view body, std::string_view timeLimit = "60
 {
     std::string text = "タイトル,花の名前\r\nレベル,3\r\n問題数,1\r\n制限時間,";
     text += timeLimit;
-    text += "\r\n素材フォルダ,\"\"\r\n文字サイズ,20\r\n作者,山田\r\n";
+    text += "\r\n素材フォルダ,standard\\\r\n文字サイズ,20\r\n作者,山田\r\n";
     text += body;
     return cp932(text);
 }
@@ -216,8 +246,9 @@ TEST(Check, ListsEveryFindingMarkedAsErrorOrWarning)
          false,
          practiceFile("@,長い" + repeated(",あ", 484) + ",zz\r\n@,end\r\n"),
          1,
-         {"error: 項目が多すぎます：503 / 501 項目", "warning: 500 番の項目「zz」",
-          "1 error, 1 warning"}},
+         {"error: 項目が多すぎます：503 / 501 項目",
+          "warning: 問題 0「長い」（14 番の項目）：ローマ字の幅が文字サイズ 20 で",
+          "warning: 500 番の項目「zz」", "1 error, 2 warnings"}},
         {"too many phrases",
          true,
          cp932(repeated("@,か\r\n", 52)),
@@ -327,7 +358,7 @@ TEST(Make, WritesTheHeaderAndOneLinePerProblemInCp932)
                                          "レベル,2.5\r\n"
                                          "問題数,2\r\n"
                                          "制限時間,90\r\n"
-                                         "素材フォルダ,\"\"\r\n"
+                                         "素材フォルダ,standard\\\r\n"
                                          "文字サイズ,20\r\n"
                                          "作者,山田\r\n"
                                          "@,学校,が,っこ,う\r\n"
@@ -438,7 +469,10 @@ TEST(Make, RefusesInputItCannotTurnIntoAPlayableFile)
         {"level above 10", "花\tはな\n", {"--level", "11"}, "--level"},
         {"time limit 0", "花\tはな\n", {"--time", "0"}, "--time"},
         {"count above the number of problems", "花\tはな\n", {"--count", "2"}, "--count"},
-        {"asset folder without a final backslash", "花\tはな\n", {"--assets", "pics"}, "--assets"},
+        {"asset folder outside the practice folder",
+         "花\tはな\n",
+         {"--assets", "..\\..\\tmp\\"},
+         "--assets"},
         {"502 items", "長い\t" + repeated("あ", 484) + "\n", {}, "項目が多すぎます：502 / 501"},
     };
     for (const Case &c : cases) {
@@ -516,6 +550,296 @@ TEST(Make, AFileTooLargeForTheGameIsNotWritten)
     EXPECT_EQ(piped.out, "");
 }
 
+// ---------------------------------------------------------------- check == plays
+
+// A file that check passes is one the game plays, and one it refuses the
+// game refuses for the same reason: each case is run through the game's own
+// check (what the practice screen calls when the player confirms a file) and
+// through ksdtool check as a program, on one game folder.
+struct PlayCase
+{
+    const char *name;
+    std::string assets = "standard\\";
+    std::string body = "@,赤い花,あ,か,い,は,な\r\n@,end\r\n";
+    std::string count = "1";
+    std::string time = "60";
+    // Changes to the fresh game folder before the file is checked.
+    std::function<void(const TempDir &dir)> arrange = [](const TempDir &) {};
+    std::optional<ks::ErrorCode> refusal;
+};
+
+std::string practiceFileWith(const PlayCase &c)
+{
+    return cp932("タイトル,花\r\nレベル,3\r\n問題数," + c.count + "\r\n制限時間," + c.time +
+                 "\r\n素材フォルダ," + (c.assets.empty() ? "\"\"" : c.assets) +
+                 "\r\n文字サイズ,20\r\n作者,山田\r\n" + c.body);
+}
+
+// The five files of an asset folder, copied from the built standard ones.
+void layOutAssets(const TempDir &dir, const std::string &folder)
+{
+    std::filesystem::create_directories(dir.path(folder));
+    for (const char *name : {"target.bmp", "gun.wav", "set.wav", "miss.wav", "brake.wav"})
+        std::filesystem::copy_file(kBuiltGame + "/practice/standard/" + name,
+                                   dir.path(folder + "/" + name));
+}
+
+std::optional<ks::ErrorCode> gameRefusal(const std::string &game, const std::string &file)
+{
+    ks::Result<std::vector<std::string>> items =
+        ks::ReadProblemItems(file, ks::kPracticeItemCapacity);
+    if (!items)
+        return items.error().code;
+    ks::Result<ks::RomajiTable> table = ks::loadRomajiTableForPlay(game + "/roumazi.dat");
+    EXPECT_TRUE(table.ok());
+    ks::Result<ks::PlayablePractice> playable =
+        ks::confirmPracticeFile(*items, *table, file, ks::AppDir(game));
+    return playable ? std::nullopt : std::optional(playable.error().code);
+}
+
+TEST(CheckPlays, CheckRefusesExactlyWhatTheGameRefuses)
+{
+    using ks::ErrorCode;
+    const std::vector<PlayCase> cases{
+        {.name = "the shipped standard folder"},
+        {.name = "standard without its backslash", .assets = "standard"},
+        {.name = "an empty folder: practice\\ itself, which holds no target",
+         .assets = "",
+         .refusal = ErrorCode::NotFound},
+        {.name = "a folder that is not there",
+         .assets = "nosuch\\",
+         .refusal = ErrorCode::NotFound},
+        {.name = "a folder of its own beside the file",
+         .assets = "mine\\",
+         .arrange = [](const TempDir &dir) { layOutAssets(dir, "game/practice/mine"); }},
+        {.name = "a folder without its miss sound",
+         .assets = "quiet\\",
+         .arrange =
+             [](const TempDir &dir) {
+                 layOutAssets(dir, "game/practice/quiet");
+                 std::filesystem::remove(dir.path("game/practice/quiet/miss.wav"));
+             },
+         .refusal = ErrorCode::NotFound},
+        {.name = "a FIFO for a target",
+         .assets = "pipe\\",
+         .arrange =
+             [](const TempDir &dir) {
+                 layOutAssets(dir, "game/practice/pipe");
+                 std::filesystem::remove(dir.path("game/practice/pipe/target.bmp"));
+                 ASSERT_EQ(::mkfifo(dir.path("game/practice/pipe/target.bmp").c_str(), 0644), 0);
+             },
+         .refusal = ErrorCode::Unreadable},
+        {.name = "a folder that climbs out of practice\\",
+         .assets = "..\\..\\elsewhere\\",
+         .arrange = [](const TempDir &dir) { layOutAssets(dir, "elsewhere"); },
+         .refusal = ErrorCode::UnsafeAssetFolder},
+        {.name = "an absolute folder", .assets = "/tmp\\", .refusal = ErrorCode::UnsafeAssetFolder},
+        {.name = "a kana of the game's table before the first @",
+         .body = "か\r\n@,赤,あ\r\n@,end\r\n",
+         .refusal = ErrorCode::KanaBeforeFirstProblem},
+        {.name = "a time limit under a second",
+         .time = "0.5",
+         .refusal = ErrorCode::UnplayableTimeLimit},
+        {.name = "a negative count", .count = "-1", .refusal = ErrorCode::UnplayableProblemCount},
+        {.name = "502 items",
+         .body = "@,長い" + repeated(",あ", 484) + "\r\n@,end\r\n",
+         .refusal = ErrorCode::TooManyItems},
+    };
+    for (const PlayCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        layOutGame(dir.path("game"));
+        c.arrange(dir);
+        const std::string file = dir.path("game/practice/f.ksd");
+        dir.write("game/practice/f.ksd", practiceFileWith(c));
+
+        EXPECT_EQ(gameRefusal(dir.path("game"), file), c.refusal);
+
+        const ToolRun run = runTool(dir, {"check", "--game", dir.path("game"), file});
+        if (!c.refusal) {
+            EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+            EXPECT_EQ(run.out, "OK\n");
+            continue;
+        }
+        EXPECT_EQ(run.exitCode, 1) << run.out;
+        const std::string reason = ks::Error{*c.refusal, ""}.message();
+        EXPECT_NE(run.out.find("error: " + reason), std::string::npos)
+            << "expected: " << reason << "\n"
+            << run.out;
+    }
+}
+
+// A game folder is played with that game's romaji table, unless told another.
+TEST(CheckPlays, AGivenGameIsPlayedWithItsOwnTable)
+{
+    TempDir dir;
+    layOutGame(dir.path("game"));
+    // This game's player spells あ "aa"; a file of nothing but あ still plays.
+    ks::Result<std::string> table = ks::readTextFile(dir.path("game/roumazi.dat"));
+    ASSERT_TRUE(table.ok());
+    std::string edited = *table;
+    edited.replace(edited.find("あ,a\r\n"), 5, "ぬ,zz\r\n");
+    dir.write("game/roumazi.dat", cp932(edited));
+    PlayCase c{.name = "", .body = "あ\r\n@,赤,か\r\n@,end\r\n"};
+    dir.write("game/practice/f.ksd", practiceFileWith(c));
+    const ToolRun own =
+        runTool(dir, {"check", "--game", dir.path("game"), dir.path("game/practice/f.ksd")});
+    EXPECT_EQ(own.exitCode, 0) << own.out;
+    const ToolRun shipped = runTool(dir, {"check", "--game", dir.path("game"), "--table",
+                                          kShippedTable, dir.path("game/practice/f.ksd")});
+    EXPECT_EQ(shipped.exitCode, 1) << shipped.out;
+}
+
+// A line wider than the play page still plays (the game scrolls the romaji
+// and wraps the display text), so check warns and says what will happen;
+// the romaji is measured at the file's own font size.
+TEST(CheckPlays, LinesWiderThanThePlayPageAreWarnedOf)
+{
+    TempDir dir;
+    dir.write("in.txt", "字\t" + repeated("か", 30) + "\n" + repeated("長い", 16) + "\tながい\n");
+    struct Case
+    {
+        const char *font;
+        bool romajiFits;
+    };
+    for (const Case &c : {Case{"14", true}, Case{"20", false}}) {
+        SCOPED_TRACE(c.font);
+        const ToolRun made = runTool(dir, withTable({"make", "--time", "60", "--font", c.font,
+                                                     dir.path("in.txt"), "-o", dir.path("f.ksd")}));
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const ToolRun run = runTool(dir, withTable({"check", dir.path("f.ksd")}));
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        const std::vector<std::string> lines = linesOf(run.out);
+        std::vector<std::string> expected;
+        if (!c.romajiFits)
+            expected.push_back(
+                std::string("warning: 問題 0「字」（14 番の項目）：ローマ字の幅が文字サイズ ") +
+                c.font + " で");
+        expected.push_back("warning: 問題 1「" + repeated("長い", 16) +
+                           "」（46 番の項目）：表示の幅が ");
+        expected.push_back(c.romajiFits ? "0 errors, 1 warning" : "0 errors, 2 warnings");
+        ASSERT_EQ(lines.size(), expected.size()) << run.out;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].starts_with(expected[i])) << lines[i];
+        EXPECT_NE(run.out.find("ゲームでは折り返します"), std::string::npos);
+        EXPECT_EQ(run.out.find("ゲームではスクロールします") == std::string::npos, c.romajiFits);
+    }
+}
+
+// ---------------------------------------------------------------- readings
+
+// Plain lines get their readings in hiragana; digits stay digits, letters
+// are spelled by their names, the table's marks are kept in its form and
+// other marks dropped; comments, blank lines and lines with a reading pass.
+TEST(Readings, FillsInTheReadingOfEachPlainLine)
+{
+    TempDir dir;
+    dir.write("in.txt", "# ことわざ\n"
+                        "猿も木から落ちる\n"
+                        "\n"
+                        "コーヒーを飲む\n"
+                        "1月、PCを3台買った!\n"
+                        "「本」を読む？\n"
+                        "学校\tがっこう\n");
+    const ToolRun run = runTool(dir, {"readings", dir.path("in.txt"), "-o", dir.path("sheet.tsv")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(dir.read("sheet.tsv"), "# ことわざ\n"
+                                     "猿も木から落ちる\tさるもきからおちる\n"
+                                     "\n"
+                                     "コーヒーを飲む\tこーひーをのむ\n"
+                                     "1月、PCを3台買った!\t１がつ、ぴーしーを３だいかった！\n"
+                                     "「本」を読む？\tほんをよむ？\n"
+                                     "学校\tがっこう\n");
+    // The sheet makes a file as it stands.
+    const ToolRun made = runTool(
+        dir, withTable({"make", "--time", "60", dir.path("sheet.tsv"), "-o", dir.path("f.ksd")}));
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+}
+
+// A word the dictionary cannot read stays as written, for the teacher to
+// correct, and is named; make refuses the sheet until it is corrected.
+TEST(Readings, AWordWithoutAReadingIsNamedAndLeftForTheTeacher)
+{
+    TempDir dir;
+    dir.write("in.txt", "犇犇たる\n");
+    const ToolRun run = runTool(dir, {"readings", dir.path("in.txt")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "犇犇たる\t犇犇たる\n");
+    EXPECT_NE(run.err.find("in.txt:1 行目：「犇犇」の読みが分かりません"), std::string::npos)
+        << run.err;
+    dir.write("sheet.tsv", run.out);
+    const ToolRun made = runTool(dir, withTable({"make", "--time", "60", dir.path("sheet.tsv")}));
+    EXPECT_EQ(made.exitCode, 1);
+    EXPECT_NE(made.err.find("sheet.tsv:1 行目：読みの「犇」"), std::string::npos) << made.err;
+}
+
+// ---------------------------------------------------------------- make, the teacher's spellings
+
+// Digits, "!" and "?" typed plainly are the table's full-width ones.
+TEST(Make, AsciiDigitsAndMarksInAReadingAreTheTablesFullWidthOnes)
+{
+    TempDir dir;
+    dir.write("in.txt", "３時！\t3じ!\n何？\tなに?\n");
+    const ToolRun made = runTool(
+        dir, withTable({"make", "--time", "60", dir.path("in.txt"), "-o", dir.path("f.ksd")}));
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const ToolRun lines = runTool(dir, withTable({"lines", dir.path("f.ksd")}));
+    EXPECT_EQ(lines.out, "0\t３時！\t3ji!\n1\t何？\tnani?\n2\tend\t\ntotal 9\n");
+}
+
+// However the folder is spelled, the file names it as the game's files do.
+TEST(Make, TheAssetFolderIsWrittenTheWayTheGameReadsIt)
+{
+    const std::vector<std::pair<std::optional<std::string>, std::string>> cases{
+        {std::nullopt, "standard\\"},
+        {"standard", "standard\\"},
+        {"standard/", "standard\\"},
+        {"standard\\", "standard\\"},
+        {"pics/flowers", "pics\\flowers\\"}};
+    for (const auto &[given, written] : cases) {
+        SCOPED_TRACE(given.value_or("(none)"));
+        TempDir dir;
+        dir.write("in.txt", "花\tはな\n");
+        std::vector<std::string> args{"make", "--time", "60"};
+        if (given)
+            args.insert(args.end(), {"--assets", *given});
+        args.insert(args.end(), {dir.path("in.txt"), "-o", dir.path("f.ksd")});
+        const ToolRun made = runTool(dir, withTable(args));
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        ks::Result<std::vector<std::string>> items =
+            ks::ReadProblemItems(dir.path("f.ksd"), ks::kPracticeItemCapacity);
+        ASSERT_TRUE(items.ok());
+        EXPECT_EQ(ks::practiceHeader(*items).assetFolder, written);
+    }
+}
+
+// A sheet too long for one file names the line where it stops fitting and
+// says to split it.
+TEST(Make, ACapacityErrorNamesTheLineAndSaysToSplitTheFile)
+{
+    TempDir dir;
+    std::string sheet;
+    for (int i = 0; i < 40; ++i)
+        sheet += "字\t" + repeated("か", 20) + "\n"; // 22 items each
+    dir.write("in.txt", sheet);
+    const ToolRun made = runTool(dir, withTable({"make", "--time", "60", dir.path("in.txt")}));
+    EXPECT_EQ(made.exitCode, 1);
+    // 14 header items and 22 a problem: the 23rd problem, line 23, ends at item 519.
+    EXPECT_NE(made.err.find("項目が多すぎます：896 / 501 項目。"), std::string::npos) << made.err;
+    EXPECT_NE(
+        made.err.find("in.txt:23 行目：ここから先が入りません。ファイルを二つ以上に分けて下さい"),
+        std::string::npos)
+        << made.err;
+
+    dir.write("exam.txt", repeated("か\n", 52));
+    const ToolRun exam = runTool(dir, withTable({"make", "--exam", dir.path("exam.txt")}));
+    EXPECT_EQ(exam.exitCode, 1);
+    EXPECT_NE(exam.err.find("問題が多すぎます：52 / 51 問。"), std::string::npos) << exam.err;
+    EXPECT_NE(exam.err.find("exam.txt:52 行目：ここから先が入りません"), std::string::npos)
+        << exam.err;
+}
+
 // ---------------------------------------------------------------- usage
 
 TEST(Usage, MistakesOnTheCommandLineExitWithStatus2)
@@ -524,7 +848,8 @@ TEST(Usage, MistakesOnTheCommandLineExitWithStatus2)
         {},
         {"frobnicate", "--table", kTable, "a.ksd"},
         {"lines", "--table", kTable},
-        {"lines", "a.ksd"},
+        {"check", "a.ksd", "--game"},
+        {"lines", "--game", "/tmp", "a.ksd"},
         {"lines", "--table", kTable, "--bogus", "a.ksd"},
         {"lines", "--table", kTable, "a.ksd", "b.ksd"},
         {"lines", "--table"},

@@ -75,13 +75,16 @@ protected:
         writeTarget("practice/standard/");
     }
 
-    // A target sheet of 2 × 4 cells, as the build draws them.
+    // A target sheet of 2 × 4 cells, as the build draws them, and the four
+    // sounds beside it (the recording sound service never opens them).
     void writeTarget(const std::string &folder)
     {
         QImage sheet(804, 594, QImage::Format_RGB32);
         sheet.fill(Qt::darkRed);
         std::filesystem::create_directories(dir.path(folder));
         ASSERT_TRUE(sheet.save(QString::fromStdString(dir.path(folder + "target.bmp")), "BMP"));
+        for (const char *sound : {"gun.wav", "set.wav", "miss.wav", "brake.wav"})
+            dir.write(folder + sound, "RIFF");
     }
     void writeFile(const std::string &name, const Header &h,
                    const std::vector<Problem> &problems = kThree, bool endMarker = true)
@@ -231,11 +234,6 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
         {"settings too long", [&] { dir.write("settei.dat", twelveLines); }},
         {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); }},
         {"table too long", [&] { dir.write("roumazi.dat", table + test::cp932("ん,n\r\n")); }},
-        {"file too long",
-         [&] {
-             writeFile("a.ksd", Header(), std::vector<Problem>(200, Problem{"字", {"あ"}}));
-         }},
-        {"file undecodable", [&] { dir.write("practice/a.ksd", "\x81\x20,x\r\n"); }},
     };
     for (const BrokenCase &c : cases) {
         std::filesystem::remove_all(dir.path("practice"));
@@ -262,6 +260,70 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
     }
 }
 
+// A file that cannot be read is left out of the list, and the page names it
+// in one box before it shows the others; with no other file, the page goes
+// on as with none at all.
+TEST_F(PracticeTest, AnUnreadableFileIsNamedOnceAndTheOthersPlay)
+{
+    const std::string tooLong =
+        practiceFile(Header(), std::vector<Problem>(200, Problem{"字", {"あ"}}));
+    const struct
+    {
+        const char *what;
+        std::string bytes;
+        const char *said;
+    } cases[] = {
+        {"too long", tooLong, "練習問題ファイル「a.ksd」の項目が多すぎます。"},
+        {"undecodable", "\x81\x20,x\r\n", "練習問題ファイル「a.ksd」に読めない文字があります。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.write("practice/a.ksd", c.bytes);
+        Header other;
+        other.title = "読める";
+        writeFile("b.ksd", other);
+        writeFile("c.ksd", other);
+        dialogs.log.clear();
+        openPractice();
+        ASSERT_EQ(dialogs.log, QStringList{QStringLiteral("message: ") + QString::fromUtf8(c.said) +
+                                           QStringLiteral("\nこのファイルは一覧から外しました。")});
+        dialogs.answerAll();
+        EXPECT_EQ(dialogs.log.size(), 1);
+        EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"), "1/2 読める");
+        press(Qt::Key_Return, "\r");
+        EXPECT_EQ(stage(), PracticeStage::Prepared);
+        press(Qt::Key_Escape, "\x1b");
+
+        std::filesystem::remove(dir.path("practice/b.ksd"));
+        std::filesystem::remove(dir.path("practice/c.ksd"));
+        dialogs.log.clear();
+        openPractice();
+        dialogs.answerAll();
+        EXPECT_EQ(dialogs.log.value(1), "message: 練習問題ファイルが見付かりません。");
+        dialogs.answerAll();
+        press(Qt::Key_Left);
+        EXPECT_EQ(dialogs.log.value(2),
+                  "message: 問題が見付からないか、不正な問題ファイルがあります。");
+        dialogs.answerAll();
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    }
+}
+
+// A practice file written on Linux is most likely UTF-8: it is read as such
+// when it is no code page 932, and plays like any other.
+TEST_F(PracticeTest, AUtf8FileIsReadAsUtf8)
+{
+    dir.write("practice/a.ksd", "タイトル,ユーティーエフ\nレベル,2\n問題数,1\n制限時間,60\n"
+                                "素材,standard\\\n文字,20\n作者,林\n@,赤,あ,か\n@,end\n");
+    openPractice();
+    ASSERT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join('\n').toStdString();
+    EXPECT_EQ(fl("LabTitle"), "ユーティーエフ");
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    clock.advance(200);
+    EXPECT_EQ(fl("Alufabet"), "aka");
+}
+
 // Anything wrong with the chosen file when it is read or prepared: the
 // second message, then the menu. The selection page stays behind the box.
 TEST_F(PracticeTest, BrokenFilesAreRefusedWithTheSecondMessage)
@@ -272,7 +334,7 @@ TEST_F(PracticeTest, BrokenFilesAreRefusedWithTheSecondMessage)
         text.insert(text.find('@'), test::cp932(kana) + "\r\n");
         dir.write("practice/b.ksd", text);
     };
-    const auto withHeader = [&](std::string Header::*item, const char *value) {
+    const auto withHeader = [&](std::string Header::*item, const std::string &value) {
         Header h;
         h.*item = value;
         writeFile("b.ksd", h);
@@ -284,6 +346,23 @@ TEST_F(PracticeTest, BrokenFilesAreRefusedWithTheSecondMessage)
         {"a time limit under a second", [&] { withHeader(&Header::time, "0.5"); }},
         {"a negative count", [&] { withHeader(&Header::count, "-2"); }},
         {"no target picture", [&] { withHeader(&Header::assets, "nowhere\\"); }},
+        {"no shot sound",
+         [&] {
+             writeTarget("practice/quiet/");
+             std::filesystem::remove(dir.path("practice/quiet/gun.wav"));
+             withHeader(&Header::assets, "quiet\\");
+         }},
+        // Pictures and sounds come from inside the practice folder only.
+        {"an asset folder that climbs out",
+         [&] {
+             writeTarget("outside/");
+             withHeader(&Header::assets, "..\\outside\\");
+         }},
+        {"an absolute asset folder",
+         [&] {
+             writeTarget("outside/");
+             withHeader(&Header::assets, dir.path("outside/"));
+         }},
         {"a FIFO as the target picture",
          [&] {
              std::filesystem::create_directories(dir.path("practice/pipe"));
