@@ -392,6 +392,21 @@ TEST_F(NoWindowManagerTest, ALoadBoxStillTakesTheKeys)
     menu();
 }
 
+// An installed game whose player folder cannot be made says so once, in a
+// box in front of everything, and then starts as usual.
+TEST_F(DesktopTest, AnInstallWithoutAPlayerFolderSaysSoFirst)
+{
+    writeFile(file("keystorm.installed"), "");
+    writeFile(file("../not-a-folder"), "a file where the data home should be");
+    game->addEnvironment("XDG_DATA_HOME=" + file("../not-a-folder").string());
+    game->start(*desktop);
+    const TopWindow shown = box();
+    expectFixedWithoutMinimise(shown);
+    EXPECT_EQ(desktop->windows(game->pid()).size(), 1u);
+    press("Return");
+    front("確認");
+}
+
 // ---------------------------------------------------------------- close buttons
 
 struct CloseCase

@@ -496,12 +496,15 @@ void GameProcess::start(const Desktop &desktop)
     const fs::path runtime = m_folder.parent_path() / "runtime";
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
-    m_pid =
-        spawn({(m_folder / "keystorm").string()},
-              {"DISPLAY=" + desktop.displayName(), "QT_QPA_PLATFORM=xcb", "SDL_AUDIODRIVER=dummy",
-               "QT_LOGGING_RULES=ks.host.debug=true\nks.play.debug=true",
-               "XDG_RUNTIME_DIR=" + runtime.string(), "HOME=" + m_folder.parent_path().string()},
-              -1, fds[1]);
+    std::vector<std::string> environment = {
+        "DISPLAY=" + desktop.displayName(),
+        "QT_QPA_PLATFORM=xcb",
+        "SDL_AUDIODRIVER=dummy",
+        "QT_LOGGING_RULES=ks.host.debug=true\nks.play.debug=true",
+        "XDG_RUNTIME_DIR=" + runtime.string(),
+        "HOME=" + m_folder.parent_path().string()};
+    environment.insert(environment.end(), m_environment.begin(), m_environment.end());
+    m_pid = spawn({(m_folder / "keystorm").string()}, environment, -1, fds[1]);
     ::close(fds[1]);
     m_stderr = fds[0];
     fcntl(m_stderr, F_SETFL, O_NONBLOCK);

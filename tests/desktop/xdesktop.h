@@ -108,6 +108,8 @@ public:
     GameProcess &operator=(const GameProcess &) = delete;
 
     const std::filesystem::path &folder() const { return m_folder; }
+    // An environment entry ("NAME=value") for the game, set before start().
+    void addEnvironment(std::string entry) { m_environment.push_back(std::move(entry)); }
     void start(const Desktop &desktop);
     pid_t pid() const { return m_pid; }
 
@@ -124,6 +126,7 @@ public:
 
 private:
     std::filesystem::path m_folder;
+    std::vector<std::string> m_environment;
     pid_t m_pid = -1;
     int m_stderr = -1;
     bool m_ended = false;
