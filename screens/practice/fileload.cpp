@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
+#include "shell/playsounds.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
@@ -26,8 +27,13 @@ constexpr int kTargetMissed = 4;
 constexpr int kTargetBroken = 5;
 constexpr int kTargetWaiting = 6;
 
-// The face animation's cells by step, smiling and stern.
-constexpr int kFaceCells[2][6] = {{1, 2, 3, 2, 1, 0}, {5, 6, 7, 6, 5, 4}};
+// The instructor's comments: the welcome and the run's first lines, then
+// four lines for a player on pace and four for one behind it.
+constexpr std::size_t kWelcome = 0;
+constexpr std::size_t kPressReturn = 1;
+constexpr std::size_t kRunStarts = 2;
+constexpr int kOnPace = 11;
+constexpr int kBehind = 15;
 
 const QString kNoFiles = QStringLiteral("練習問題ファイルが見付かりません。");
 const QString kBadFile = QStringLiteral("問題が見付からないか、不正な問題ファイルがあります。");
@@ -152,29 +158,21 @@ void FileLoad::Form_Load()
     Panel2->move(0, client()->height());
 
     m_run = PracticeRun();
-    selectedFile = 1;
-    commentIndex = 0;
-    problemIndex = 0;
-    romajiTotal = 0;
-    targetIdle = 0;
-    faceStep = 0;
-    fileNames.clear();
-    problemItems.clear();
+    m_visit = {};
 
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji
     // table a file would play with nothing to type.)
-    skippedFiles.clear();
-    loaded = loadSettingsAndFiles();
+    m_visit.loaded = loadSettingsAndFiles();
     const auto tellNoFiles = [this] {
-        if (!loaded)
+        if (!m_visit.loaded)
             services().dialogs.message(window(), kNoFiles, {});
     };
     // Files that cannot be read are named once, and the others are played.
-    if (skippedFiles.empty())
+    if (m_visit.skippedFiles.empty())
         tellNoFiles();
     else
-        services().dialogs.message(window(), skippedFilesText(skippedFiles), tellNoFiles);
+        services().dialogs.message(window(), skippedFilesText(m_visit.skippedFiles), tellNoFiles);
 }
 
 bool FileLoad::loadSettingsAndFiles()
@@ -188,28 +186,27 @@ bool FileLoad::loadSettingsAndFiles()
     // The last listed music is never picked when there are several: the
     // ending music closes the list.
     RandomSource &random = services().random;
-    random.seedFromClock();
-    Ongaku->setFileName(settings.pickMusic(settingsLines, random));
-    Ongaku->open();
+    openPickedMusic(*Ongaku, settings, settingsLines, random);
     random.seedFromClock();
 
     comments = {};
-    comments[0] = QStringLiteral("練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを"
-                                 "選択後、リターンキーで決定して下さい。");
-    comments[1] = QStringLiteral("リターンキーでスタートです。");
-    comments[2] = QStringLiteral("打ちまくって下さい。");
+    comments[kWelcome] =
+        QStringLiteral("練習問題のコーナーへようこそ。左右のカーソルキーで問題ファイルを"
+                       "選択後、リターンキーで決定して下さい。");
+    comments[kPressReturn] = QStringLiteral("リターンキーでスタートです。");
+    comments[kRunStarts] = QStringLiteral("打ちまくって下さい。");
     const char *paceLines[] = {"その調子です。",           "いい感じ。がんばって！！",
                                "上手いですねぇ。",         "打って打って打って打って打って。",
                                "まだまだあきらめないで。", "もっと急いで下さい。",
                                "ペースを上げて。",         "いーそーいーでーーーーーーー。"};
     for (std::size_t i = 0; i < 8; ++i)
-        comments[11 + i] = QString::fromUtf8(paceLines[i]);
-    Label2->setCaption(comments[0]);
+        comments[kOnPace + i] = QString::fromUtf8(paceLines[i]);
+    Label2->setCaption(comments[kWelcome]);
 
     PracticeFileList list = listPracticeFiles(appDir());
-    fileNames = std::move(list.paths);
-    skippedFiles = std::move(list.skipped);
-    if (fileNames.empty() || fileNames.size() > kMaxListedFiles)
+    m_visit.fileNames = std::move(list.paths);
+    m_visit.skippedFiles = std::move(list.skipped);
+    if (m_visit.fileNames.empty() || m_visit.fileNames.size() > kMaxListedFiles)
         return false;
     if (!readSelectedFile())
         return false;
@@ -223,21 +220,22 @@ bool FileLoad::loadSettingsAndFiles()
 
 bool FileLoad::readSelectedFile()
 {
-    const int index = selectedFile - 1;
-    if (index < 0 || index >= static_cast<int>(fileNames.size()))
+    const int index = m_visit.selectedFile - 1;
+    if (index < 0 || index >= static_cast<int>(m_visit.fileNames.size()))
         return false;
     Result<std::vector<std::string>> items =
-        ReadProblemItems(fileNames[static_cast<std::size_t>(index)], kPracticeItemCapacity);
+        ReadProblemItems(m_visit.fileNames[static_cast<std::size_t>(index)], kPracticeItemCapacity);
     if (!items)
         return false;
-    problemItems = std::move(*items);
+    m_visit.problemItems = std::move(*items);
     return true;
 }
 
 void FileLoad::showHeader()
 {
-    const PracticeHeader header = practiceHeader(problemItems);
-    LabNum->setCaption(QStringLiteral("%1/%2").arg(selectedFile).arg(fileNames.size()));
+    const PracticeHeader header = practiceHeader(m_visit.problemItems);
+    LabNum->setCaption(
+        QStringLiteral("%1/%2").arg(m_visit.selectedFile).arg(m_visit.fileNames.size()));
     LabTitle->setCaption(fromUtf8(header.title));
     // The bar is clipped to its design width whatever level a file claims.
     Level->resize(std::clamp(levelBarWidth(numberValue(header.level)), 0, twips(4575)),
@@ -257,10 +255,10 @@ void FileLoad::fail()
 void FileLoad::Form_KeyDown(int &keyCode, int)
 {
     if (m_run.Stage == PracticeStage::Selecting) {
-        const int count = static_cast<int>(fileNames.size());
+        const int count = static_cast<int>(m_visit.fileNames.size());
         const bool choosing =
             keyCode == KeyCode::Left || keyCode == KeyCode::Right || keyCode == KeyCode::Return;
-        if (choosing && !loaded) {
+        if (choosing && !m_visit.loaded) {
             fail();
             return;
         }
@@ -268,9 +266,11 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
         case KeyCode::Left:
         case KeyCode::Right:
             if (keyCode == KeyCode::Left)
-                selectedFile = static_cast<qint16>(selectedFile == 1 ? count : selectedFile - 1);
+                m_visit.selectedFile = static_cast<qint16>(
+                    m_visit.selectedFile == 1 ? count : m_visit.selectedFile - 1);
             else
-                selectedFile = static_cast<qint16>(selectedFile == count ? 1 : selectedFile + 1);
+                m_visit.selectedFile = static_cast<qint16>(
+                    m_visit.selectedFile == count ? 1 : m_visit.selectedFile + 1);
             if (!readSelectedFile()) {
                 fail();
                 return;
@@ -314,7 +314,8 @@ void FileLoad::writeVariables(StateWriter &out) const
 bool FileLoad::prepareRun()
 {
     Result<PlayablePractice> playable = confirmPracticeFile(
-        problemItems, romajiTable, fileNames[static_cast<std::size_t>(selectedFile - 1)], appDir());
+        m_visit.problemItems, romajiTable,
+        m_visit.fileNames[static_cast<std::size_t>(m_visit.selectedFile - 1)], appDir());
     if (!playable)
         return false;
     const QString folder = fromUtf8(playable->assetFolder);
@@ -325,31 +326,26 @@ bool FileLoad::prepareRun()
 
     Panel1->move(0, client()->height());
     Panel2->setGeometry(client()->rect());
-    if (const std::optional<double> points = romajiLinePoints(problemItems))
+    if (const std::optional<double> points = romajiLinePoints(m_visit.problemItems))
         Alufabet->setFontPoints(*points, true);
-    problemsLeft = problems->problemsToPlay;
-    seconds = problems->timeLimit;
-    LMondai->setCaption(QString::number(problemsLeft));
-    LZikan->setCaption(QString::number(seconds));
+    m_visit.problemsLeft = problems->problemsToPlay;
+    m_visit.seconds = problems->timeLimit;
+    LMondai->setCaption(QString::number(m_visit.problemsLeft));
+    LZikan->setCaption(QString::number(m_visit.seconds));
 
     mato = SpriteSheet(target, 2, 4);
-    Gunsound->setFileName(folder + QStringLiteral("gun.wav"));
-    Setsound->setFileName(folder + QStringLiteral("set.wav"));
-    Misssound->setFileName(folder + QStringLiteral("miss.wav"));
-    Brakesound->setFileName(folder + QStringLiteral("brake.wav"));
-    for (SoundPlayer *effect : {Gunsound, Setsound, Misssound, Brakesound})
-        effect->open();
+    openEffects({Gunsound, Setsound, Misssound, Brakesound}, folder);
 
     showTarget(kTargetWaiting);
     Kao->setPicture(PCmika.cell(0));
     m_run.Stage = PracticeStage::Prepared;
 
-    displayTexts = std::move(problems->displayTexts);
-    romajiLines = std::move(problems->romajiLines);
-    romajiTotal = static_cast<float>(problems->romajiTotal);
-    pace = romajiTotal / static_cast<float>(seconds);
-    commentIndex = 1;
-    Label3->setCaption(comments[1]);
+    m_visit.displayTexts = std::move(problems->displayTexts);
+    m_visit.romajiLines = std::move(problems->romajiLines);
+    m_visit.romajiTotal = static_cast<float>(problems->romajiTotal);
+    m_visit.pace = m_visit.romajiTotal / static_cast<float>(m_visit.seconds);
+    m_visit.commentIndex = kPressReturn;
+    Label3->setCaption(comments[kPressReturn]);
     return true;
 }
 
@@ -358,15 +354,15 @@ void FileLoad::startRun()
     showTarget(kTargetPutUp);
     Label3->setCaption(QString());
     Atime->setEnabled(true);
-    commentIndex = 2;
+    m_visit.commentIndex = kRunStarts;
     Timer1->setEnabled(true);
-    Label3->setCaption(comments[2]);
+    Label3->setCaption(comments[kRunStarts]);
     m_run.Stage = PracticeStage::Between;
     Mtimer->setEnabled(true);
-    play(Ongaku);
+    Ongaku->restart();
     // A file whose first problem is the end marker has nothing to type: the
     // run is over as it starts. (A count of 0 instead waits for Esc.)
-    if (problemsLeft >= 1 && noProblemLeft()) {
+    if (m_visit.problemsLeft >= 1 && noProblemLeft()) {
         m_run.Stage = PracticeStage::Done;
         host().unload(*this);
         return;
@@ -378,18 +374,26 @@ void FileLoad::startRun()
 // that announces more problems than it holds ends there, as finished.
 bool FileLoad::noProblemLeft() const
 {
-    const auto index = static_cast<std::size_t>(problemIndex);
-    if (index >= romajiLines.size())
+    const auto index = static_cast<std::size_t>(m_visit.problemIndex);
+    if (index >= m_visit.romajiLines.size())
         return true;
-    return index + 1 == romajiLines.size() && index < displayTexts.size() &&
-           displayTexts[index] == kEndSentinel;
+    return index + 1 == m_visit.romajiLines.size() && index < m_visit.displayTexts.size() &&
+           m_visit.displayTexts[index] == kEndSentinel;
 }
 
 void FileLoad::putUpProblem()
 {
-    const auto index = static_cast<std::size_t>(problemIndex);
-    Mondai->setCaption(index < displayTexts.size() ? fromUtf8(displayTexts[index]) : QString());
-    Alufabet->setCaption(index < romajiLines.size() ? fromUtf8(romajiLines[index]) : QString());
+    const auto index = static_cast<std::size_t>(m_visit.problemIndex);
+    Mondai->setCaption(index < m_visit.displayTexts.size() ? fromUtf8(m_visit.displayTexts[index])
+                                                           : QString());
+    m_visit.remaining =
+        index < m_visit.romajiLines.size() ? m_visit.romajiLines[index] : std::string();
+    showRemaining();
+}
+
+void FileLoad::showRemaining()
+{
+    Alufabet->setCaption(fromUtf8(m_visit.remaining));
 }
 
 void FileLoad::Form_KeyPress(int &keyAscii)
@@ -402,27 +406,28 @@ void FileLoad::Form_KeyPress(int &keyAscii)
 
 void FileLoad::judge(char32_t typed)
 {
-    const std::string remaining = Alufabet->caption().toStdString();
-    const KeyMatch match = MatchRomajiKey(remaining, typed);
+    const KeyMatch match = MatchRomajiKey(m_visit.remaining, typed);
     switch (match.outcome) {
     case KeyOutcome::KeyAdvanced:
-        play(Gunsound);
-        Alufabet->setCaption(fromUtf8(std::string(match.remaining)));
+        Gunsound->restart();
+        m_visit.remaining = std::string(match.remaining);
+        showRemaining();
         showTarget(kTargetHit);
-        targetIdle = 0;
+        m_visit.targetIdle = 0;
         MatoT->setEnabled(true);
         break;
     case KeyOutcome::KeyCompleted:
-        play(Gunsound);
-        play(Brakesound);
-        Alufabet->setCaption(QString());
+        Gunsound->restart();
+        Brakesound->restart();
+        m_visit.remaining.clear();
+        showRemaining();
         problemFinished();
         break;
     case KeyOutcome::KeyWrong:
-        play(Misssound);
+        Misssound->restart();
         m_run.Miss += 1;
         showTarget(kTargetMissed);
-        targetIdle = 0;
+        m_visit.targetIdle = 0;
         MatoT->setEnabled(true);
         MisTime->setEnabled(true);
         Atime->setEnabled(false);
@@ -433,22 +438,17 @@ void FileLoad::judge(char32_t typed)
 
 void FileLoad::problemFinished()
 {
-    ++problemIndex;
-    riseStep = 0;
+    ++m_visit.problemIndex;
+    m_visit.riseStep = 0;
     // A restore still due from the keys before must leave the broken target
     // alone, also when a problem with nothing to type breaks on its own.
     MatoT->setEnabled(false);
-    targetIdle = 1;
+    m_visit.targetIdle = 1;
     Picture2->hide();
     m_run.Stage = PracticeStage::Between;
     showTarget(kTargetBroken);
     Matot2->setEnabled(true);
     LimitT->setEnabled(false);
-}
-
-void FileLoad::play(SoundPlayer *player)
-{
-    player->restart();
 }
 
 void FileLoad::showTarget(int cell)
@@ -458,20 +458,20 @@ void FileLoad::showTarget(int cell)
 
 float FileLoad::remainingCharacters() const
 {
-    return romajiTotal - (m_run.Tipe - m_run.Miss);
+    return m_visit.romajiTotal - (m_run.Tipe - m_run.Miss);
 }
 
 void FileLoad::Timer1_Timer()
 {
-    if (problemsLeft < 1) {
+    if (m_visit.problemsLeft < 1) {
         // Nothing to play: the run waits until Esc.
         LimitT->setEnabled(false);
         Timer1->setEnabled(false);
         return;
     }
-    if (riseStep == 0) {
+    if (m_visit.riseStep == 0) {
         showTarget(kTargetRising);
-        riseStep = 1;
+        m_visit.riseStep = 1;
         return;
     }
     showTarget(kTargetReady);
@@ -482,31 +482,31 @@ void FileLoad::Timer1_Timer()
     traceReady();
     // A problem with nothing to type (none of its tokens has a romaji) is
     // done as soon as it is up, so the run goes on without a key.
-    if (Alufabet->caption().isEmpty())
+    if (m_visit.remaining.empty())
         problemFinished();
 }
 
 void FileLoad::Matot2_Timer()
 {
-    if (problemsLeft == 1 || noProblemLeft()) {
+    if (m_visit.problemsLeft == 1 || noProblemLeft()) {
         m_run.Stage = PracticeStage::Done;
         host().unload(*this);
         return;
     }
     putUpProblem();
-    --problemsLeft;
-    LMondai->setCaption(QString::number(problemsLeft));
+    --m_visit.problemsLeft;
+    LMondai->setCaption(QString::number(m_visit.problemsLeft));
     showTarget(kTargetPutUp);
-    play(Setsound);
+    Setsound->restart();
     Timer1->setEnabled(true);
     Matot2->setEnabled(false);
 }
 
 void FileLoad::LimitT_Timer()
 {
-    if (seconds != 1) {
-        --seconds;
-        LZikan->setCaption(QString::number(seconds));
+    if (m_visit.seconds != 1) {
+        --m_visit.seconds;
+        LZikan->setCaption(QString::number(m_visit.seconds));
         return;
     }
     m_run.Stage = PracticeStage::TimeUp;
@@ -516,39 +516,40 @@ void FileLoad::LimitT_Timer()
 
 void FileLoad::MatoT_Timer()
 {
-    if (targetIdle != 0)
+    if (m_visit.targetIdle != 0)
         return;
     showTarget(kTargetReady);
     MatoT->setEnabled(false);
-    targetIdle = 1;
+    m_visit.targetIdle = 1;
 }
 
 void FileLoad::Mtimer_Timer()
 {
-    const double needed = static_cast<double>(remainingCharacters()) / static_cast<double>(seconds);
-    const int first = static_cast<double>(pace) > needed ? 11 : 15;
+    const double needed =
+        static_cast<double>(remainingCharacters()) / static_cast<double>(m_visit.seconds);
+    const int first = static_cast<double>(m_visit.pace) > needed ? kOnPace : kBehind;
     Label3->setCaption(comments[static_cast<std::size_t>(first + choose(services().random, 4))]);
 }
 
 void FileLoad::Atime_Timer()
 {
-    if (faceStep == 0) {
-        const float expected = pace * static_cast<float>(seconds);
-        faceMood = expected >= remainingCharacters() ? 0 : 1;
+    // A glint once a second, smiling while the player keeps the pace the
+    // file asks for, stern when behind it; the mood is read at each glint.
+    FaceAnimation &face = m_visit.face;
+    if (face.atRunStart()) {
+        const float expected = m_visit.pace * static_cast<float>(m_visit.seconds);
+        face.setStern(expected < remainingCharacters());
         Atime->setInterval(50);
     }
-    Kao->setPicture(PCmika.cell(kFaceCells[faceMood][faceStep]));
-    if (faceStep == 5) {
-        faceStep = 0;
+    const FaceAnimation::Frame frame = face.next();
+    Kao->setPicture(PCmika.cell(frame.cell));
+    if (frame.runEnded)
         Atime->setInterval(1000);
-    } else {
-        ++faceStep;
-    }
 }
 
 void FileLoad::MisTime_Timer()
 {
-    faceStep = 0;
+    m_visit.face.restart();
     Kao->setPicture(PCmika.cell(0));
     Atime->setEnabled(true);
     MisTime->setEnabled(false);

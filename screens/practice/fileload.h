@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/problemfile.h"
+#include "core/faceanimation.h"
 #include "core/romajitable.h"
 #include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
@@ -49,7 +50,7 @@ private:
     bool noProblemLeft() const;
     void judge(char32_t typed);
     void problemFinished();
-    void play(SoundPlayer *player);
+    void showRemaining();
     void showTarget(int cell);
     float remainingCharacters() const;
     void Timer1_Timer();
@@ -98,27 +99,35 @@ private:
     TimerControl *Atime = nullptr;
     TimerControl *MisTime = nullptr;
 
-    qint16 selectedFile = 1;
-    std::vector<std::string> fileNames;                  // full paths, in list order
-    std::vector<PracticeFileList::Skipped> skippedFiles; // unreadable, left out of the list
-    std::vector<std::string> problemItems;
     RomajiTable romajiTable;
     std::vector<std::string> settingsLines;
     std::array<QString, 51> comments;
-    bool loaded = false; // the load got through: files, settings and table are there
-    qint16 commentIndex = 0;
 
-    std::vector<std::string> displayTexts;
-    std::vector<std::string> romajiLines;
-    qint16 problemIndex = 0;
-    float romajiTotal = 0;
-    float pace = 0;
-    int problemsLeft = 0; // LMondai's number
-    int seconds = 0;      // LZikan's number
-    qint16 riseStep = 0;
-    qint16 targetIdle = 0;
-    qint16 faceStep = 0;
-    qint16 faceMood = 0;
+    // Everything of one visit to the screen, the selection and the run, made
+    // afresh whole when the screen loads: nothing of the last run can leak
+    // into the next.
+    struct Visit
+    {
+        qint16 selectedFile = 1;
+        std::vector<std::string> fileNames;                  // full paths, in list order
+        std::vector<PracticeFileList::Skipped> skippedFiles; // unreadable, left out of the list
+        std::vector<std::string> problemItems;
+        bool loaded = false; // the load got through: files, settings and table are there
+        qint16 commentIndex = 0;
+
+        std::vector<std::string> displayTexts;
+        std::vector<std::string> romajiLines;
+        std::string remaining; // the romaji still to type, which Alufabet shows
+        qint16 problemIndex = 0;
+        float romajiTotal = 0;
+        float pace = 0;
+        int problemsLeft = 0; // LMondai's number
+        int seconds = 0;      // LZikan's number
+        qint16 riseStep = 0;
+        qint16 targetIdle = 0;
+        FaceAnimation face{glintThereAndBack()};
+    };
+    Visit m_visit;
 };
 
 } // namespace ks

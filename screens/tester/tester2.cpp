@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "screens/tester/ratingstyle.h"
+#include "shell/playsounds.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
@@ -17,6 +18,14 @@ constexpr int kHalfOutline = 1;
 constexpr int kBareBase = 2;
 
 constexpr int kRowLength = 10;
+constexpr int kUpperRowEnd = kRowLength - 1;
+constexpr int kLowerRowEnd = 2 * kRowLength - 1;
+
+// The instructor's lines, three to a group.
+constexpr int kStartLines = 0;
+constexpr int kOnPaceLines = 3;
+constexpr int kBehindLines = 6;
+constexpr int kMissLines = 9;
 
 // Where each rating's name and count stand, in rating order (Ten(0) to Ten(5)).
 struct CountPlace
@@ -95,21 +104,14 @@ void Tester2::createControls()
 void Tester2::Form_Load()
 {
     services().random.seedFromClock();
-    const QString standard = QString::fromStdString(appDir().path("practice\\standard\\"));
-    Gunsound->setFileName(standard + QStringLiteral("gun.wav"));
-    Setsound->setFileName(standard + QStringLiteral("set.wav"));
-    Misssound->setFileName(standard + QStringLiteral("miss.wav"));
 
-    runState = RunState::Waiting;
-    targetPos = 0;
-    risingRow = Row::Upper;
-    hitTicks = 0;
+    m_play = {};
     m_run.counts = RatingCounts();
     m_run.settingsLost = false;
 
     instructorLoad();
-    secondsLeft = m_run.Tlimit1;
-    Lim->setCaption(QString::number(secondsLeft));
+    m_play.secondsLeft = m_run.Tlimit1;
+    Lim->setCaption(QString::number(m_play.secondsLeft));
 
     Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
@@ -127,7 +129,7 @@ void Tester2::Form_KeyDown(int &keyCode, int)
         host().unload(*this);
         return;
     }
-    if (keyCode == KeyCode::Return && runState == RunState::Waiting) {
+    if (keyCode == KeyCode::Return && m_play.runState == RunState::Waiting) {
         keyCode = 0;
         startRun();
     }
@@ -135,14 +137,12 @@ void Tester2::Form_KeyDown(int &keyCode, int)
 
 void Tester2::startRun()
 {
-    runState = RunState::Starting;
-    for (SoundPlayer *effect : {Gunsound, Setsound, Misssound})
-        effect->open();
+    m_play.runState = RunState::Starting;
+    openEffects({Gunsound, Setsound, Misssound},
+                QString::fromStdString(appDir().path("practice\\standard\\")));
 
     if (!musicSlots(settingsLines).empty()) {
-        services().random.seedFromClock();
-        Ongaku->setFileName(SettingsFile(appDir()).pickMusic(settingsLines, services().random));
-        Ongaku->open();
+        openPickedMusic(*Ongaku, SettingsFile(appDir()), settingsLines, services().random);
         Ongaku->restart();
     }
 
@@ -155,7 +155,7 @@ void Tester2::startRun()
 
 void Tester2::drawLetters()
 {
-    for (int &letter : targetLetters)
+    for (int &letter : m_play.targetLetters)
         letter = choose(services().random, 26);
 }
 
@@ -164,20 +164,15 @@ void Tester2::raiseRow(Row row)
     const int first = row == Row::Upper ? 0 : kRowLength;
     for (int i = first; i < first + kRowLength; ++i)
         Target[i]->setPicture(Mato[1].cell(kLowOutline));
-    riseStep = 0;
+    m_play.riseStep = 0;
     Timer1->setEnabled(true);
-}
-
-void Tester2::play(SoundPlayer *player)
-{
-    player->restart();
 }
 
 void Tester2::Form_KeyPress(int &keyAscii)
 {
-    if (runState != RunState::Typing)
+    if (m_play.runState != RunState::Typing)
         return;
-    if (keyAscii == 'a' + targetLetters[targetPos])
+    if (keyAscii == 'a' + m_play.targetLetters[m_play.targetPos])
         hit();
     else
         miss();
@@ -192,65 +187,65 @@ void Tester2::count(Rating rating)
 
 void Tester2::hit()
 {
-    const bool rowEnd = targetPos == 9 || targetPos == 19;
+    const bool rowEnd = m_play.targetPos == kUpperRowEnd || m_play.targetPos == kLowerRowEnd;
     if (rowEnd)
-        runState = RunState::Rising;
-    play(Gunsound);
-    count(ratingOfHit(hitTicks));
+        m_play.runState = RunState::Rising;
+    Gunsound->restart();
+    count(ratingOfHit(m_play.hitTicks));
 
-    Target[targetPos]->setPicture(Mato[1].cell(kBareBase));
-    hitTicks = 0;
+    Target[m_play.targetPos]->setPicture(Mato[1].cell(kBareBase));
+    m_play.hitTicks = 0;
     if (!rowEnd) {
-        ++targetPos;
+        ++m_play.targetPos;
         return;
     }
     // The end of a row: the other row rises with fresh letters.
     drawLetters();
-    if (targetPos == 9) {
+    if (m_play.targetPos == kUpperRowEnd) {
         raiseRow(Row::Lower);
-        targetPos = 10;
+        m_play.targetPos = kRowLength;
     } else {
         raiseRow(Row::Upper);
-        targetPos = 0;
+        m_play.targetPos = 0;
     }
 }
 
 void Tester2::miss()
 {
-    play(Misssound);
+    Misssound->restart();
     count(Rating::Miss);
     instructorMiss();
 }
 
 void Tester2::Timer1_Timer()
 {
-    const int first = risingRow == Row::Upper ? 0 : kRowLength;
-    if (riseStep == 0) {
-        if (risingRow == Row::Upper)
-            play(Setsound);
+    const int first = m_play.risingRow == Row::Upper ? 0 : kRowLength;
+    if (m_play.riseStep == 0) {
+        if (m_play.risingRow == Row::Upper)
+            Setsound->restart();
         for (int i = first; i < first + kRowLength; ++i)
             Target[i]->setPicture(Mato[1].cell(kHalfOutline));
-        riseStep = 1;
+        m_play.riseStep = 1;
         return;
     }
     for (int i = first; i < first + kRowLength; ++i)
-        Target[i]->setPicture(Mato[0].cell(targetLetters[i]));
-    if (risingRow == Row::Lower)
-        hitTicks = 0;
-    risingRow = risingRow == Row::Upper ? Row::Lower : Row::Upper;
+        Target[i]->setPicture(Mato[0].cell(m_play.targetLetters[i]));
+    if (m_play.risingRow == Row::Lower)
+        m_play.hitTicks = 0;
+    m_play.risingRow = m_play.risingRow == Row::Upper ? Row::Lower : Row::Upper;
     Timer1->setEnabled(false);
-    runState = RunState::Typing;
+    m_play.runState = RunState::Typing;
     // The row's letters, for whoever drives the game from outside.
     QString letters;
     for (int i = first; i < first + kRowLength; ++i)
-        letters += QChar(u'a' + targetLetters[static_cast<std::size_t>(i)]);
+        letters += QChar(u'a' + m_play.targetLetters[static_cast<std::size_t>(i)]);
     traceReady(letters);
 }
 
 void Tester2::GoodT_Timer()
 {
-    if (hitTicks < 32767)
-        ++hitTicks;
+    if (m_play.hitTicks < 32767)
+        ++m_play.hitTicks;
 }
 
 void Tester2::Timer2_Timer()
@@ -262,18 +257,18 @@ void Tester2::Timer3_Timer()
 {
     // A course length of 1 or less is time up at the first tick, never a
     // countdown that cannot end.
-    if (secondsLeft >= 2) {
-        --secondsLeft;
-        Lim->setCaption(QString::number(secondsLeft));
+    if (m_play.secondsLeft >= 2) {
+        --m_play.secondsLeft;
+        Lim->setCaption(QString::number(m_play.secondsLeft));
         return;
     }
-    runState = RunState::TimeUp;
+    m_play.runState = RunState::TimeUp;
     host().unload(*this);
 }
 
 void Tester2::Form_Unload()
 {
-    if (runState != RunState::TimeUp) {
+    if (m_play.runState != RunState::TimeUp) {
         host().show(ScreenName::Kidou);
         return;
     }
@@ -301,8 +296,6 @@ void Tester2::instructorLoad()
         QStringLiteral("もうちょい速く打て。"), QStringLiteral("ペースが落ちてるぞ。"),
         QStringLiteral("もっと速く。"),         QStringLiteral("焦るな。"),
         QStringLiteral("正確に打て。"),         QStringLiteral("くぉうらっ！")};
-    faceFrame = 0;
-    faceAngry = false;
     Kao->setPicture(PCforest.cell(0));
 }
 
@@ -313,12 +306,12 @@ QString Tester2::lineOfGroup(int first)
 
 bool Tester2::onPace() const
 {
-    return onSpeedTestPace(m_run.counts.rated(), m_run.Tlimit1 - secondsLeft);
+    return onSpeedTestPace(m_run.counts.rated(), m_run.Tlimit1 - m_play.secondsLeft);
 }
 
 void Tester2::instructorStart()
 {
-    Label3->setCaption(lineOfGroup(0));
+    Label3->setCaption(lineOfGroup(kStartLines));
     Mtime->setEnabled(true);
 }
 
@@ -326,7 +319,7 @@ void Tester2::instructorMiss()
 {
     Kao->setPicture(Image1->picture());
     Atime->setEnabled(false);
-    Label3->setCaption(lineOfGroup(9));
+    Label3->setCaption(lineOfGroup(kMissLines));
     Mtime->setEnabled(false);
     Mtime2->setEnabled(true);
 }
@@ -334,31 +327,31 @@ void Tester2::instructorMiss()
 void Tester2::Atime_Timer()
 {
     // Calm: a glint crosses the glasses once a second. Angry: the red face
-    // cycles every 50 ms without rest. The mood is decided at frame 0.
-    if (faceFrame == 0) {
-        faceAngry = !onPace();
+    // cycles every 50 ms without rest. The mood is decided at each run's start.
+    FaceAnimation &face = m_play.face;
+    if (face.atRunStart()) {
+        face.setStern(!onPace());
         Atime->setInterval(50);
     }
-    const int base = faceAngry ? 4 : 0;
-    faceFrame = (faceFrame + 1) % 4;
-    Kao->setPicture(PCforest.cell(base + faceFrame));
-    if (faceFrame == 0 && !faceAngry)
+    const FaceAnimation::Frame frame = face.next();
+    Kao->setPicture(PCforest.cell(frame.cell));
+    if (frame.runEnded && !face.isStern())
         Atime->setInterval(1000);
 }
 
 void Tester2::Mtime_Timer()
 {
-    Label3->setCaption(lineOfGroup(onPace() ? 3 : 6));
+    Label3->setCaption(lineOfGroup(onPace() ? kOnPaceLines : kBehindLines));
 }
 
 void Tester2::Mtime2_Timer()
 {
-    Label3->setCaption(lineOfGroup(onPace() ? 3 : 6));
+    Label3->setCaption(lineOfGroup(onPace() ? kOnPaceLines : kBehindLines));
     Kao->setPicture(PCforest.cell(1));
-    faceAngry = false;
+    m_play.face.setStern(false);
+    m_play.face.restart();
     Mtime2->setEnabled(false);
     Mtime->setEnabled(true);
-    faceFrame = 0;
     Atime->setEnabled(true);
 }
 

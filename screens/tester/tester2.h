@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/faceanimation.h"
 #include "screens/screennames.h"
 #include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
@@ -31,7 +32,7 @@ public:
         Rising, // a row knocked down, the other one rising
         TimeUp
     };
-    RunState state() const { return runState; }
+    RunState state() const { return m_play.runState; }
     const SpeedTestRun &run() const { return m_run; }
     // The results' tests set the counts a run would have left.
     SpeedTestRun &run() { return m_run; }
@@ -54,7 +55,6 @@ private:
     void count(Rating rating);
     void raiseRow(Row row);
     void drawLetters();
-    void play(SoundPlayer *player);
     void Timer1_Timer();
     void GoodT_Timer();
     void Timer2_Timer();
@@ -94,18 +94,24 @@ private:
     TimerControl *Mtime = nullptr;
     TimerControl *Mtime2 = nullptr;
 
-    RunState runState = RunState::Waiting;
-    int secondsLeft = 0;
-    qint16 targetPos = 0;
-    std::array<int, 20> targetLetters{};
-    qint16 hitTicks = 0;
-    int riseStep = 0;
-    Row risingRow = Row::Upper;
     std::vector<std::string> settingsLines;
-
-    int faceFrame = 0;
-    bool faceAngry = false;
     std::array<QString, 12> instructorLines;
+
+    // One run, made afresh whole when the screen loads: nothing of a run left
+    // with Esc can leak into the next.
+    struct Run
+    {
+        RunState runState = RunState::Waiting;
+        int secondsLeft = 0; // Lim's number
+        qint16 targetPos = 0;
+        std::array<int, 20> targetLetters{};
+        qint16 hitTicks = 0;
+        int riseStep = 0;
+        Row risingRow = Row::Upper;
+        // A glint once a second while calm; the red face without rest.
+        FaceAnimation face{{{1, 2, 3, 0}, {5, 6, 7, 4}}};
+    };
+    Run m_play;
 };
 
 } // namespace ks

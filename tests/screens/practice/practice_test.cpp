@@ -745,6 +745,33 @@ TEST_F(PracticeTest, ABrokenTargetStaysBrokenWhenARestoreIsDue)
     }
 }
 
+// A run left with Esc in the middle of a problem leaves nothing behind: the
+// next run's target rises, opens and takes keys exactly as the first's did.
+TEST_F(PracticeTest, ASecondRunStartsExactlyLikeTheFirst)
+{
+    writeFile("a.ksd", Header());
+    const auto firstProblem = [this] {
+        openPractice();
+        press(Qt::Key_Return, "\r");
+        press(Qt::Key_Return, "\r");
+        QStringList seen;
+        for (int ms = 0; ms < 400; ms += 10) {
+            if (ms == 300)
+                type("ax");
+            seen << QStringLiteral("%1 %2 %3 %4")
+                        .arg(targetCell())
+                        .arg(static_cast<int>(stage()))
+                        .arg(fl("Alufabet"), face());
+            clock.advance(10);
+        }
+        press(Qt::Key_Escape, "\x1b");
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+        return seen;
+    };
+    const QStringList first = firstProblem();
+    EXPECT_EQ(firstProblem(), first);
+}
+
 // ---------------------------------------------------------------- the result
 
 struct RateCase

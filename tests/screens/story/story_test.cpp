@@ -339,6 +339,35 @@ struct SupplyCase
     int planeStep;
 };
 
+// A battle left with Esc leaves nothing behind: the next battle of the
+// mission starts, counts and shows exactly as the first did.
+TEST_F(StoryTest, ASecondBattleStartsExactlyLikeTheFirst)
+{
+    for (int stage = 0; stage < 4; ++stage) {
+        const auto firstSeconds = [&] {
+            openMission(stage);
+            start();
+            QStringList seen;
+            for (int ms = 0; ms < 2500; ms += 25) {
+                if (ms == 100)
+                    type("kax"); // a hit, then a miss
+                if (ms == 600)
+                    typeWord();
+                seen << QStringLiteral("%1|%2|%3|%4|%5|%6|%7")
+                            .arg(word(), bullets(), stage == 1 ? QString() : time(), face(),
+                                 message())
+                            .arg(static_cast<int>(battle().state()))
+                            .arg(trace.filter("load Complete").size());
+                clock.advance(25);
+            }
+            press(Qt::Key_Escape, "\x1b");
+            return seen;
+        };
+        const QStringList first = firstSeconds();
+        EXPECT_EQ(firstSeconds(), first) << "mission " << stage + 1;
+    }
+}
+
 TEST_F(StoryTest, TheFirstWordsSupplies)
 {
     const SupplyCase cases[] = {

@@ -273,6 +273,30 @@ struct RatingCase
 
 // Ratings count 100 ms ticks since the previous hit, here since Return, the
 // row's rise included.
+// A run left with Esc halfway leaves nothing behind: the next run's first
+// second looks and counts exactly as the first one's did.
+TEST_F(TesterTest, ASecondRunStartsExactlyLikeTheFirst)
+{
+    const auto firstSecond = [this] {
+        startRun();
+        QStringList seen;
+        for (int ms = 0; ms < 1000; ms += 20) {
+            if (ms == 200)
+                type("aax");
+            seen << QStringLiteral("%1 %2 %3 %4 %5")
+                        .arg(picture("Tester2", "Target(0)"), picture("Tester2", "Target(1)"),
+                             caption("Tester2", "Lim"), caption("Tester2", "Ten(0)"),
+                             picture("Tester2", "Kao"));
+            clock.advance(20);
+        }
+        press(Qt::Key_Escape, "\x1b");
+        EXPECT_TRUE(screen("Kidou").isShown());
+        return seen;
+    };
+    const QStringList first = firstSecond();
+    EXPECT_EQ(firstSecond(), first);
+}
+
 TEST_F(TesterTest, RatingBandsAtTheirBorders)
 {
     const RatingCase cases[] = {{299, "Fervor!!!", Rating::Fervor}, {300, "Grate!!", Rating::Grate},
