@@ -1,5 +1,6 @@
 #include "audiodevice.h"
 
+#include "core/soundfile.h"
 #include "fluidsynthhooks.h"
 #include "quietstderr.h"
 #include "sdllibrary.h"
@@ -10,8 +11,6 @@
 namespace ks::sound {
 namespace {
 
-constexpr int kMixerRate = 44100;
-constexpr int kMixerChannels = 2;
 constexpr int kBufferFrames = 1024;
 
 // Debian's SDL_mixer knows no soundfont of its own; these are what the

@@ -67,6 +67,24 @@ void putBe(std::string &out, std::uint32_t value, int bytes)
         out.push_back(char((value >> (8 * i)) & 0xff));
 }
 
+// A mono PCM WAVE file of the samples given.
+std::string monoWave(int rate, int bits, const std::string &data)
+{
+    std::string file = "RIFF";
+    putLe(file, std::uint32_t(36 + data.size()), 4);
+    file += "WAVEfmt ";
+    putLe(file, 16, 4);
+    putLe(file, 1, 2); // PCM
+    putLe(file, 1, 2); // mono
+    putLe(file, std::uint32_t(rate), 4);
+    putLe(file, std::uint32_t(rate * bits / 8), 4);
+    putLe(file, std::uint32_t(bits / 8), 2);
+    putLe(file, std::uint32_t(bits), 2);
+    file += "data";
+    putLe(file, std::uint32_t(data.size()), 4);
+    return file + data;
+}
+
 // A mono 16-bit PCM WAVE file holding a sine tone. The rate differs from the
 // mixer's on purpose: the service must hand SDL_mixer the file as it is and
 // let it convert, and a wrong conversion shows as a wrong pitch or length.
@@ -81,19 +99,7 @@ std::string sineWave(int rate, double seconds, double hertz, int amplitude)
                   std::lround(amplitude * std::sin(2 * std::numbers::pi * hertz * t)))),
               2);
     }
-    std::string file = "RIFF";
-    putLe(file, std::uint32_t(36 + data.size()), 4);
-    file += "WAVEfmt ";
-    putLe(file, 16, 4);
-    putLe(file, 1, 2); // PCM
-    putLe(file, 1, 2); // mono
-    putLe(file, std::uint32_t(rate), 4);
-    putLe(file, std::uint32_t(rate * 2), 4);
-    putLe(file, 2, 2);
-    putLe(file, 16, 2);
-    file += "data";
-    putLe(file, std::uint32_t(data.size()), 4);
-    return file + data;
+    return monoWave(rate, 16, data);
 }
 
 // A format 0 standard MIDI file: at 120 beats a minute and 96 ticks a beat,
@@ -411,6 +417,17 @@ protected:
 
     void sound(int player) { send(player, SoundCommand::Restart); }
 
+    // Each file, opened in the player and sounded, is not heard.
+    void expectUnheard(int player, std::initializer_list<const char *> names)
+    {
+        for (const char *name : names) {
+            m_service->command(player, SoundCommand::Open, file(name));
+            sound(player);
+            EXPECT_EQ(playingChannels(), 0) << name;
+            EXPECT_EQ(playingMusic(), 0) << name;
+        }
+    }
+
     TempDir m_dir;
     Synchronous m_service;
 };
@@ -625,6 +642,25 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
     EXPECT_EQ(playingChannels(), 0);
 }
 
+// Two files that reached SDL_mixer once: an 8-bit WAVE declaring 1 Hz, whose
+// conversion buffer size overflowed (the game died), and a MIDI file named as
+// a WAVE, which SDL_mixer renders whole into memory on the sound thread (a
+// gigabyte for a long one, every later sound held up). Neither is heard now,
+// and the sounds after them play.
+TEST_F(SoundServiceTest, FilesThatWouldCrashOrStallTheMixerAreNotHeard)
+{
+    m_dir.write("onehz.wav", monoWave(1, 8, std::string(6087, '\x80')));
+    m_dir.write("gun.wav", pianoTune());
+    const int player = m_service->createPlayer(QStringLiteral("Test.Gunsound"));
+    expectUnheard(player, {"onehz.wav", "gun.wav"});
+    m_service->command(player, SoundCommand::Open, file("long.wav"));
+    sound(player);
+    EXPECT_EQ(playingChannels(), 1);
+    const int music = openPlayer("tune.mid");
+    sound(music);
+    EXPECT_EQ(playingMusic(), 1);
+}
+
 // A music slot can name anything: a device would fill memory if read to its
 // end, a FIFO would block an open for ever. Both are simply not heard, and
 // a real file still plays afterwards.
@@ -635,12 +671,7 @@ TEST_F(SoundServiceTest, DevicesFifosAndFoldersAreSilentAtOnce)
     ASSERT_EQ(::symlink("/dev/zero", m_dir.path("zero.mid").c_str()), 0);
     ASSERT_EQ(::mkdir(m_dir.path("folder.mid").c_str(), 0755), 0);
     const int player = m_service->createPlayer(QStringLiteral("Test.Ongaku"));
-    for (const char *name : {"fifo.mid", "zero.wav", "zero.mid", "folder.mid"}) {
-        m_service->command(player, SoundCommand::Open, file(name));
-        sound(player);
-        EXPECT_EQ(playingChannels(), 0) << name;
-        EXPECT_EQ(playingMusic(), 0) << name;
-    }
+    expectUnheard(player, {"fifo.mid", "zero.wav", "zero.mid", "folder.mid"});
     m_service->command(player, SoundCommand::Open, file("tune.mid"));
     sound(player);
     EXPECT_EQ(playingMusic(), 1);
