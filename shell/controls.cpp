@@ -345,17 +345,10 @@ bool TextBox::event(QEvent *event)
 }
 
 Button::Button(QWidget *parent, const QString &name, int index)
-    : QPushButton(parent), WidgetControl(name, index, *this)
+    : OwnMouseControl(parent, name, index)
 {
     setFont(screenFont(9, false));
     connect(this, &QPushButton::clicked, this, [this] { runClick(); });
-}
-
-bool Button::event(QEvent *event)
-{
-    const bool result = QPushButton::event(event);
-    afterOwnMouse(event);
-    return result || event->type() == QEvent::MouseMove;
 }
 
 void Button::writeState(StateWriter &out, const QString &prefix) const
@@ -365,17 +358,10 @@ void Button::writeState(StateWriter &out, const QString &prefix) const
 }
 
 CheckBox::CheckBox(QWidget *parent, const QString &name, int index)
-    : QCheckBox(parent), WidgetControl(name, index, *this)
+    : OwnMouseControl(parent, name, index)
 {
     setFont(screenFont(9, false));
     connect(this, &QCheckBox::clicked, this, [this] { runClick(); });
-}
-
-bool CheckBox::event(QEvent *event)
-{
-    const bool result = QCheckBox::event(event);
-    afterOwnMouse(event);
-    return result || event->type() == QEvent::MouseMove;
 }
 
 void CheckBox::writeState(StateWriter &out, const QString &prefix) const
@@ -385,17 +371,9 @@ void CheckBox::writeState(StateWriter &out, const QString &prefix) const
     writeCommon(out, prefix);
 }
 
-Frame::Frame(QWidget *parent, const QString &name, int index)
-    : QGroupBox(parent), WidgetControl(name, index, *this)
+Frame::Frame(QWidget *parent, const QString &name, int index) : OwnMouseControl(parent, name, index)
 {
     setFont(screenFont(9, false));
-}
-
-bool Frame::event(QEvent *event)
-{
-    const bool result = QGroupBox::event(event);
-    afterOwnMouse(event);
-    return result || event->type() == QEvent::MouseMove;
 }
 
 void Frame::paintEvent(QPaintEvent *)
@@ -425,8 +403,9 @@ void Frame::writeState(StateWriter &out, const QString &prefix) const
 }
 
 VScrollBar::VScrollBar(QWidget *parent, const QString &name, int index)
-    : QScrollBar(Qt::Vertical, parent), WidgetControl(name, index, *this)
+    : OwnMouseControl(parent, name, index)
 {
+    setOrientation(Qt::Vertical);
     // Dragging moves nothing until the thumb is released.
     setTracking(false);
     connect(this, &QScrollBar::valueChanged, this, [this] {
@@ -437,20 +416,9 @@ VScrollBar::VScrollBar(QWidget *parent, const QString &name, int index)
     });
 }
 
-bool VScrollBar::event(QEvent *event)
+int VScrollBar::mirrored(int value) const
 {
-    const bool result = QScrollBar::event(event);
-    afterOwnMouse(event);
-    return result || event->type() == QEvent::MouseMove;
-}
-
-int VScrollBar::toVb(int qtValue) const
-{
-    return m_max < m_min ? m_min + m_max - qtValue : qtValue;
-}
-int VScrollBar::fromVb(int vbValue) const
-{
-    return toVb(vbValue);
+    return m_max < m_min ? m_min + m_max - value : value;
 }
 
 void VScrollBar::setRange(int min, int max)
@@ -459,7 +427,7 @@ void VScrollBar::setRange(int min, int max)
     m_max = max;
     m_emitting = true;
     QScrollBar::setRange(std::min(min, max), std::max(min, max));
-    QScrollBar::setValue(fromVb(min)); // a new bar stands at its minimum
+    QScrollBar::setValue(mirrored(min)); // a new bar stands at its minimum
     m_emitting = false;
 }
 
@@ -471,12 +439,12 @@ void VScrollBar::setSteps(int small, int large)
 
 int VScrollBar::value() const
 {
-    return toVb(QScrollBar::value());
+    return mirrored(QScrollBar::value());
 }
 
 void VScrollBar::setValue(int value)
 {
-    QScrollBar::setValue(fromVb(value));
+    QScrollBar::setValue(mirrored(value));
 }
 
 void VScrollBar::writeState(StateWriter &out, const QString &prefix) const

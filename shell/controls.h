@@ -5,6 +5,7 @@
 #include "soundservice.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -195,36 +196,49 @@ protected:
     bool event(QEvent *event) override;
 };
 
-class Button final : public QPushButton, public WidgetControl
+// A control on a widget that handles the mouse itself (a button, a check
+// box, a frame, a scroll bar): the widget sees each event first, then the
+// control's handlers run, and a mouse move stops here, never reaching the
+// screen beneath.
+template <typename Widget> class OwnMouseControl : public Widget, public WidgetControl
+{
+public:
+    OwnMouseControl(QWidget *parent, const QString &name, int index)
+        : Widget(parent), WidgetControl(name, index, *this)
+    {}
+
+protected:
+    bool event(QEvent *event) override
+    {
+        const bool result = Widget::event(event);
+        afterOwnMouse(event);
+        return result || event->type() == QEvent::MouseMove;
+    }
+};
+
+class Button final : public OwnMouseControl<QPushButton>
 {
 public:
     Button(QWidget *parent, const QString &name, int index = -1);
     void writeState(StateWriter &out, const QString &prefix) const override;
-
-protected:
-    bool event(QEvent *event) override;
 };
 
-class CheckBox final : public QCheckBox, public WidgetControl
+class CheckBox final : public OwnMouseControl<QCheckBox>
 {
 public:
     CheckBox(QWidget *parent, const QString &name, int index = -1);
     int value() const { return isChecked() ? 1 : 0; }
     void setValue(int value) { setChecked(value != 0); }
     void writeState(StateWriter &out, const QString &prefix) const override;
-
-protected:
-    bool event(QEvent *event) override;
 };
 
-class Frame final : public QGroupBox, public WidgetControl
+class Frame final : public OwnMouseControl<QGroupBox>
 {
 public:
     Frame(QWidget *parent, const QString &name, int index = -1);
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 protected:
-    bool event(QEvent *event) override;
     // The frame's line runs through the middle of its title, as the layout
     // of the options expects: the first control sits a little below it.
     void paintEvent(QPaintEvent *event) override;
@@ -233,7 +247,7 @@ protected:
 // A vertical scroll bar whose maximum may lie below its minimum: then the
 // value falls as the thumb goes down. onChange runs when the value has changed
 // by an arrow, a page step, a key, or the thumb released, not while dragging.
-class VScrollBar final : public QScrollBar, public WidgetControl
+class VScrollBar final : public OwnMouseControl<QScrollBar>
 {
 public:
     VScrollBar(QWidget *parent, const QString &name, int index = -1);
@@ -247,14 +261,13 @@ public:
 
     void writeState(StateWriter &out, const QString &prefix) const override;
 
-protected:
-    bool event(QEvent *event) override;
-
 private:
     friend class Screen; // the change handler runs as the screen's event
     std::function<void()> m_change;
-    int toVb(int qtValue) const;
-    int fromVb(int vbValue) const;
+    // Between the game's values and Qt's, which always rise downwards: a
+    // bar running downwards mirrors them, and mirroring twice gives back
+    // the value, so one function goes both ways.
+    int mirrored(int value) const;
     int m_min = 0;
     int m_max = 32767;
     bool m_emitting = false;
