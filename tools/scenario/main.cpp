@@ -36,7 +36,28 @@ void usage()
                  "          click SCREEN.CONTROL |\n"
                  "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n"
                  "an open message box takes the keys (Return, Space or Esc close it);\n"
-                 "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n";
+                 "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n"
+                 "state prints one NAME=VALUE line each; in a value a line break is\n"
+                 "written \\n, a carriage return \\r and a backslash \\\\\n";
+}
+
+// A value on one line: a caption of several lines stays one state line, so
+// a reader can tell its continuation from the next control.
+QString escaped(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        if (c == u'\\')
+            out += QLatin1String("\\\\");
+        else if (c == u'\n')
+            out += QLatin1String("\\n");
+        else if (c == u'\r')
+            out += QLatin1String("\\r");
+        else
+            out += c;
+    }
+    return out;
 }
 
 void print(const QString &line)
@@ -295,8 +316,10 @@ private:
         StateWriter out;
         for (Screen *screen : m_host.screens())
             screen->writeState(out);
-        for (const QString &line : out.lines())
-            print(line);
+        for (const QString &line : out.lines()) {
+            const qsizetype equals = line.indexOf(u'=');
+            print(line.left(equals + 1) + escaped(line.mid(equals + 1)));
+        }
     }
 
     void shot(const QString &path)
