@@ -266,6 +266,50 @@ bool Image::event(QEvent *event)
     return handleMouse(event) || QLabel::event(event);
 }
 
+namespace {
+
+QPixmap laidOn(const QPixmap &picture, const QColor &background)
+{
+    QPixmap opaque(picture.size());
+    opaque.setDevicePixelRatio(picture.devicePixelRatio());
+    opaque.fill(background);
+    QPainter painter(&opaque);
+    painter.drawPixmap(0, 0, picture);
+    return opaque;
+}
+
+} // namespace
+
+OverlayImage::OverlayImage(Image &under, const QString &name, int index)
+    : Control(name, index), m_under(under)
+{}
+
+void OverlayImage::setPicture(const Picture &picture, const QColor &background)
+{
+    m_picture = picture;
+    m_lit = laidOn(m_under.picture().pixmap, background);
+    m_over = laidOn(picture.pixmap, background);
+    // Opaque now: nothing behind the image needs painting when it changes.
+    m_under.setAttribute(Qt::WA_TranslucentBackground, false);
+    m_under.setAttribute(Qt::WA_OpaquePaintEvent, true);
+    m_under.setPixmap(m_visible ? m_over : m_lit);
+}
+
+void OverlayImage::setVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    m_under.setPixmap(visible ? m_over : m_lit);
+}
+
+void OverlayImage::writeState(StateWriter &out, const QString &prefix) const
+{
+    out.add(prefix + QStringLiteral(".visible"), flag(m_visible));
+    out.add(prefix + QStringLiteral(".rect"), rectText(m_under.geometry()));
+    out.add(prefix + QStringLiteral(".picture"), m_picture.name);
+}
+
 Panel::Panel(QWidget *parent, const QString &name, int index)
     : QWidget(parent), WidgetControl(name, index, *this)
 {}

@@ -161,6 +161,32 @@ private:
     Picture m_picture;
 };
 
+// A picture shown over an image by swapping the image's pixels rather than
+// by a widget of its own: a face that blinks twice a second would otherwise
+// show and hide a translucent widget over another, and each time the window
+// asks the X server where the pointer is and repaints what lies beneath. Both
+// pictures are laid on the background once, so the image paints opaque. In
+// the state dump it is a control of its own, with its own visibility.
+class OverlayImage final : public Control
+{
+public:
+    OverlayImage(Image &under, const QString &name, int index = -1);
+
+    // The overlay's picture; both it and the image's own are laid on
+    // background, the colour behind them.
+    void setPicture(const Picture &picture, const QColor &background);
+    bool isVisible() const { return m_visible; }
+    void setVisible(bool visible);
+    void writeState(StateWriter &out, const QString &prefix) const override;
+
+private:
+    Image &m_under;
+    Picture m_picture;
+    QPixmap m_lit;  // the image's own picture on the background
+    QPixmap m_over; // this one's
+    bool m_visible = false;
+};
+
 // A picture box used as a panel: its children move with it.
 class Panel final : public QWidget, public WidgetControl
 {

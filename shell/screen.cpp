@@ -250,6 +250,17 @@ Image *Screen::addImage(const Place &place, const Picture &picture, QWidget *par
     return image;
 }
 
+OverlayImage *Screen::addOverlay(const QString &name, Image *under, const Picture &picture,
+                                 const QColor &background)
+{
+    auto overlay = std::make_unique<OverlayImage>(*under, name);
+    overlay->setPicture(picture, background);
+    OverlayImage *raw = overlay.get();
+    m_controls.push_back(raw);
+    m_ownedControls.push_back(std::move(overlay));
+    return raw;
+}
+
 TimerControl *Screen::addTimer(const QString &name, int interval, bool enabled,
                                std::function<void()> handler)
 {

@@ -137,6 +137,9 @@ protected:
     Label *addBubble(const Place &box, const Place &label, double points, bool bold,
                      QWidget *parent = nullptr);
     Image *addImage(const Place &place, const Picture &picture, QWidget *parent = nullptr);
+    // A picture shown over under by swapping its pixels (see OverlayImage).
+    OverlayImage *addOverlay(const QString &name, Image *under, const Picture &picture,
+                             const QColor &background);
     TimerControl *addTimer(const QString &name, int interval, bool enabled,
                            std::function<void()> handler);
     SoundPlayer *addSoundPlayer(const QString &name);

@@ -40,9 +40,10 @@ void Kidou::createControls()
 
     Image1[2] = addImage({QStringLiteral("Image1"), 2, {480, 4680, 1800, 1800}},
                          assets.picture(QStringLiteral("guide")));
-    Image2 = addImage({QStringLiteral("Image2"), {480, 4680, 1800, 1800}},
-                      assets.picture(QStringLiteral("guide_dark")));
-    Image2->hide();
+    // The guide's eyes go dark and light again with the blink: the dark face
+    // takes the lit one's place rather than lying over it.
+    Image2 = addOverlay(QStringLiteral("Image2"), Image1[2],
+                        assets.picture(QStringLiteral("guide_dark")), Qt::black);
 
     Timer1 = addTimer(QStringLiteral("Timer1"), 500, true, [this] { Timer1_Timer(); });
 }
@@ -123,7 +124,7 @@ void Kidou::openItem()
 
 void Kidou::Timer1_Timer()
 {
-    Image2->setVisible(Image2->isHidden());
+    Image2->setVisible(!Image2->isVisible());
 }
 
 } // namespace ks

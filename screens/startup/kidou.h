@@ -32,7 +32,7 @@ private:
     Image *Image1[3] = {};
     Label *Koment = nullptr;
     Shape *Shape1 = nullptr;
-    Image *Image2 = nullptr;
+    OverlayImage *Image2 = nullptr;
     TimerControl *Timer1 = nullptr;
 
     qint16 menuItem = 1;

@@ -150,7 +150,7 @@ TEST_F(StartupTest, MenuAsDesigned)
     EXPECT_EQ(control<Image>("Kidou", "Image3").picture().pixmap.size(), QSize(615, 215));
     EXPECT_EQ(control<Image>("Kidou", "Image1(0)").picture().pixmap.size(), QSize(50, 30));
     EXPECT_EQ(control<Image>("Kidou", "Image1(2)").picture().pixmap.size(), QSize(120, 120));
-    EXPECT_TRUE(control<Image>("Kidou", "Image2").isHidden());
+    EXPECT_FALSE(control<OverlayImage>("Kidou", "Image2").isVisible());
 }
 
 TEST_F(StartupTest, MenuStepsWithoutWrapping)
@@ -196,16 +196,24 @@ TEST_F(StartupTest, RightRightLeftShowsPracticeWithBothArrows)
 TEST_F(StartupTest, TheGuideBlinksEveryHalfSecond)
 {
     toMenu();
-    auto &dark = control<Image>("Kidou", "Image2");
+    auto &dark = control<OverlayImage>("Kidou", "Image2");
+    auto &face = control<Image>("Kidou", "Image1(2)");
     QList<bool> shown;
+    QSet<qint64> pixels;
     for (int i = 0; i < 4; ++i) {
         clock.advance(500);
-        shown << !dark.isHidden();
+        shown << dark.isVisible();
+        pixels << face.pixmap().cacheKey();
     }
     EXPECT_EQ(shown, (QList<bool>{true, false, true, false}));
+    // One control shows both faces, each an opaque picture of its own; the
+    // lit face keeps its name.
+    EXPECT_EQ(pixels.size(), 2);
+    EXPECT_TRUE(face.testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_EQ(face.picture().name, "guide");
     host().hide(screen("Kidou"));
     clock.advance(500);
-    EXPECT_FALSE(dark.isHidden());
+    EXPECT_TRUE(dark.isVisible());
 }
 
 TEST_F(StartupTest, EscEndsTheProgramFromAnyItem)
