@@ -204,12 +204,12 @@ void SpellingMatcher::buildNode(std::uint32_t node, const std::vector<char32_t> 
     m_edgesBegin[node] = static_cast<std::uint32_t>(m_edges.size());
     for (const Edge &edge : edges) {
         if (edge.bytes == 0) {
-            const std::bitset<128> doubled = doublingKeys(edge).ascii;
+            const std::bitset<128> doubled = doublingKeys(edge);
             if (doubled.none())
                 continue;
             keys.ascii |= doubled;
         } else {
-            if (!canFollow(edge.to, edge.follow, 0))
+            if (!canFollow(edge.to, edge.follow))
                 continue;
             if (edge.first < 128)
                 keys.ascii.set(edge.first);
@@ -247,30 +247,22 @@ bool keyAllowed(char32_t key, bool afterSingleN, char32_t sameKey)
 
 } // namespace
 
-bool SpellingMatcher::canFollow(std::uint32_t node, Follow follow, char32_t key) const
+bool SpellingMatcher::canFollow(std::uint32_t node, Follow follow) const
 {
     if (node == m_end)
         return follow == Follow::AnyKey;
     const NextKeys &keys = m_nextKeys[node];
-    switch (follow) {
-    case Follow::AnyKey:
-        return keys.other || keys.ascii.any();
-    case Follow::NoKeyAfterSingleN: {
+    if (follow == Follow::NoKeyAfterSingleN) {
         static const std::bitset<128> stops = keysThatStopSingleN();
         return keys.other || (keys.ascii & ~stops).any();
     }
-    case Follow::SameKey:
-        return key < 128 && keys.ascii.test(key);
-    }
-    return false;
+    return keys.other || keys.ascii.any();
 }
 
-SpellingMatcher::NextKeys SpellingMatcher::doublingKeys(const Edge &edge) const
+std::bitset<128> SpellingMatcher::doublingKeys(const Edge &edge) const
 {
     static const std::bitset<128> consonants = doublingConsonants();
-    NextKeys keys;
-    keys.ascii = m_nextKeys[edge.to].ascii & consonants;
-    return keys;
+    return m_nextKeys[edge.to].ascii & consonants;
 }
 
 std::string_view SpellingMatcher::spellingOf(const Edge &edge) const
@@ -288,7 +280,7 @@ void SpellingMatcher::enter(const Edge &edge, std::uint32_t index, char32_t type
                             std::vector<Cursor> &out) const
 {
     if (edge.bytes == 0) {
-        if (typed < 128 && doublingKeys(edge).ascii.test(typed))
+        if (typed < 128 && doublingKeys(edge).test(typed))
             push(out, Cursor{Cursor::kOnNode, edge.to, Follow::SameKey, typed});
         return;
     }
@@ -374,7 +366,7 @@ void SpellingMatcher::complete(std::uint32_t node, Follow follow, char32_t key,
             return;
         // Only a doubled consonant goes on from here (a "っ" after another
         // doubled one): double what the preferred spelling after it starts with.
-        std::bitset<128> keys = doublingKeys(*doubling).ascii;
+        const std::bitset<128> keys = doublingKeys(*doubling);
         char32_t doubled = 0;
         for (std::uint32_t i = m_edgesBegin[doubling->to];
              i < m_edgesEnd[doubling->to] && doubled == 0; ++i) {

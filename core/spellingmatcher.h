@@ -116,8 +116,8 @@ private:
                    const std::vector<const KanaUnit *> &unitAt,
                    const std::vector<std::uint32_t> &unitEnd);
     void addEdge(std::vector<Edge> &edges, Edge edge, std::string_view spelling);
-    bool canFollow(std::uint32_t node, Follow follow, char32_t key) const;
-    NextKeys doublingKeys(const Edge &edge) const;
+    bool canFollow(std::uint32_t node, Follow follow) const;
+    std::bitset<128> doublingKeys(const Edge &edge) const;
     void step(const Cursor &cursor, char32_t typed, std::vector<Cursor> &out) const;
     void enter(const Edge &edge, std::uint32_t index, char32_t typed,
                std::vector<Cursor> &out) const;
