@@ -47,7 +47,7 @@ fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKS_FUZZ=ON \
 	    -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@for f in fuzz_items fuzz_romaji_table fuzz_settings fuzz_soundfont fuzz_soundfile; do \
+	@for f in fuzz_items fuzz_romaji_table fuzz_settings fuzz_soundfont fuzz_soundfile fuzz_spelling; do \
 	    mkdir -p tests/fuzz/corpus-$$f; \
 	    echo "== $$f ($(FUZZ_SECONDS) s)"; \
 	    $(FUZZ_BUILD)/tests/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=$(FUZZ_MAX_LEN) \

@@ -2,14 +2,10 @@
 
 #include "textfile.h"
 
-#include <unordered_map>
-
 namespace ks {
 
-namespace {
-
-// Kana to the romaji of all its pairs joined in table order. Looking an item up
-// here gives exactly what scanning the 355 pairs for each item would append.
+// Looking an item up here gives exactly what scanning the 355 pairs for each
+// item would append.
 std::unordered_map<std::string_view, std::string> romajiByKana(const RomajiTable &table)
 {
     std::unordered_map<std::string_view, std::string> index;
@@ -22,8 +18,6 @@ std::unordered_map<std::string_view, std::string> romajiByKana(const RomajiTable
     }
     return index;
 }
-
-} // namespace
 
 RomajiLines BuildRomajiLines(const std::vector<std::string> &items, std::size_t firstItem,
                              const RomajiTable &table, std::size_t lineCapacity)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace ks {
@@ -19,6 +20,10 @@ struct RomajiLines
 
     std::size_t lineCount() const { return lines.size(); }
 };
+
+// Kana to the romaji of all its pairs joined in table order: what the line
+// builders append for an item. The keys view the table's own strings.
+std::unordered_map<std::string_view, std::string> romajiByKana(const RomajiTable &table);
 
 // Turns the items from firstItem on into one romaji line per problem: "@"
 // starts a line, "、" adds ",", any other item adds the romaji of every pair

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "inifile.h"
+#include "problemmatcher.h"
+#include "result.h"
+
+#include <functional>
+#include <string>
+
+namespace ks {
+
+// The player's own choices, in keystorm.ini beside settei.dat (the player's
+// folder). settei.dat keeps the fixed eight lines older versions read; new
+// choices go here, each as a key of an INI section:
+//
+//   [typing]
+//   spelling=any      ; or table, the default
+//
+// A choice that is missing, unreadable or spelled in a way the game does not
+// know has its default, so an old game folder, a hand-edited file or a file
+// from a newer version always plays.
+inline constexpr const char *kPlayerSettingsFile = "keystorm.ini";
+
+struct PlayerSettings
+{
+    SpellingMode spelling = SpellingMode::Table;
+};
+
+// The choices a file holds; every failure gives the defaults.
+PlayerSettings readPlayerSettings(const std::string &path);
+PlayerSettings playerSettingsFrom(const IniFile &file);
+
+// Sets every choice in file (the rest of it untouched).
+Result<void> putPlayerSettings(IniFile &file, const PlayerSettings &settings);
+
+// Writes the choices into the file at path, keeping everything else it holds
+// byte for byte, atomically and in CR LF. A missing file is made; one that is
+// there but cannot be read is left alone (its error), so a choice never costs
+// the player what the file held.
+Result<void> writePlayerSettings(const std::string &path, const PlayerSettings &settings,
+                                 const std::function<bool()> &beforeCommit = {});
+
+} // namespace ks

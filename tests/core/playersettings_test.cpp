@@ -1,0 +1,131 @@
+#include "core/playersettings.h"
+#include "core/textfile.h"
+
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace ks {
+namespace {
+
+using test::TempDir;
+
+struct FileCase
+{
+    const char *name;
+    std::optional<std::string> bytes; // nullopt: no file at all
+    SpellingMode spelling;
+};
+
+void PrintTo(const FileCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReadPlayerSettings : public ::testing::TestWithParam<FileCase>
+{
+};
+
+// Whatever the file holds, the game plays: anything it does not understand
+// is the default, fixed judging.
+TEST_P(ReadPlayerSettings, GivesTheChoiceOrTheDefault)
+{
+    TempDir dir;
+    if (GetParam().bytes)
+        dir.write(kPlayerSettingsFile, *GetParam().bytes);
+    EXPECT_EQ(readPlayerSettings(dir.path(kPlayerSettingsFile)).spelling, GetParam().spelling);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadPlayerSettings,
+    ::testing::Values(
+        FileCase{"Missing", std::nullopt, SpellingMode::Table},
+        FileCase{"Empty", "", SpellingMode::Table},
+        FileCase{"Garbage", std::string("\x00\xFF\x81[typing]\x00=any\xFE", 14),
+                 SpellingMode::Table},
+        FileCase{"Any", "[typing]\r\nspelling=any\r\n", SpellingMode::Any},
+        FileCase{"Table", "[typing]\r\nspelling=table\r\n", SpellingMode::Table},
+        FileCase{"LfAndBlanksAndCase", "[Typing]\n  Spelling = ANY \n", SpellingMode::Any},
+        FileCase{"AmongOtherSections",
+                 "[sound]\r\nvolume=3\r\n[typing]\r\nspeed=1\r\nspelling=any\r\n[x]\r\n",
+                 SpellingMode::Any},
+        FileCase{"InAnotherSection", "[sound]\r\nspelling=any\r\n", SpellingMode::Table},
+        FileCase{"CommentedOut", "[typing]\r\n;spelling=any\r\n#spelling=any\r\n",
+                 SpellingMode::Table},
+        FileCase{"UnknownValue", "[typing]\r\nspelling=sometimes\r\n", SpellingMode::Table},
+        FileCase{"InlineCommentIsPartOfTheValue", "[typing]\r\nspelling=any ; yes\r\n",
+                 SpellingMode::Table},
+        FileCase{"DuplicateKeysFirstCounts", "[typing]\r\nspelling=any\r\nspelling=table\r\n",
+                 SpellingMode::Any},
+        FileCase{"DuplicateKeysFirstUnknown", "[typing]\r\nspelling=both\r\nspelling=any\r\n",
+                 SpellingMode::Table},
+        FileCase{"Cp932Comments", "; \x83\x4C\x81\x5B\r\n[typing]\r\nspelling=any\r\n",
+                 SpellingMode::Any}));
+
+TEST(ReadPlayerSettingsFrom, AFileThatCannotBeReadGivesTheDefault)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir.path(kPlayerSettingsFile));
+    EXPECT_EQ(readPlayerSettings(dir.path(kPlayerSettingsFile)).spelling, SpellingMode::Table);
+    dir.write("big.ini", "[typing]\r\nspelling=any\r\n" + std::string(kMaxTextFileBytes, ';'));
+    EXPECT_EQ(readPlayerSettings(dir.path("big.ini")).spelling, SpellingMode::Table);
+}
+
+TEST(WritePlayerSettings, AMissingFileIsMade)
+{
+    TempDir dir;
+    ASSERT_TRUE(writePlayerSettings(dir.path(kPlayerSettingsFile), {SpellingMode::Any}).ok());
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), "[typing]\r\nspelling=any\r\n");
+    ASSERT_TRUE(writePlayerSettings(dir.path(kPlayerSettingsFile), {SpellingMode::Table}).ok());
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), "[typing]\r\nspelling=table\r\n");
+}
+
+// A round trip keeps every line the game does not own, byte for byte: other
+// sections and keys, comments, text in code page 932 (NEC and IBM forms of
+// the same character alike) and bytes that are not text at all.
+TEST(WritePlayerSettings, KeepsEverythingElseByteForByte)
+{
+    TempDir dir;
+    const std::string path = dir.path(kPlayerSettingsFile);
+    const std::string head = "; \x83\x52\x83\x81\x83\x93\x83\x67\n[sound]\nvolume = 3\n"
+                             "name=\xED\x40\xFA\x5C\n\x80\xFF\x81\n[Typing]\nspeed=2\n";
+    const std::string tail = "\n; later\n[other]\nspelling=table\n";
+    dir.write(kPlayerSettingsFile, head + "Spelling = table\n" + tail);
+    const auto crlf = [](std::string text) {
+        std::string out;
+        for (char c : text)
+            out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        return out;
+    };
+
+    ASSERT_TRUE(writePlayerSettings(path, {SpellingMode::Any}).ok());
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), crlf(head + "Spelling = any\n" + tail));
+    EXPECT_EQ(readPlayerSettings(path).spelling, SpellingMode::Any);
+
+    ASSERT_TRUE(writePlayerSettings(path, {SpellingMode::Table}).ok());
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), crlf(head + "Spelling = table\n" + tail));
+    EXPECT_EQ(readPlayerSettings(path).spelling, SpellingMode::Table);
+}
+
+// The player never loses what a file held because of a choice: one that
+// cannot be read is left alone, and an interrupted write leaves the old file.
+TEST(WritePlayerSettings, NeverCostsTheOldFile)
+{
+    TempDir dir;
+    const std::string big = std::string(kMaxTextFileBytes + 1, ';');
+    dir.write("big.ini", big);
+    EXPECT_EQ(writePlayerSettings(dir.path("big.ini"), {SpellingMode::Any}).error().code,
+              ErrorCode::TooLarge);
+    EXPECT_EQ(dir.read("big.ini"), big);
+
+    dir.write(kPlayerSettingsFile, "[typing]\nspelling=table\n");
+    EXPECT_FALSE(writePlayerSettings(dir.path(kPlayerSettingsFile), {SpellingMode::Any}, [] {
+                     return false;
+                 }).ok());
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), "[typing]\nspelling=table\n");
+}
+
+} // namespace
+} // namespace ks
