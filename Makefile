@@ -1,6 +1,7 @@
 # make run   builds everything and starts the game
 # make test  builds everything and runs the whole test suite
 # make bench runs the benchmarks and make perf, make fuzz runs each fuzzer for FUZZ_SECONDS
+# make lint checks the build has no warnings (tests included), the format and clang-tidy
 # make sanitize runs the whole test suite built with ASan, UBSan and LSan
 # make package builds the Debian package
 
@@ -12,7 +13,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_MAX_LEN ?= 65536
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench perf fuzz sanitize package clean
+.PHONY: all deps configure build run test lint bench perf fuzz sanitize package clean
 
 all: build
 
@@ -20,7 +21,7 @@ deps:
 	@tools/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKS_WERROR=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -31,6 +32,10 @@ run: build
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
 	    ctest --output-on-failure -j $(JOBS)
+
+# The build is made with warnings as errors, so building is the first check.
+lint: build
+	@tools/lint.py $(BUILD)
 
 bench: build
 	@$(BUILD)/tests/bench/bench_core

@@ -24,7 +24,11 @@ public:
     Iconv(const Iconv &) = delete;
     Iconv &operator=(const Iconv &) = delete;
 
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // (iconv_t)-1 is how iconv_open says it failed.
+    bool valid() const
+    {
+        return m_cd != reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
+    }
 
     // Converts all of in; on failure returns the offset of the offending input byte.
     bool convert(std::string_view in, std::string &out, std::size_t &failedAt)

@@ -118,8 +118,9 @@ SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
                 image.fill(Qt::transparent);
                 QPainter painter(&image);
                 painter.scale(ratio, ratio);
-                painter.translate(-(index % columns) * cellSize.width(),
-                                  -(index / columns) * cellSize.height());
+                const int row = index / columns;
+                const int column = index % columns;
+                painter.translate(-column * cellSize.width(), -row * cellSize.height());
                 renderer.render(&painter, QRectF(QPointF(), renderer.defaultSize()));
                 painter.end();
                 image.setDevicePixelRatio(ratio);

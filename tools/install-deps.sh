@@ -8,6 +8,7 @@ packages=(
     dpkg-dev file                # make package: dpkg-shlibdeps finds the package's dependencies
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev     # make fuzz: libFuzzer with ASan and UBSan
+    clang-format clang-tidy      # make lint
     python3                      # tools/make_roumazi.py
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libegl-dev libxkbcommon-dev
     qt6-translations-l10n        # Qt's own dialogs (the file dialog) in Japanese

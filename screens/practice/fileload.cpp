@@ -528,7 +528,8 @@ void FileLoad::Mtimer_Timer()
     const double needed =
         static_cast<double>(remainingCharacters()) / static_cast<double>(m_visit.seconds);
     const int first = static_cast<double>(m_visit.pace) > needed ? kOnPace : kBehind;
-    Label3->setCaption(comments[static_cast<std::size_t>(first + choose(services().random, 4))]);
+    const int line = first + choose(services().random, 4);
+    Label3->setCaption(comments[static_cast<std::size_t>(line)]);
 }
 
 void FileLoad::Atime_Timer()

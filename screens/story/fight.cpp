@@ -490,7 +490,8 @@ void Fight::Form_KeyPress(int &keyAscii)
 
 void Fight::comment(int group)
 {
-    LMes[n()]->setCaption(comments[static_cast<std::size_t>(group + choose(services().random, 3))]);
+    const int line = group + choose(services().random, 3);
+    LMes[n()]->setCaption(comments[static_cast<std::size_t>(line)]);
 }
 
 void Fight::wordFinished()

@@ -301,7 +301,8 @@ void Tester2::instructorLoad()
 
 QString Tester2::lineOfGroup(int first)
 {
-    return instructorLines[static_cast<std::size_t>(first + choose(services().random, 3))];
+    const int line = first + choose(services().random, 3);
+    return instructorLines[static_cast<std::size_t>(line)];
 }
 
 bool Tester2::onPace() const

@@ -89,7 +89,7 @@ QString AudioDevice::openMixer()
     if (midi)
         quietenFluidSynth();
     if (sdl().Mix_OpenAudio(kMixerRate, AUDIO_S16SYS, kMixerChannels, kBufferFrames) != 0) {
-        const QString failure =
+        QString failure =
             QStringLiteral("no audio device: ") + QString::fromUtf8(sdl().SDL_GetError());
         sdl().Mix_Quit();
         sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -31,7 +31,7 @@ std::string shot()
     std::string file = "RIFF";
     putLe(file, 36 + frames * 2, 4);
     file += "WAVEfmt ";
-    for (const auto [value, bytes] :
+    for (const auto &[value, bytes] :
          {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {44100u, 4}, {88200u, 4}, {2u, 2}, {16u, 2}})
         putLe(file, value, bytes);
     file += "data";

@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ItemCase{"UnclosedQuoteEndsAtLineEnd", "\"a,b\r\nc", {"a,b", "c"}},
                       ItemCase{"QuoteInsideUnquotedIsText", "a\"b,c", {"a\"b", "c"}},
                       ItemCase{"EmptyText", "", {}}, ItemCase{"OnlyBlankLines", "\r\n \r\n\n", {}}),
-    [](const ::testing::TestParamInfo<ItemCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<ItemCase> &test) { return test.param.name; });
 
 // The readers' stores are fixed: exactly capacity items fit, one more is an error.
 TEST(ItemCapacity, ExactlyCapacityFitsOneMoreIsAnError)

@@ -46,8 +46,9 @@ TEST(PlaneMission, TenPlanesEachRestartingFromTheRightEdge)
         EXPECT_TRUE(m.restore().empty());
         const Second second = m.nextSecond();
         EXPECT_EQ(second.next, plane < 9 ? AfterSecond::NextWord : AfterSecond::Won);
-        if (plane < 9)
+        if (plane < 9) {
             EXPECT_EQ(m.plane()->x(), PlaneFlight::kStart);
+        }
     }
 }
 

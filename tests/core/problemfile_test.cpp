@@ -95,8 +95,9 @@ TEST_P(PracticeCheck, RejectsKanaBeforeTheFirstProblem)
 {
     Result<void> check = checkPracticeItems(practice(GetParam().body), smallTable());
     EXPECT_EQ(check.ok(), GetParam().valid);
-    if (!check.ok())
+    if (!check.ok()) {
         EXPECT_EQ(check.error().code, ErrorCode::KanaBeforeFirstProblem);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckCase{"EmptyPlaceMarkerIsNoKana", {"＿", "@", "か"}, true},
                       CheckCase{"NoProblemsAtAll", {"漢字"}, true},
                       CheckCase{"KanaAfterTheFirstProblem", {"@", "か", "、"}, true}),
-    [](const ::testing::TestParamInfo<CheckCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<CheckCase> &test) { return test.param.name; });
 
 TEST(PracticeCheckLimits, AThousandProblemsFitOneMoreDoesNot)
 {

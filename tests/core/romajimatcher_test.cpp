@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BuildCase{"EmptyPlaceMarkerIsNoKana", {"@", "＿", "か"}, {"ka"}},
                       BuildCase{"EmptyItemAddsNothing", {"@", "", "か"}, {"ka"}},
                       BuildCase{"NothingAtAll", {}, {}}),
-    [](const ::testing::TestParamInfo<BuildCase> &info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<BuildCase> &test) { return test.param.name; });
 
 // The practice example: the display text is looked up like any token.
 TEST(BuildRomajiLinesFrom, PracticeBodyAfterTheHeader)

@@ -345,8 +345,9 @@ TEST(SoundFileCheck, OnlySaneWavesAndMidiFilesReachTheMixer)
         const SoundFileCheck check = checkSoundFile(c.file, c.kind);
         EXPECT_EQ(check.isPlayable(), c.playable) << c.name << ": " << check.refusal;
         // What is refused gives nothing to play, and a reason for the log.
-        if (!c.playable)
+        if (!c.playable) {
             EXPECT_TRUE(check.sound.empty()) << c.name;
+        }
     }
 }
 

@@ -162,8 +162,9 @@ TEST(ShippedSpellings, EveryProblemOfEveryFileCanBeTypedInMoreThanOneWay)
             ++problems;
             const bool other = expectTypable(built.problems[k], where);
             const KanaProblem &problem = built.problems[k];
-            if (std::any_of(problem.begin(), problem.end(), hasOtherSpelling))
+            if (std::any_of(problem.begin(), problem.end(), hasOtherSpelling)) {
                 EXPECT_TRUE(other) << where;
+            }
             withOtherSpelling += other;
         }
     }

@@ -37,7 +37,7 @@ TEST(Cp932, BytesThatAreNoCp932AreAnErrorNamingTheLine)
 {
     // 0x81 0x20 is a lead byte followed by an impossible trail byte; 0x82 at
     // the end is a lead byte cut off.
-    for (const std::string bytes :
+    for (const std::string &bytes :
          {std::string("ok\r\n\x81\x20"), std::string("ok\r\nok\r\n\x82")}) {
         Result<std::string> text = decodeCp932(bytes);
         ASSERT_FALSE(text.ok());

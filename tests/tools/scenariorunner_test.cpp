@@ -43,10 +43,10 @@ TEST(ScenarioRunner, StateWritesEachValueOnOneLine)
     std::filesystem::create_directories(dir.path("app"));
     dir.write("script.scn", "press Return\nwait 2150\npress Right\npress Right\npress Return\n"
                             "state\nquit\n");
-    const ks::test::ProgramRun run = ks::test::runProgram(
-        dir, "/usr/bin/timeout",
-        {"60", KS_SCENARIO_RUNNER, "--appdir", dir.path("app"), "--seed", "1",
-         dir.path("script.scn")});
+    const ks::test::ProgramRun run =
+        ks::test::runProgram(dir, "/usr/bin/timeout",
+                             {"60", KS_SCENARIO_RUNNER, "--appdir", dir.path("app"), "--seed", "1",
+                              dir.path("script.scn")});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("Mission.KomentG.caption=よーし、いよいよここから実践だな。\\n"
                            "ミッションコードを入力して作戦を実行せよ。\\n"),

@@ -24,7 +24,8 @@ void ensureGuiApplication()
     static char name[] = "ksdtool";
     static char *argv[] = {name, nullptr};
     // Left alive to the end of the process: Qt's own statics go first.
-    new QGuiApplication(argc, argv);
+    static QGuiApplication *const application = new QGuiApplication(argc, argv);
+    Q_UNUSED(application);
     ks::installScreenFont();
 }
 

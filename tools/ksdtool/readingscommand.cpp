@@ -25,7 +25,6 @@ using ks::Result;
 // readings here are IPADIC's (the eighth field).
 constexpr const char *kIpadic = "/var/lib/mecab/dic/ipadic-utf8";
 constexpr std::size_t kReadingField = 7;
-constexpr std::size_t kPartOfSpeechField = 0;
 
 bool isDigit(char32_t c)
 {

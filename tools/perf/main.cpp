@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,7 +89,7 @@ double median(std::vector<double> values)
 double percentile(std::vector<double> values, double p)
 {
     std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(p / 100.0 * double(values.size() - 1) + 0.5);
+    const auto rank = static_cast<std::size_t>(std::lround(p / 100.0 * double(values.size() - 1)));
     return values[std::min(rank, values.size() - 1)];
 }
 
@@ -314,7 +315,7 @@ fs::path copyGame(const fs::path &from)
     char pattern[] = "/tmp/keystorm-perf-XXXXXX";
     if (!::mkdtemp(pattern))
         fail("cannot make a scratch folder");
-    const fs::path folder = pattern;
+    fs::path folder = pattern;
     fs::copy(from, folder, fs::copy_options::recursive);
     if (!fs::exists(folder / "keystorm"))
         fail("no keystorm in " + from.string());

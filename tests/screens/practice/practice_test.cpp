@@ -83,8 +83,8 @@ protected:
         sheet.fill(Qt::darkRed);
         std::filesystem::create_directories(dir.path(folder));
         ASSERT_TRUE(sheet.save(QString::fromStdString(dir.path(folder + "target.bmp")), "BMP"));
-        for (const char *sound : {"gun.wav", "set.wav", "miss.wav", "brake.wav"})
-            dir.write(folder + sound, "RIFF");
+        for (const char *effect : {"gun.wav", "set.wav", "miss.wav", "brake.wav"})
+            dir.write(folder + effect, "RIFF");
     }
     void writeFile(const std::string &name, const Header &h,
                    const std::vector<Problem> &problems = kThree, bool endMarker = true)

@@ -263,8 +263,9 @@ TEST_F(StoryTest, TheBattleMusicPick)
             EXPECT_EQ(music, QStringList{QStringLiteral("sound Fight.Ongaku: open ") + c.music})
                 << c.settings;
         start();
-        if (*c.music != 0)
+        if (*c.music != 0) {
             EXPECT_TRUE(sound.log.contains(QStringLiteral("sound Fight.Ongaku: play ") + c.music));
+        }
         press(Qt::Key_Escape, "\x1b");
     }
 }
@@ -381,8 +382,9 @@ TEST_F(StoryTest, TheFirstWordsSupplies)
         openMission(c.stage);
         start();
         EXPECT_EQ(word(), QString("ka").repeated(c.repeats));
-        if (c.time)
+        if (c.time) {
             EXPECT_EQ(time(), c.time) << c.stage;
+        }
         EXPECT_EQ(bullets(), c.bullets) << c.stage;
         EXPECT_EQ(message(), "始めろ！！");
         if (c.stage == 1) {
