@@ -137,6 +137,13 @@ int exec(sqlite3 *db, const char *sql)
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
+// A pragma that answers with a row, run to its end so it holds no lock.
+bool stepOnce(sqlite3 *db, const char *sql)
+{
+    Statement statement(db, sql);
+    return statement.ok() && statement.step() == SQLITE_ROW;
+}
+
 bool isCorrupt(int code)
 {
     const int primary = code & 0xFF;
@@ -258,7 +265,7 @@ int Records::openOnce()
         return code;
     if (m_lastFault == RecordsFault::None)
         m_lastFault = faultOf(code);
-    qCWarning(lcRecords) << "cannot open" << m_path.c_str() << sqlite3_errstr(code);
+    qCInfo(lcRecords) << "cannot open" << m_path.c_str() << sqlite3_errstr(code);
     close();
     return code;
 }
@@ -266,38 +273,40 @@ int Records::openOnce()
 int Records::prepareSchema()
 {
     const auto failed = [this] { return sqlite3_extended_errcode(m_db); };
-    if (!m_readOnly) {
-        // The journal is a write-ahead log: a reader (the records window of a
-        // second game) never blocks a save, and a killed writer leaves the
-        // file whole.
-        Statement wal(m_db, "PRAGMA journal_mode = WAL");
-        if (!wal.ok() || wal.step() != SQLITE_ROW)
+    // The version first: a file of a newer game is not changed in any way,
+    // not even its journal mode.
+    int from = 0;
+    {
+        // Finished before the journal mode changes, which no open read allows.
+        Statement version(m_db, "PRAGMA user_version");
+        if (!version.ok() || version.step() != SQLITE_ROW)
             return failed();
-        if (exec(m_db, "PRAGMA synchronous = FULL") != SQLITE_OK)
-            return failed();
-        if (m_options.maxPageCount) {
-            const std::string cap =
-                "PRAGMA max_page_count = " + std::to_string(*m_options.maxPageCount);
-            Statement limit(m_db, cap.c_str());
-            if (!limit.ok() || limit.step() != SQLITE_ROW)
-                return failed();
-        }
+        from = static_cast<int>(version.integer(0));
     }
-    Statement version(m_db, "PRAGMA user_version");
-    if (!version.ok() || version.step() != SQLITE_ROW)
-        return failed();
-    const auto from = static_cast<int>(version.integer(0));
-    if (from == kSchemaVersion)
-        return SQLITE_OK;
     if (from > kSchemaVersion) {
         m_lastFault = RecordsFault::NewerVersion;
         return SQLITE_READONLY;
     }
     if (m_readOnly) {
+        if (from == kSchemaVersion)
+            return SQLITE_OK;
         m_lastFault = RecordsFault::ReadOnly;
         return SQLITE_READONLY;
     }
-    return migrate();
+    // The journal is a write-ahead log: a reader (the records window of a
+    // second game) never blocks a save, and a killed writer leaves the file
+    // whole.
+    if (!stepOnce(m_db, "PRAGMA journal_mode = WAL"))
+        return failed();
+    if (exec(m_db, "PRAGMA synchronous = FULL") != SQLITE_OK)
+        return failed();
+    if (m_options.maxPageCount) {
+        const std::string cap =
+            "PRAGMA max_page_count = " + std::to_string(*m_options.maxPageCount);
+        if (!stepOnce(m_db, cap.c_str()))
+            return failed();
+    }
+    return from == kSchemaVersion ? SQLITE_OK : migrate();
 }
 
 int Records::migrate()
@@ -320,8 +329,8 @@ int Records::migrate()
     }
     for (int step = from; step < kSchemaVersion; ++step) {
         if (exec(m_db, kMigrations[step]) != SQLITE_OK) {
-            qCWarning(lcRecords) << "migration from version" << step
-                                 << "failed:" << sqlite3_errmsg(m_db);
+            qCInfo(lcRecords) << "migration from version" << step
+                              << "failed:" << sqlite3_errmsg(m_db);
             return rollBack();
         }
     }
@@ -341,7 +350,7 @@ bool Records::moveAside()
     for (int n = 2; ::access(aside.c_str(), F_OK) == 0; ++n)
         aside = m_path + ".corrupt-" + stamp.toStdString() + "-" + std::to_string(n);
     if (std::rename(m_path.c_str(), aside.c_str()) != 0) {
-        qCWarning(lcRecords) << "cannot move the corrupt file aside:" << std::strerror(errno);
+        qCInfo(lcRecords) << "cannot move the corrupt file aside:" << std::strerror(errno);
         return false;
     }
     for (const char *suffix : {"-wal", "-shm"}) {
@@ -350,7 +359,7 @@ bool Records::moveAside()
             std::rename(from.c_str(), (aside + suffix).c_str());
     }
     m_movedAside = aside;
-    qCWarning(lcRecords) << "corrupt records moved to" << aside.c_str();
+    qCInfo(lcRecords) << "corrupt records moved to" << aside.c_str();
     return true;
 }
 
@@ -447,7 +456,7 @@ SaveResult Records::save(const RunLog &log) noexcept
                 return {true, RecordsFault::None, {}};
             }
             m_lastFault = faultOf(code);
-            qCWarning(lcRecords) << "run not recorded:" << sqlite3_errstr(code);
+            qCInfo(lcRecords) << "run not recorded:" << sqlite3_errstr(code);
             // A file that goes bad while the game runs is moved aside, and the
             // run goes into a new one.
             if (!isCorrupt(code))

@@ -2,6 +2,7 @@
 
 #include "shell/dialogs.h"
 #include "shell/random.h"
+#include "shell/records/records.h"
 #include "shell/soundservice.h"
 
 #include <QString>
@@ -61,6 +62,14 @@ private:
     void answerFront(std::optional<QString> answer);
     std::deque<QString> m_answers;
     std::deque<OpenDialog> m_open;
+};
+
+// Wall time that moves only when the test moves it.
+class FixedWallClock final : public WallClock
+{
+public:
+    std::int64_t nowMs() const override { return ms; }
+    std::int64_t ms = 1'714'566'896'000; // 2024-05-01T12:34:56Z
 };
 
 // Logs every command as "Owner.Player: command file".
