@@ -29,8 +29,23 @@ void QtDialogs::openFile(QWidget *parent, const QString &title, const QString &f
                          std::function<void(std::optional<QString>)> then)
 {
     auto *dialog = new QFileDialog(parent, title, QString(), filter);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
+    openDialog(dialog, std::move(then));
+}
+
+void QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                         const QString &filter, std::function<void(std::optional<QString>)> then)
+{
+    auto *dialog = new QFileDialog(parent, title, QString(), filter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->selectFile(suggested);
+    openDialog(dialog, std::move(then));
+}
+
+void QtDialogs::openDialog(QFileDialog *dialog, std::function<void(std::optional<QString>)> then)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     ++m_open;
     QObject::connect(dialog, &QFileDialog::finished, dialog,

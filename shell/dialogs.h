@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ks {
@@ -25,6 +26,13 @@ public:
     virtual void openFile(QWidget *parent, const QString &title, const QString &filter,
                           std::function<void(std::optional<QString>)> then) = 0;
 
+    // A file to write: the dialog starts at suggested (a name or a path) and
+    // asks before replacing a file. then gets the chosen path, or nothing
+    // when the player cancels.
+    virtual void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                          const QString &filter,
+                          std::function<void(std::optional<QString>)> then) = 0;
+
     // While a box or dialog is open it owns the keyboard: the screens behind
     // it get no key until it is answered.
     virtual bool isOpen() const = 0;
@@ -36,9 +44,13 @@ public:
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   std::function<void(std::optional<QString>)> then) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                  const QString &filter, std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return m_open > 0; }
 
 private:
+    void openDialog(QFileDialog *dialog, std::function<void(std::optional<QString>)> then);
+
     int m_open = 0;
 };
 

@@ -7,12 +7,13 @@ namespace ks {
 
 namespace {
 
-const QString kItemNames[6] = {QString(),
-                               QStringLiteral("打速度テスター"),
-                               QStringLiteral("練習問題編"),
-                               QStringLiteral("ミッション"),
-                               QStringLiteral("オプション"),
-                               QStringLiteral("終了")};
+const QString kItemNames[Kidou::kItems + 1] = {QString(),
+                                               QStringLiteral("打速度テスター"),
+                                               QStringLiteral("練習問題編"),
+                                               QStringLiteral("ミッション"),
+                                               QStringLiteral("オプション"),
+                                               QStringLiteral("記録"),
+                                               QStringLiteral("終了")};
 
 } // namespace
 
@@ -58,6 +59,7 @@ void Kidou::Form_Load()
         QStringLiteral("ストーリーモードです。各戦地にたむろする侵略宇宙人軍をすべて追い払って"
                        "下さい。"),
         QStringLiteral("各項目の設定メニューです。"),
+        QStringLiteral("これまでのプレイの記録です。上達の様子と苦手なキーを確かめられます。"),
         QStringLiteral("キーストームを終了します。")};
     Koment->setCaption(menuTexts[1]);
 }
@@ -66,7 +68,7 @@ void Kidou::Form_KeyDown(int &keyCode, int)
 {
     switch (keyCode) {
     case KeyCode::Right:
-        if (menuItem < 5) {
+        if (menuItem < kItems) {
             ++menuItem;
             showItem();
         }
@@ -93,7 +95,7 @@ void Kidou::showItem()
     Erabi->setCaption(kItemNames[menuItem]);
     Koment->setCaption(menuTexts[menuItem]);
     Image1[0]->setVisible(menuItem > 1);
-    Image1[1]->setVisible(menuItem < 5);
+    Image1[1]->setVisible(menuItem < kItems);
 }
 
 void Kidou::openItem()
@@ -114,6 +116,10 @@ void Kidou::openItem()
         host().showModal(ScreenName::Settei, {});
         break;
     case 5:
+        host().show(ScreenName::Kiroku);
+        host().hide(*this);
+        break;
+    case 6:
         host().unload(*this);
         break;
     default:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -98,6 +99,8 @@ public:
     RecordsFault lastFault() const { return m_lastFault; }
     // Where the last corrupt file was moved; empty when none was.
     const std::string &movedAside() const { return m_movedAside; }
+    // The same, once: for telling the player where their old records went.
+    std::string takeMovedAside() { return std::exchange(m_movedAside, {}); }
 
     // The file's schema version, for the migration's tests.
     static constexpr int kSchemaVersion = 2;

@@ -29,8 +29,8 @@ private:
 };
 
 // Dialogs stay open, as a player's would, until the test answers them: a
-// message box with OK, a file dialog with the next queued answer ("cancel" or
-// none cancels). Every dialog is written to the log when it opens.
+// message box with OK, a file dialog (open or save) with the next queued
+// answer ("cancel" or none cancels). Every dialog is written to the log when it opens.
 class ScriptedDialogs final : public Dialogs
 {
 public:
@@ -38,6 +38,8 @@ public:
     void message(QWidget *parent, const QString &text, std::function<void()> then) override;
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   std::function<void(std::optional<QString>)> then) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                  const QString &filter, std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return !m_open.empty(); }
 
     // Answers every open dialog, and those their answers open in turn.

@@ -132,13 +132,19 @@ private:
     std::map<QString, QByteArray> m_seen;
 };
 
+std::string recordsIn(const QString &appDir)
+{
+    return AppDir(QDir(appDir).absolutePath().toStdString()).playerFile(kRecordsFile);
+}
+
 class Runner
 {
 public:
     Runner(const QString &appDir, std::optional<std::uint64_t> seed)
-        : m_random(seed), m_host({m_clock, m_random, m_dialogs, m_sound, m_assets,
-                                  AppDir(QDir(appDir).absolutePath().toStdString())},
-                                 gameScreens()),
+        : m_random(seed), m_records(recordsIn(appDir), m_wallClock),
+          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets, m_records,
+                  AppDir(QDir(appDir).absolutePath().toStdString())},
+                 gameScreens()),
           m_files(appDir)
     {
         m_sound.baseDir = QString::fromStdString(m_host.services().appDir.Mypath());
@@ -317,6 +323,9 @@ private:
     test::ScriptedDialogs m_dialogs;
     test::RecordingSoundService m_sound;
     AssetStore m_assets;
+    // A fixed wall clock, so a script's records are the same at every replay.
+    test::FixedWallClock m_wallClock;
+    Records m_records;
     ScreenHost m_host;
     FileWatch m_files;
 };
