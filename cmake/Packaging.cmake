@@ -37,7 +37,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not found by the library scan: the screens' font, the music's soundfont,
-# and SDL_mixer, which the game opens at its first sound.
+# SDL_mixer, which the game opens at its first sound, and SQLite, opened
+# with the records.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libsdl2-mixer-2.0-0, fonts-ipafont-gothic, timgm6mb-soundfont")
+    "libsdl2-mixer-2.0-0, libsqlite3-0, fonts-ipafont-gothic, timgm6mb-soundfont")
 include(CPack)

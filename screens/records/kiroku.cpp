@@ -123,7 +123,7 @@ void Kiroku::createControls()
     Table->setColumns({QStringLiteral("日時"), QStringLiteral("モード"), QStringLiteral("内容"),
                        QStringLiteral("打鍵"), QStringLiteral("ミス"), QStringLiteral("命中率"),
                        QStringLiteral("打/分"), QStringLiteral("結果")},
-                      {92, 74, 150, 46, 42, 62, 56, 100});
+                      {92, 74, 124, 46, 42, 62, 56, 126});
 
     Empty = addLabel({QStringLiteral("Empty"), px(60, 180, 520, 80)}, QString(),
                      {13, false, Qt::white, QColor(), Align::Center});

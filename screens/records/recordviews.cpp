@@ -54,13 +54,14 @@ int stepOf(KeyMeasure measure, double value)
     return step;
 }
 
-QString keyLabel(char32_t c)
+QString keyLabel(char32_t c, KeyboardKind kind)
 {
     if (c == U' ')
         return QStringLiteral("スペース");
     if (c >= U'a' && c <= U'z')
         return QString(QChar(static_cast<char16_t>(c - U'a' + U'A')));
-    if (c == U'\\')
+    // A JIS keyboard prints the yen sign on the key that types "\\".
+    if (c == U'\\' && kind == KeyboardKind::Jis)
         return QStringLiteral("¥");
     return QString::fromUcs4(&c, 1);
 }
@@ -263,7 +264,7 @@ void KeyboardView::writeState(StateWriter &out, const QString &prefix) const
     const std::vector<int> keySteps = steps();
     for (std::size_t i = 0; i < keys.size(); ++i) {
         if (keySteps[i] >= 0)
-            hot << keyLabel(keys[i].plain) + ':' + QString::number(keySteps[i]);
+            hot << keyLabel(keys[i].plain, m_kind) + ':' + QString::number(keySteps[i]);
     }
     out.add(prefix + QStringLiteral(".keys"), hot.join(' '));
 }
@@ -295,7 +296,7 @@ void KeyboardView::paintEvent(QPaintEvent *)
         p.drawRoundedRect(cap, 5, 5);
         p.setPen(step < 0 ? SteelShade : Ink);
         p.setFont(screenFont(keys[i].plain == U' ' ? 12 : 16, true));
-        p.drawText(cap.adjusted(0, 0, 0, -unit * 0.28), Qt::AlignCenter, keyLabel(keys[i].plain));
+        p.drawText(cap.adjusted(0, 0, 0, -unit * 0.28), Qt::AlignCenter, keyLabel(keys[i].plain, m_kind));
         // The figure itself, small, under the letter.
         const KeyTally &t = keyTallies[i];
         QString figure;

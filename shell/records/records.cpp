@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <dlfcn.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -18,6 +19,68 @@ Q_LOGGING_CATEGORY(lcRecords, "ks.records", QtWarningMsg)
 namespace ks {
 
 namespace {
+
+// SQLite is loaded when the records are first opened, not linked: linked,
+// the dynamic linker would map it before main, on the way to the first
+// window, for a file most starts never touch.
+#define KS_SQLITE_FUNCTIONS(X)                                                                     \
+    X(sqlite3_bind_int64)                                                                          \
+    X(sqlite3_bind_null)                                                                           \
+    X(sqlite3_bind_text)                                                                           \
+    X(sqlite3_busy_timeout)                                                                        \
+    X(sqlite3_close_v2)                                                                            \
+    X(sqlite3_column_bytes)                                                                        \
+    X(sqlite3_column_count)                                                                        \
+    X(sqlite3_column_int64)                                                                        \
+    X(sqlite3_column_name)                                                                         \
+    X(sqlite3_column_text)                                                                         \
+    X(sqlite3_column_type)                                                                         \
+    X(sqlite3_errmsg)                                                                              \
+    X(sqlite3_errstr)                                                                              \
+    X(sqlite3_exec)                                                                                \
+    X(sqlite3_extended_errcode)                                                                    \
+    X(sqlite3_extended_result_codes)                                                               \
+    X(sqlite3_finalize)                                                                            \
+    X(sqlite3_last_insert_rowid)                                                                   \
+    X(sqlite3_open_v2)                                                                             \
+    X(sqlite3_prepare_v2)                                                                          \
+    X(sqlite3_reset)                                                                               \
+    X(sqlite3_step)
+
+struct SqliteLibrary
+{
+#define KS_SQLITE_POINTER(name) decltype(&::name) name = nullptr;
+    KS_SQLITE_FUNCTIONS(KS_SQLITE_POINTER)
+#undef KS_SQLITE_POINTER
+    bool loaded = false;
+};
+
+SqliteLibrary loadSqlite()
+{
+    SqliteLibrary library;
+    void *handle = ::dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        qCInfo(lcRecords) << "no SQLite:" << ::dlerror();
+        return library;
+    }
+#define KS_SQLITE_RESOLVE(name)                                                                    \
+    library.name = reinterpret_cast<decltype(library.name)>(::dlsym(handle, #name));               \
+    if (!library.name) {                                                                           \
+        qCInfo(lcRecords) << "SQLite lacks" << #name;                                              \
+        return SqliteLibrary();                                                                    \
+    }
+    KS_SQLITE_FUNCTIONS(KS_SQLITE_RESOLVE)
+#undef KS_SQLITE_RESOLVE
+    library.loaded = true;
+    return library;
+}
+
+// Loaded once, by the first caller; the game's UI thread is the only one.
+const SqliteLibrary &api()
+{
+    static const SqliteLibrary library = loadSqlite();
+    return library;
+}
 
 // Each step takes the file one version forward; a new file takes them all,
 // so a file made today and one migrated from the first version are the same.
@@ -88,9 +151,9 @@ class Statement
 public:
     Statement(sqlite3 *db, const char *sql)
     {
-        m_code = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+        m_code = api().sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
+    ~Statement() { api().sqlite3_finalize(m_stmt); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
@@ -98,32 +161,37 @@ public:
     int code() const { return m_code; }
     sqlite3_stmt *get() const { return m_stmt; }
 
-    void bind(int i, std::int64_t value) { sqlite3_bind_int64(m_stmt, i, value); }
+    void bind(int i, std::int64_t value) { api().sqlite3_bind_int64(m_stmt, i, value); }
     void bind(int i, std::string_view text)
     {
-        sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        api().sqlite3_bind_text(m_stmt, i, text.data(), static_cast<int>(text.size()),
+                                SQLITE_TRANSIENT);
     }
-    void bindNull(int i) { sqlite3_bind_null(m_stmt, i); }
+    void bindNull(int i) { api().sqlite3_bind_null(m_stmt, i); }
 
     // SQLITE_ROW, SQLITE_DONE or an error, kept in code().
     int step()
     {
-        m_code = sqlite3_step(m_stmt);
+        m_code = api().sqlite3_step(m_stmt);
         return m_code;
     }
     bool reset()
     {
-        m_code = sqlite3_reset(m_stmt);
+        m_code = api().sqlite3_reset(m_stmt);
         return m_code == SQLITE_OK;
     }
 
-    std::int64_t integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
-    bool isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+    std::int64_t integer(int column) const { return api().sqlite3_column_int64(m_stmt, column); }
+    bool isNull(int column) const
+    {
+        return api().sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+    }
     std::string text(int column) const
     {
-        const auto *bytes = sqlite3_column_text(m_stmt, column);
-        return bytes ? std::string(reinterpret_cast<const char *>(bytes),
-                                   static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column)))
+        const auto *bytes = api().sqlite3_column_text(m_stmt, column);
+        return bytes ? std::string(
+                           reinterpret_cast<const char *>(bytes),
+                           static_cast<std::size_t>(api().sqlite3_column_bytes(m_stmt, column)))
                      : std::string();
     }
 
@@ -134,7 +202,7 @@ private:
 
 int exec(sqlite3 *db, const char *sql)
 {
-    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    return api().sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
 }
 
 // A pragma that answers with a row, run to its end so it holds no lock.
@@ -205,7 +273,7 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
 void Records::close()
 {
     if (m_db)
-        sqlite3_close_v2(m_db);
+        api().sqlite3_close_v2(m_db);
     m_db = nullptr;
 }
 
@@ -245,6 +313,10 @@ bool Records::open()
 int Records::openOnce()
 {
     m_lastFault = RecordsFault::None;
+    if (!api().loaded) {
+        m_lastFault = RecordsFault::Unavailable;
+        return SQLITE_CANTOPEN;
+    }
     // A file the player made read-only stays as it is, as the game's other
     // files do: it is read, never written (whoever runs the game).
     struct stat st
@@ -255,24 +327,24 @@ int Records::openOnce()
     const int flags =
         (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
         SQLITE_OPEN_NOMUTEX;
-    int code = sqlite3_open_v2(m_path.c_str(), &m_db, flags, nullptr);
+    int code = api().sqlite3_open_v2(m_path.c_str(), &m_db, flags, nullptr);
     if (code == SQLITE_OK) {
-        sqlite3_extended_result_codes(m_db, 1);
-        sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
+        api().sqlite3_extended_result_codes(m_db, 1);
+        api().sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
         code = prepareSchema();
     }
     if (code == SQLITE_OK)
         return code;
     if (m_lastFault == RecordsFault::None)
         m_lastFault = faultOf(code);
-    qCInfo(lcRecords) << "cannot open" << m_path.c_str() << sqlite3_errstr(code);
+    qCInfo(lcRecords) << "cannot open" << m_path.c_str() << api().sqlite3_errstr(code);
     close();
     return code;
 }
 
 int Records::prepareSchema()
 {
-    const auto failed = [this] { return sqlite3_extended_errcode(m_db); };
+    const auto failed = [this] { return api().sqlite3_extended_errcode(m_db); };
     // The version first: a file of a newer game is not changed in any way,
     // not even its journal mode.
     int from = 0;
@@ -312,10 +384,10 @@ int Records::prepareSchema()
 int Records::migrate()
 {
     if (exec(m_db, "BEGIN IMMEDIATE") != SQLITE_OK)
-        return sqlite3_extended_errcode(m_db);
+        return api().sqlite3_extended_errcode(m_db);
     const auto rollBack = [this] {
         // ROLLBACK leaves its own code; the failed step's is the one that tells.
-        const int code = sqlite3_extended_errcode(m_db);
+        const int code = api().sqlite3_extended_errcode(m_db);
         exec(m_db, "ROLLBACK");
         return code;
     };
@@ -330,7 +402,7 @@ int Records::migrate()
     for (int step = from; step < kSchemaVersion; ++step) {
         if (exec(m_db, kMigrations[step]) != SQLITE_OK) {
             qCInfo(lcRecords) << "migration from version" << step
-                              << "failed:" << sqlite3_errmsg(m_db);
+                              << "failed:" << api().sqlite3_errmsg(m_db);
             return rollBack();
         }
     }
@@ -366,9 +438,9 @@ bool Records::moveAside()
 int Records::insert(const RunLog &log)
 {
     if (exec(m_db, "BEGIN IMMEDIATE") != SQLITE_OK)
-        return sqlite3_extended_errcode(m_db);
+        return api().sqlite3_extended_errcode(m_db);
     auto fail = [this] {
-        const int code = sqlite3_extended_errcode(m_db);
+        const int code = api().sqlite3_extended_errcode(m_db);
         exec(m_db, "ROLLBACK");
         return code;
     };
@@ -393,7 +465,7 @@ int Records::insert(const RunLog &log)
         run.bind(9, log.verdict());
     if (run.step() != SQLITE_DONE)
         return fail();
-    const std::int64_t runId = sqlite3_last_insert_rowid(m_db);
+    const std::int64_t runId = api().sqlite3_last_insert_rowid(m_db);
 
     Statement key(m_db, "INSERT INTO key_event (run_id, seq, expected, typed, kana, interval_ms) "
                         "VALUES (?, ?, ?, ?, ?, ?)");
@@ -456,7 +528,7 @@ SaveResult Records::save(const RunLog &log) noexcept
                 return {true, RecordsFault::None, {}};
             }
             m_lastFault = faultOf(code);
-            qCInfo(lcRecords) << "run not recorded:" << sqlite3_errstr(code);
+            qCInfo(lcRecords) << "run not recorded:" << api().sqlite3_errstr(code);
             // A file that goes bad while the game runs is moved aside, and the
             // run goes into a new one.
             if (!isCorrupt(code))
@@ -552,10 +624,10 @@ std::optional<std::string> Records::runsCsv() noexcept
                               "ORDER BY id");
         if (!query.ok())
             return std::nullopt;
-        const int columns = sqlite3_column_count(query.get());
+        const int columns = api().sqlite3_column_count(query.get());
         std::string csv;
         for (int c = 0; c < columns; ++c)
-            csv += std::string(c ? "," : "") + sqlite3_column_name(query.get(), c);
+            csv += std::string(c ? "," : "") + api().sqlite3_column_name(query.get(), c);
         csv += "\r\n";
         while (query.step() == SQLITE_ROW) {
             for (int c = 0; c < columns; ++c) {

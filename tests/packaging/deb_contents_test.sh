@@ -60,7 +60,7 @@ grep -qx 'Icon=keystorm' "$scratch/root/usr/share/applications/keystorm.desktop"
     fail "launcher names another icon"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont; do
+for package in libqt6widgets6 libsdl2-mixer libsqlite3-0 fonts-ipafont-gothic timgm6mb-soundfont; do
     [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 
