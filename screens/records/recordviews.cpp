@@ -60,9 +60,11 @@ QString keyLabel(char32_t c, KeyboardKind kind)
         return QStringLiteral("スペース");
     if (c >= U'a' && c <= U'z')
         return QString(QChar(static_cast<char16_t>(c - U'a' + U'A')));
-    // A JIS keyboard prints the yen sign on the key that types "\\".
-    if (c == U'\\' && kind == KeyboardKind::Jis)
-        return QStringLiteral("¥");
+    // A JIS keyboard prints the yen sign on the key that types "\\"; the
+    // screens' Japanese font draws "\\" as a yen sign too, so a US key gets
+    // the full-width backslash, which it draws as one.
+    if (c == U'\\')
+        return kind == KeyboardKind::Jis ? QStringLiteral("¥") : QStringLiteral("＼");
     return QString::fromUcs4(&c, 1);
 }
 
@@ -296,7 +298,8 @@ void KeyboardView::paintEvent(QPaintEvent *)
         p.drawRoundedRect(cap, 5, 5);
         p.setPen(step < 0 ? SteelShade : Ink);
         p.setFont(screenFont(keys[i].plain == U' ' ? 12 : 16, true));
-        p.drawText(cap.adjusted(0, 0, 0, -unit * 0.28), Qt::AlignCenter, keyLabel(keys[i].plain, m_kind));
+        p.drawText(cap.adjusted(0, 0, 0, -unit * 0.28), Qt::AlignCenter,
+                   keyLabel(keys[i].plain, m_kind));
         // The figure itself, small, under the letter.
         const KeyTally &t = keyTallies[i];
         QString figure;
