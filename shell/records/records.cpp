@@ -229,6 +229,11 @@ std::int64_t unixMsOf(const std::string &iso)
         .toMSecsSinceEpoch();
 }
 
+bool fileExists(const std::string &path)
+{
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
 bool folderWritable(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
@@ -553,6 +558,9 @@ SaveResult Records::save(const RunLog &log) noexcept
 std::optional<std::vector<RunSummary>> Records::runs() noexcept
 {
     try {
+        // Looking makes no file: no file is no runs yet.
+        if (!m_db && !fileExists(m_path))
+            return std::vector<RunSummary>();
         if (!open())
             return std::nullopt;
         Statement query(m_db, "SELECT id, started_at, mode, subject, duration_ms, keys, misses, "
@@ -589,6 +597,8 @@ std::optional<std::vector<RunSummary>> Records::runs() noexcept
 std::optional<std::vector<KeyEvent>> Records::keysOfLatestRuns(int count) noexcept
 {
     try {
+        if (!m_db && !fileExists(m_path))
+            return std::vector<KeyEvent>();
         if (!open())
             return std::nullopt;
         Statement query(m_db, "SELECT expected, typed, kana, interval_ms FROM key_event "

@@ -87,7 +87,8 @@ public:
     // moved aside ("records.sqlite3.corrupt-…") and a new one started.
     SaveResult save(const RunLog &log) noexcept;
 
-    // Every run, oldest first; nothing when the file cannot be read.
+    // Every run, oldest first; nothing when the file cannot be read. Reading
+    // never makes the file: before the first save there are no runs.
     std::optional<std::vector<RunSummary>> runs() noexcept;
     // The keys of the latest count runs.
     std::optional<std::vector<KeyEvent>> keysOfLatestRuns(int count) noexcept;

@@ -103,13 +103,26 @@ public:
         for (const auto &[name, hash] : now) {
             const auto before = m_seen.find(name);
             if (before == m_seen.end() || before->second != hash)
-                result << name;
+                result << shownName(name);
         }
+        result.removeDuplicates();
         m_seen = std::move(now);
         return result;
     }
 
 private:
+    // SQLite's companions of the records: a saved run lands in the write-ahead
+    // log and reaches the file itself only at a checkpoint, so the log stands
+    // for the file; the shared-memory index changes even when a reader looks.
+    static bool isIndexOfRecords(const QString &name)
+    {
+        return name.endsWith(QStringLiteral(".sqlite3-shm"));
+    }
+    static QString shownName(const QString &name)
+    {
+        return name.endsWith(QStringLiteral(".sqlite3-wal")) ? name.chopped(4) : name;
+    }
+
     std::map<QString, QByteArray> scan() const
     {
         std::map<QString, QByteArray> files;
@@ -117,6 +130,8 @@ private:
         const QDir root(m_root);
         while (it.hasNext()) {
             const QString path = it.next();
+            if (isIndexOfRecords(path))
+                continue;
             // Read as the game reads: a FIFO or a device in the folder is
             // skipped, not waited on or read for ever.
             Result<std::string> bytes = readRegularFile(path.toStdString(), kMaxTextFileBytes * 16);

@@ -192,6 +192,8 @@ TEST_F(KirokuTest, NoRecordsYetSaysSoAndOnlyEscWorks)
     EXPECT_EQ(shownCaption("Guide"), "Esc：メニューへ");
     press(Qt::Key_Escape, "\x1b");
     EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    // Looking made no file.
+    EXPECT_FALSE(dir.exists(kRecordsFile));
 }
 
 // A corrupt file is moved aside and the player told where it went; the
