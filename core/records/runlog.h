@@ -94,8 +94,13 @@ public:
     RunMode mode() const { return m_mode; }
     const std::string &subject() const { return m_subject; }
     std::int64_t startedAtMs() const { return m_startedAtMs; }
-    std::int64_t durationMs() const { return m_durationMs; }
-    RunEnd end() const { return m_end; }
+    // A run handed over without finish() was left: it is abandoned, and
+    // lasted until its last key.
+    std::int64_t durationMs() const
+    {
+        return m_finished ? m_durationMs : m_lastClockMs - m_startClockMs;
+    }
+    RunEnd end() const { return m_finished ? m_end : RunEnd::Abandoned; }
     const std::optional<int> &score() const { return m_score; }
     const std::string &verdict() const { return m_verdict; }
     const std::vector<KeyEvent> &keys() const { return m_keys; }

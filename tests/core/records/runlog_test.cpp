@@ -42,6 +42,18 @@ TEST(RunLog, AFinishedRunTakesNoMoreKeysAndNoSecondEnd)
     EXPECT_EQ(log.score(), 120);
 }
 
+// A screen that closes mid-run and saves what it has keeps an abandoned
+// run as long as its last key.
+TEST(RunLog, AnUnfinishedRunIsAbandonedAtItsLastKey)
+{
+    RunLog log(RunMode::Mission, "ミッション2", 0, 1000);
+    log.addKey(U'a', U'a', 1800);
+    log.addKey(U'b', U'b', 2600);
+    EXPECT_FALSE(log.isFinished());
+    EXPECT_EQ(log.end(), RunEnd::Abandoned);
+    EXPECT_EQ(log.durationMs(), 1600);
+}
+
 // Logging a key never allocates: the key events live in room made when the
 // run starts, and the kana is held inside the event.
 TEST(RunLog, KeysOfALongRunStayInTheRoomMadeAtTheStart)
