@@ -31,6 +31,10 @@ void Kidou::createControls()
     Image1[0]->hide();
     Image1[1] = addImage({QStringLiteral("Image1"), 1, {7560, 3960, 750, 450}},
                          assets.picture(QStringLiteral("arrow_right")));
+    // The records' own emblem, beside their name while that item is shown.
+    Image4 = addImage({QStringLiteral("Image4"), {3450, 3870, 720, 720}},
+                      assets.picture(QStringLiteral("records")));
+    Image4->hide();
     Koment = addLabel({QStringLiteral("Koment"), {2520, 5160, 5535, 975}}, QString(),
                       {11.25, false, bgrColor(0x0080FF80), Qt::black});
 
@@ -96,6 +100,7 @@ void Kidou::showItem()
     Koment->setCaption(menuTexts[menuItem]);
     Image1[0]->setVisible(menuItem > 1);
     Image1[1]->setVisible(menuItem < kItems);
+    Image4->setVisible(menuItem == kRecordsItem);
 }
 
 void Kidou::openItem()
@@ -115,7 +120,7 @@ void Kidou::openItem()
         // The options are a dialog over the menu, which stays in view.
         host().showModal(ScreenName::Settei, {});
         break;
-    case 5:
+    case kRecordsItem:
         host().show(ScreenName::Kiroku);
         host().hide(*this);
         break;

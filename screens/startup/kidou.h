@@ -20,6 +20,7 @@ public:
     qint16 shownItem() const { return menuItem; }
     // The items, 1 to kItems: the three modes, the options, the records, the end.
     static constexpr qint16 kItems = 6;
+    static constexpr qint16 kRecordsItem = 5;
 
 protected:
     void createControls() override;
@@ -35,6 +36,7 @@ private:
     Label *Koment = nullptr;
     Shape *Shape1 = nullptr;
     Image *Image2 = nullptr;
+    Image *Image4 = nullptr;
     TimerControl *Timer1 = nullptr;
 
     qint16 menuItem = 1;

@@ -151,6 +151,7 @@ TEST_F(StartupTest, MenuAsDesigned)
     EXPECT_EQ(control<Image>("Kidou", "Image1(0)").picture().pixmap.size(), QSize(50, 30));
     EXPECT_EQ(control<Image>("Kidou", "Image1(2)").picture().pixmap.size(), QSize(120, 120));
     EXPECT_TRUE(control<Image>("Kidou", "Image2").isHidden());
+    EXPECT_TRUE(control<Image>("Kidou", "Image4").isHidden());
 }
 
 TEST_F(StartupTest, MenuStepsWithoutWrapping)
@@ -173,6 +174,9 @@ TEST_F(StartupTest, MenuStepsWithoutWrapping)
 
     press(Qt::Key_Left);
     EXPECT_EQ(item(), "記録");
+    // The records' emblem shows with their item only.
+    EXPECT_FALSE(control<Image>("Kidou", "Image4").isHidden());
+    EXPECT_EQ(control<Image>("Kidou", "Image4").picture().name, "records");
     EXPECT_EQ(control<Label>("Kidou", "Koment").caption(),
               "これまでのプレイの記録です。上達の様子と苦手なキーを確かめられます。");
     EXPECT_TRUE(arrow(0));
