@@ -13,18 +13,18 @@ namespace ks {
 
 namespace {
 
-struct RowSpec
+struct RowOfKeys
 {
     double indent; // in key widths, from the left edge
     std::u32string_view plain;
     std::u32string_view shifted;
 };
 
-std::vector<KeyCap> build(std::initializer_list<RowSpec> rows)
+std::vector<KeyCap> build(std::initializer_list<RowOfKeys> rows)
 {
     std::vector<KeyCap> keys;
     double top = 0;
-    for (const RowSpec &row : rows) {
+    for (const RowOfKeys &row : rows) {
         for (std::size_t i = 0; i < row.plain.size(); ++i)
             keys.push_back({QRectF(row.indent + static_cast<double>(i), top, 1, 1), row.plain[i],
                             row.shifted[i]});
