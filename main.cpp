@@ -7,6 +7,7 @@
 #include "shell/clock.h"
 #include "shell/dialogs.h"
 #include "shell/random.h"
+#include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "shell/soundservice.h"
 
@@ -39,7 +40,11 @@ int main(int argc, char *argv[])
     const ks::AppDir appDir = ks::AppDir::ofRunningProgram();
     // A write the last session did not finish left its temporary behind.
     ks::removeStaleTemporaries(appDir.playerPath());
-    ks::ScreenHost host({clock, random, dialogs, *sound, assets, appDir}, ks::gameScreens());
+    // Opened at the first save or when the records window opens, not here.
+    ks::SystemWallClock wallClock;
+    ks::Records records(appDir.playerFile(ks::kRecordsFile), wallClock);
+    ks::ScreenHost host({clock, random, dialogs, *sound, assets, records, appDir},
+                        ks::gameScreens());
     host.setProgramIcon(icon);
     QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);

@@ -52,9 +52,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The package carries no debug information: the programs are stripped.
 set(CPACK_STRIP_FILES ON)
 # Not found by the library scan: the screens' font, the music's soundfont,
-# SDL_mixer, which the game opens at its first sound, Qt's Japanese texts
-# for its file dialog, and the dictionary ksdtool's readings come from
-# (libmecab itself is found).
+# SDL_mixer, which the game opens at its first sound, SQLite, opened with
+# the records, Qt's Japanese texts for its file dialog, and the dictionary
+# ksdtool's readings come from (libmecab itself is found).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libsdl2-mixer-2.0-0, fonts-ipafont-gothic, timgm6mb-soundfont, qt6-translations-l10n, mecab-ipadic-utf8")
+    "libsdl2-mixer-2.0-0, libsqlite3-0, fonts-ipafont-gothic, timgm6mb-soundfont, qt6-translations-l10n, mecab-ipadic-utf8")
 include(CPack)

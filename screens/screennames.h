@@ -22,5 +22,6 @@ inline const QString Incomplete = QStringLiteral("Incomplete");
 inline const QString Ending = QStringLiteral("Ending");
 inline const QString Settei = QStringLiteral("Settei");
 inline const QString romacast = QStringLiteral("romacast");
+inline const QString Kiroku = QStringLiteral("Kiroku");
 
 } // namespace ks::ScreenName

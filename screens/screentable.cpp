@@ -5,6 +5,7 @@
 #include "screens/practice/fileload.h"
 #include "screens/practice/kekka.h"
 #include "screens/practice/practicerun.h"
+#include "screens/records/kiroku.h"
 #include "screens/screennames.h"
 #include "screens/startup/kakunin.h"
 #include "screens/story/ending.h"
@@ -61,6 +62,7 @@ ScreenHost::ScreenTable gameScreens()
         {ScreenName::Ending, make<Ending>},
         {ScreenName::Settei, make<Settei>},
         {ScreenName::romacast, make<romacast>},
+        {ScreenName::Kiroku, make<Kiroku>},
     };
 }
 

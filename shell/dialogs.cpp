@@ -99,10 +99,27 @@ void QtDialogs::openFile(QWidget *parent, const QString &title, const QString &f
 {
     translateStandardDialogs();
     auto *dialog = new QFileDialog(shownParent(parent), title, startDir, filter);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
     // The filter names already say their patterns.
     dialog->setOption(QFileDialog::HideNameFilterDetails);
+    openDialog(dialog, std::move(then));
+}
+
+void QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                         const QString &filter, std::function<void(std::optional<QString>)> then)
+{
+    translateStandardDialogs();
+    auto *dialog = new QFileDialog(shownParent(parent), title, QString(), filter);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->selectFile(suggested);
+    openDialog(dialog, std::move(then));
+}
+
+void QtDialogs::openDialog(QFileDialog *dialog, std::function<void(std::optional<QString>)> then)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     ++m_open;
     QObject::connect(dialog, &QFileDialog::finished, dialog,

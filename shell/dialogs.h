@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+class QFileDialog;
 class QWidget;
 
 namespace ks {
@@ -26,6 +27,13 @@ public:
     // chosen path, or nothing when the player cancels.
     virtual void openFile(QWidget *parent, const QString &title, const QString &filter,
                           const QString &startDir,
+                          std::function<void(std::optional<QString>)> then) = 0;
+
+    // A file to write: the dialog starts at suggested (a name or a path) and
+    // asks before replacing a file. then gets the chosen path, or nothing
+    // when the player cancels.
+    virtual void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                          const QString &filter,
                           std::function<void(std::optional<QString>)> then) = 0;
 
     // While a box or dialog is open it owns the keyboard: the screens behind
@@ -56,9 +64,13 @@ public:
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   const QString &startDir,
                   std::function<void(std::optional<QString>)> then) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                  const QString &filter, std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return m_open > 0; }
 
 private:
+    void openDialog(QFileDialog *dialog, std::function<void(std::optional<QString>)> then);
+
     int m_open = 0;
 };
 

@@ -8,11 +8,13 @@ class AssetStore;
 class Clock;
 class Dialogs;
 class RandomSource;
+class Records;
 class SoundService;
 
 // What the screens use of the world outside them. The game passes the real
 // ones; tests and the scenario runner pass a manual clock, scripted draws and
-// dialogs, and a recording sound service.
+// dialogs, a recording sound service, and records in their own folder with a
+// fixed wall clock.
 struct Services
 {
     Clock &clock;
@@ -20,6 +22,8 @@ struct Services
     Dialogs &dialogs;
     SoundService &sound;
     AssetStore &assets;
+    // Every finished run goes here (shell/records/records.h).
+    Records &records;
     AppDir appDir;
 };
 

@@ -15,6 +15,8 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev
     libfluidsynth-dev            # the sound tests render tunes through FluidSynth itself
     libfontconfig-dev            # the fonts are read while the display connects
+    libsqlite3-dev               # the records of every run
+    libxcb1-dev                  # the records window reads the X keyboard layout
     timgm6mb-soundfont           # General MIDI for the music; only a Recommends of SDL_mixer
     fonts-ipafont-gothic         # IPA P Gothic stands in for the screens' font
     mecab mecab-ipadic-utf8 libmecab-dev  # ksdtool readings: kana readings of plain Japanese

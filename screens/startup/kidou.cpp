@@ -7,12 +7,13 @@ namespace ks {
 
 namespace {
 
-const QString kItemNames[6] = {QString(),
-                               QStringLiteral("打速度テスター"),
-                               QStringLiteral("練習問題編"),
-                               QStringLiteral("ミッション"),
-                               QStringLiteral("オプション"),
-                               QStringLiteral("終了")};
+const QString kItemNames[Kidou::kItems + 1] = {QString(),
+                                               QStringLiteral("打速度テスター"),
+                                               QStringLiteral("練習問題編"),
+                                               QStringLiteral("ミッション"),
+                                               QStringLiteral("オプション"),
+                                               QStringLiteral("記録"),
+                                               QStringLiteral("終了")};
 
 } // namespace
 
@@ -30,6 +31,10 @@ void Kidou::createControls()
     Image1[0]->hide();
     Image1[1] = addImage({QStringLiteral("Image1"), 1, {7560, 3960, 750, 450}},
                          assets.picture(QStringLiteral("arrow_right")));
+    // The records' own emblem, beside their name while that item is shown.
+    Image4 = addImage({QStringLiteral("Image4"), {3450, 3870, 720, 720}},
+                      assets.picture(QStringLiteral("records")));
+    Image4->hide();
     Koment = addLabel({QStringLiteral("Koment"), {2520, 5160, 5535, 975}}, QString(),
                       {11.25, false, HouseColour::Green, Qt::black});
 
@@ -59,6 +64,7 @@ void Kidou::Form_Load()
         QStringLiteral("ストーリーモードです。各戦地にたむろする侵略宇宙人軍をすべて追い払って"
                        "下さい。"),
         QStringLiteral("各項目の設定メニューです。"),
+        QStringLiteral("これまでのプレイの記録です。上達の様子と苦手なキーを確かめられます。"),
         QStringLiteral("キーストームを終了します。")};
     Koment->setCaption(menuTexts[1]);
 }
@@ -67,7 +73,7 @@ void Kidou::Form_KeyDown(int &keyCode, int)
 {
     switch (keyCode) {
     case KeyCode::Right:
-        if (menuItem < 5) {
+        if (menuItem < kItems) {
             ++menuItem;
             showItem();
         }
@@ -94,7 +100,8 @@ void Kidou::showItem()
     Erabi->setCaption(kItemNames[menuItem]);
     Koment->setCaption(menuTexts[menuItem]);
     Image1[0]->setVisible(menuItem > 1);
-    Image1[1]->setVisible(menuItem < 5);
+    Image1[1]->setVisible(menuItem < kItems);
+    Image4->setVisible(menuItem == kRecordsItem);
 }
 
 void Kidou::openItem()
@@ -114,7 +121,11 @@ void Kidou::openItem()
         // The options are a dialog over the menu, which stays in view.
         host().showModal(ScreenName::Settei, {});
         break;
-    case 5:
+    case kRecordsItem:
+        host().show(ScreenName::Kiroku);
+        host().hide(*this);
+        break;
+    case 6:
         host().unload(*this);
         break;
     default:

@@ -18,6 +18,9 @@ public:
     void Form_KeyDown(int &keyCode, int shift) override;
 
     qint16 shownItem() const { return menuItem; }
+    // The items, 1 to kItems: the three modes, the options, the records, the end.
+    static constexpr qint16 kItems = 6;
+    static constexpr qint16 kRecordsItem = 5;
 
 protected:
     void createControls() override;
@@ -33,10 +36,11 @@ private:
     Label *Koment = nullptr;
     Shape *Shape1 = nullptr;
     OverlayImage *Image2 = nullptr;
+    Image *Image4 = nullptr;
     TimerControl *Timer1 = nullptr;
 
     qint16 menuItem = 1;
-    std::array<QString, 6> menuTexts; // 1 to 5
+    std::array<QString, kItems + 1> menuTexts; // 1 to kItems
 };
 
 } // namespace ks

@@ -80,8 +80,8 @@ done
 [ "$main" -eq 1 ] || fail "launcher has $main main categories: $categories"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libsdl2-mixer fonts-ipafont-gothic timgm6mb-soundfont libmecab2 \
-    mecab-ipadic-utf8 qt6-translations-l10n; do
+for package in libqt6widgets6 libsdl2-mixer libsqlite3-0 fonts-ipafont-gothic timgm6mb-soundfont \
+    libmecab2 mecab-ipadic-utf8 qt6-translations-l10n; do
     [[ $depends == *"$package"* ]] || fail "Depends lacks $package: $depends"
 done
 

@@ -41,6 +41,19 @@ void ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &f
                       }});
 }
 
+void ScriptedDialogs::saveFile(QWidget *, const QString &title, const QString &suggested,
+                               const QString &filter,
+                               std::function<void(std::optional<QString>)> then)
+{
+    write(QStringLiteral("save dialog: %1 [%2] %3").arg(title, filter, suggested));
+    m_open.push_back({false, [this, then = std::move(then)](std::optional<QString> answer) {
+                          write(QStringLiteral("save dialog answer: ") +
+                                answer.value_or(QStringLiteral("cancel")));
+                          if (then)
+                              then(answer);
+                      }});
+}
+
 void ScriptedDialogs::answerFront(std::optional<QString> answer)
 {
     OpenDialog dialog = std::move(m_open.front());

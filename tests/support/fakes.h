@@ -2,6 +2,7 @@
 
 #include "shell/dialogs.h"
 #include "shell/random.h"
+#include "shell/records/records.h"
 #include "shell/soundservice.h"
 
 #include <QString>
@@ -28,8 +29,8 @@ private:
 };
 
 // Dialogs stay open, as a player's would, until the test answers them: a
-// message box with OK, a file dialog with the next queued answer ("cancel" or
-// none cancels). Every dialog is written to the log when it opens.
+// message box with OK, a file dialog (open or save) with the next queued
+// answer ("cancel" or none cancels). Every dialog is written to the log when it opens.
 class ScriptedDialogs final : public Dialogs
 {
 public:
@@ -38,6 +39,8 @@ public:
     void openFile(QWidget *parent, const QString &title, const QString &filter,
                   const QString &startDir,
                   std::function<void(std::optional<QString>)> then) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &suggested,
+                  const QString &filter, std::function<void(std::optional<QString>)> then) override;
     bool isOpen() const override { return !m_open.empty(); }
 
     // Answers every open dialog, and those their answers open in turn.
@@ -64,6 +67,14 @@ private:
     void answerFront(std::optional<QString> answer);
     std::deque<QString> m_answers;
     std::deque<OpenDialog> m_open;
+};
+
+// Wall time that moves only when the test moves it.
+class FixedWallClock final : public WallClock
+{
+public:
+    std::int64_t nowMs() const override { return ms; }
+    std::int64_t ms = 1'714'566'896'000; // 2024-05-01T12:34:56Z
 };
 
 // Logs every command as "sound Owner.Player: command file", a restart as

@@ -37,15 +37,18 @@ protected:
     {
         const AppDir folders =
             playerFolder.empty() ? AppDir(dir.root()) : AppDir(dir.root(), dir.path(playerFolder));
-        m_host = std::make_unique<ScreenHost>(
-            Services{clock, random, realDialogs ? *realDialogs : dialogs, sound, assets, folders},
-            std::move(table));
+        m_records = std::make_unique<Records>(folders.playerFile(kRecordsFile), wallClock);
+        m_host = std::make_unique<ScreenHost>(Services{clock, random,
+                                                       realDialogs ? *realDialogs : dialogs, sound,
+                                                       assets, *m_records, folders},
+                                              std::move(table));
         sound.baseDir = QString::fromStdString(dir.root()) + '/';
         m_host->setTrace([this](const QString &line) { trace << line; });
         QObject::connect(m_host.get(), &ScreenHost::ended, [this] { ++endings; });
     }
 
     ScreenHost &host() { return *m_host; }
+    Records &records() { return *m_records; }
 
     // One key as the keyboard gives it; letters carry their character.
     void press(int qtKey, const QString &text = {})
@@ -64,10 +67,12 @@ protected:
     ScriptedDialogs dialogs;
     RecordingSoundService sound;
     AssetStore assets;
+    FixedWallClock wallClock;
     QStringList trace;
     int endings = 0;
 
 private:
+    std::unique_ptr<Records> m_records;
     std::unique_ptr<ScreenHost> m_host;
 };
 

@@ -8,6 +8,7 @@
 #include "screens/practice/fileload.h"
 #include "screens/screentable.h"
 #include "shell/assetstore.h"
+#include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
 #include "support/fakes.h"
@@ -45,7 +46,8 @@ class InstalledGame
 {
 public:
     explicit InstalledGame(const AppDir &folders)
-        : m_host(Services{clock, random, dialogs, sound, assets, folders}, gameScreens())
+        : records(folders.playerFile(kRecordsFile), wallClock),
+          m_host(Services{clock, random, dialogs, sound, assets, records, folders}, gameScreens())
     {}
 
     ScreenHost &host() { return m_host; }
@@ -74,6 +76,8 @@ public:
     test::ScriptedDialogs dialogs;
     test::RecordingSoundService sound;
     AssetStore assets;
+    test::FixedWallClock wallClock;
+    Records records;
 
 private:
     ScreenHost m_host;

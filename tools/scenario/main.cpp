@@ -124,13 +124,26 @@ public:
         for (const auto &[name, hash] : now) {
             const auto before = m_seen.find(name);
             if (before == m_seen.end() || before->second != hash)
-                result << name;
+                result << shownName(name);
         }
+        result.removeDuplicates();
         m_seen = std::move(now);
         return result;
     }
 
 private:
+    // SQLite's companions of the records: a saved run lands in the write-ahead
+    // log and reaches the file itself only at a checkpoint, so the log stands
+    // for the file; the shared-memory index changes even when a reader looks.
+    static bool isIndexOfRecords(const QString &name)
+    {
+        return name.endsWith(QStringLiteral(".sqlite3-shm"));
+    }
+    static QString shownName(const QString &name)
+    {
+        return name.endsWith(QStringLiteral(".sqlite3-wal")) ? name.chopped(4) : name;
+    }
+
     std::map<QString, QByteArray> scan() const
     {
         std::map<QString, QByteArray> files;
@@ -138,6 +151,8 @@ private:
         const QDir root(m_root);
         while (it.hasNext()) {
             const QString path = it.next();
+            if (isIndexOfRecords(path))
+                continue;
             // Read as the game reads: a FIFO or a device in the folder is
             // skipped, not waited on or read for ever.
             Result<std::string> bytes = readRegularFile(path.toStdString(), kMaxTextFileBytes * 16);
@@ -153,13 +168,19 @@ private:
     std::map<QString, QByteArray> m_seen;
 };
 
+std::string recordsIn(const QString &appDir)
+{
+    return AppDir(QDir(appDir).absolutePath().toStdString()).playerFile(kRecordsFile);
+}
+
 class Runner
 {
 public:
     Runner(const QString &appDir, std::optional<std::uint64_t> seed)
-        : m_random(seed), m_host({m_clock, m_random, m_dialogs, m_sound, m_assets,
-                                  AppDir(QDir(appDir).absolutePath().toStdString())},
-                                 gameScreens()),
+        : m_random(seed), m_records(recordsIn(appDir), m_wallClock),
+          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets, m_records,
+                  AppDir(QDir(appDir).absolutePath().toStdString())},
+                 gameScreens()),
           m_files(appDir)
     {
         m_sound.baseDir = QString::fromStdString(m_host.services().appDir.Mypath());
@@ -340,6 +361,9 @@ private:
     test::ScriptedDialogs m_dialogs;
     test::RecordingSoundService m_sound;
     AssetStore m_assets;
+    // A fixed wall clock, so a script's records are the same at every replay.
+    test::FixedWallClock m_wallClock;
+    Records m_records;
     ScreenHost m_host;
     FileWatch m_files;
 };

@@ -151,6 +151,7 @@ TEST_F(StartupTest, MenuAsDesigned)
     EXPECT_EQ(control<Image>("Kidou", "Image1(0)").picture().pixmap.size(), QSize(50, 30));
     EXPECT_EQ(control<Image>("Kidou", "Image1(2)").picture().pixmap.size(), QSize(120, 120));
     EXPECT_FALSE(control<OverlayImage>("Kidou", "Image2").isVisible());
+    EXPECT_TRUE(control<Image>("Kidou", "Image4").isHidden());
 }
 
 TEST_F(StartupTest, MenuStepsWithoutWrapping)
@@ -159,7 +160,7 @@ TEST_F(StartupTest, MenuStepsWithoutWrapping)
     press(Qt::Key_Left);
     EXPECT_EQ(item(), "打速度テスター");
 
-    const QStringList names{"練習問題編", "ミッション", "オプション", "終了"};
+    const QStringList names{"練習問題編", "ミッション", "オプション", "記録", "終了"};
     for (const QString &name : names) {
         press(Qt::Key_Right);
         EXPECT_EQ(item(), name);
@@ -169,10 +170,15 @@ TEST_F(StartupTest, MenuStepsWithoutWrapping)
     EXPECT_EQ(control<Label>("Kidou", "Koment").caption(), "キーストームを終了します。");
     press(Qt::Key_Right);
     EXPECT_EQ(item(), "終了");
-    EXPECT_EQ(host().screenAs<Kidou>("Kidou").shownItem(), 5);
+    EXPECT_EQ(host().screenAs<Kidou>("Kidou").shownItem(), 6);
 
     press(Qt::Key_Left);
-    EXPECT_EQ(item(), "オプション");
+    EXPECT_EQ(item(), "記録");
+    // The records' emblem shows with their item only.
+    EXPECT_FALSE(control<Image>("Kidou", "Image4").isHidden());
+    EXPECT_EQ(control<Image>("Kidou", "Image4").picture().name, "records");
+    EXPECT_EQ(control<Label>("Kidou", "Koment").caption(),
+              "これまでのプレイの記録です。上達の様子と苦手なキーを確かめられます。");
     EXPECT_TRUE(arrow(0));
     EXPECT_TRUE(arrow(1));
 }
@@ -229,7 +235,7 @@ TEST_F(StartupTest, EscEndsTheProgramFromAnyItem)
 TEST_F(StartupTest, ReturnOnQuitEndsTheProgram)
 {
     toMenu();
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         press(Qt::Key_Right);
     press(Qt::Key_Return, "\r");
     EXPECT_EQ(endings, 1);
@@ -253,6 +259,26 @@ TEST_F(StartupTest, OptionsOpenOverTheMenu)
     EXPECT_FALSE(screen("Settei").isLoaded());
     EXPECT_TRUE(screen("Kidou").isShown());
     EXPECT_EQ(item(), "オプション");
+    press(Qt::Key_Right);
+    EXPECT_EQ(item(), "記録");
+    EXPECT_EQ(endings, 0);
+}
+
+// The records are a mode of their own: the window is shown, the menu hides,
+// and Esc brings the menu back on the same item.
+TEST_F(StartupTest, RecordsOpenFromTheMenuAndEscComesBack)
+{
+    toMenu();
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Right);
+    ASSERT_EQ(item(), "記録");
+    press(Qt::Key_Return, "\r");
+    EXPECT_TRUE(screen("Kiroku").isShown());
+    EXPECT_FALSE(screen("Kidou").isShown());
+    press(Qt::Key_Escape, "\x1b");
+    EXPECT_FALSE(screen("Kiroku").isLoaded());
+    EXPECT_TRUE(screen("Kidou").isShown());
+    EXPECT_EQ(item(), "記録");
     press(Qt::Key_Right);
     EXPECT_EQ(item(), "終了");
     EXPECT_EQ(endings, 0);

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "runlog.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ks {
+
+// A hit rate in percent: the keys that were right among all keys judged. No
+// keys, no rate: 0.
+double hitRateOf(int keys, int misses);
+
+// Right keys per minute of the run. Wrong keys do not count: a player who
+// hammers the keyboard is not typing faster. 0 for a run of no length.
+double keysPerMinuteOf(int hits, std::int64_t durationMs);
+
+// One stored run, as the records read it back.
+struct RunSummary
+{
+    std::int64_t id = 0;
+    std::int64_t startedAtMs = 0;
+    RunMode mode = RunMode::SpeedTest;
+    std::string subject;
+    std::int64_t durationMs = 0;
+    int keys = 0;
+    int misses = 0;
+    RunEnd end = RunEnd::Finished;
+    std::optional<int> score;
+    std::string verdict;
+
+    double hitRate() const { return hitRateOf(keys, misses); }
+    double keysPerMinute() const { return keysPerMinuteOf(keys - misses, durationMs); }
+    // Counts on the progress charts and for the best runs: a run left early
+    // or with no key typed says nothing about the player's pace.
+    bool isComplete() const { return end != RunEnd::Abandoned && keys > 0; }
+};
+
+// How one expected key went: how often it was asked for, how often missed,
+// and how long a right press of it took.
+struct KeyFigures
+{
+    char32_t key = 0;
+    int asked = 0;
+    int misses = 0;
+    int timed = 0; // right presses whose interval counts (not after a pause)
+    double meanMs = 0;
+    double medianMs = 0;
+
+    double missRate() const { return asked > 0 ? static_cast<double>(misses) / asked : 0.0; }
+};
+
+// An interval longer than this is a pause (a target rising, the next
+// problem coming up, the player looking away), not the time to find a key.
+inline constexpr std::int32_t kPauseMs = 2000;
+
+// Every expected key of the log, in character order.
+std::vector<KeyFigures> keyFigures(std::span<const KeyEvent> keys);
+
+// A wrong key for a right one: "k → l".
+struct Confusion
+{
+    char32_t expected = 0;
+    char32_t typed = 0;
+    int count = 0;
+};
+
+// The most frequent confusions, most first (ties in character order), at
+// most limit of them.
+std::vector<Confusion> confusions(std::span<const KeyEvent> keys, std::size_t limit);
+
+// A kana and how its keys went.
+struct KanaFigures
+{
+    std::string kana;
+    int keys = 0;
+    int misses = 0;
+};
+
+// The kana with the most misses, most first (ties: more keys first, then
+// the kana in byte order), at most limit; kana never missed are left out.
+std::vector<KanaFigures> mostMissedKana(std::span<const KeyEvent> keys, std::size_t limit);
+
+// One line of play: a mode and its course, file or mission.
+struct Subject
+{
+    RunMode mode = RunMode::SpeedTest;
+    std::string subject;
+    bool operator==(const Subject &) const = default;
+};
+
+// Every subject that has complete runs, by mode (speed test, practice,
+// mission), then subject.
+std::vector<Subject> subjectsOf(std::span<const RunSummary> runs);
+
+// The complete runs of one subject, oldest first: one point each on the
+// progress charts.
+std::vector<RunSummary> progressOf(std::span<const RunSummary> runs, const Subject &subject);
+
+// The best of a subject's complete runs: the fastest (ties: the more
+// accurate, then the earlier) and the most accurate (ties: the faster, then
+// the earlier).
+struct BestRuns
+{
+    Subject subject;
+    std::int64_t fastestId = 0;
+    std::int64_t mostAccurateId = 0;
+};
+std::vector<BestRuns> bestRuns(std::span<const RunSummary> runs);
+
+} // namespace ks

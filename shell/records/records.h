@@ -1,0 +1,131 @@
+#pragma once
+
+#include "core/records/runlog.h"
+#include "core/records/runstats.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+
+namespace ks {
+
+// Where the started-at time of a run comes from. The game reads the system's
+// clock; tests fix it.
+class WallClock
+{
+public:
+    virtual ~WallClock() = default;
+    // Milliseconds since 1970, UTC.
+    virtual std::int64_t nowMs() const = 0;
+};
+
+class SystemWallClock final : public WallClock
+{
+public:
+    std::int64_t nowMs() const override;
+};
+
+// The records' file, in the player's folder beside settei.dat.
+inline constexpr const char *kRecordsFile = "records.sqlite3";
+
+// Why a run could not be recorded, or the records read.
+enum class RecordsFault
+{
+    None,
+    Locked,       // another program held the file longer than we wait
+    ReadOnly,     // the file or its folder cannot be written
+    DiskFull,     // no room left
+    NewerVersion, // written by a newer キーストーム: left as it is
+    Unavailable,  // cannot be opened at all (no folder, an I/O error)
+};
+
+struct SaveResult
+{
+    bool recorded = false;
+    RecordsFault fault = RecordsFault::None;
+    // What to tell the player, in Japanese: only for the first failure since
+    // the last run that was recorded, so a full disk is not announced after
+    // every run. Empty when there is nothing to tell.
+    QString message;
+};
+
+// The records of every run: a SQLite file that the game opens at the first
+// save or when the records window opens, never on the way to the first window.
+// Nothing here throws; every failure is a status, and a game goes on whatever
+// the file does.
+class Records
+{
+public:
+    struct Options
+    {
+        // How long a save waits for another game that is writing.
+        int busyTimeoutMs = 2000;
+        // Tests cap the file's size, as a full disk would.
+        std::optional<int> maxPageCount;
+    };
+
+    explicit Records(std::string path, const WallClock &wall, Options options);
+    Records(std::string path, const WallClock &wall) : Records(std::move(path), wall, Options()) {}
+    ~Records();
+    Records(const Records &) = delete;
+    Records &operator=(const Records &) = delete;
+
+    const std::string &path() const { return m_path; }
+
+    // A run that begins now: its started-at time is the wall clock's, its
+    // durations are measured on the screen's clock from clockMs on.
+    RunLog startRun(RunMode mode, std::string subject, std::int64_t clockMs) const;
+
+    // Stores a run in one transaction, with all its keys. A corrupt file is
+    // moved aside ("records.sqlite3.corrupt-…") and a new one started.
+    SaveResult save(const RunLog &log) noexcept;
+
+    // Every run, oldest first; nothing when the file cannot be read. Reading
+    // never makes the file: before the first save there are no runs.
+    std::optional<std::vector<RunSummary>> runs() noexcept;
+    // The keys of the latest count runs.
+    std::optional<std::vector<KeyEvent>> keysOfLatestRuns(int count) noexcept;
+    // Every run as CSV: UTF-8, a header line, CR LF line ends.
+    std::optional<std::string> runsCsv() noexcept;
+    // runsCsv written atomically to path; false when either fails.
+    bool exportCsv(const std::string &path) noexcept;
+
+    RecordsFault lastFault() const { return m_lastFault; }
+    // Where the last corrupt file was moved; empty when none was.
+    const std::string &movedAside() const { return m_movedAside; }
+    // The same, once: for telling the player where their old records went.
+    std::string takeMovedAside() { return std::exchange(m_movedAside, {}); }
+
+    // The file's schema version, for the migration's tests.
+    static constexpr int kSchemaVersion = 2;
+
+private:
+    bool open();
+    // SQLITE_OK, or the code that stopped it.
+    int openOnce();
+    int prepareSchema();
+    int migrate();
+    void close();
+    bool moveAside();
+    int insert(const RunLog &log);
+    RecordsFault faultOf(int code) const;
+    static QString messageOf(RecordsFault fault);
+
+    std::string m_path;
+    const WallClock &m_wall;
+    Options m_options;
+    sqlite3 *m_db = nullptr;
+    bool m_readOnly = false;
+    bool m_told = false;
+    RecordsFault m_lastFault = RecordsFault::None;
+    std::string m_movedAside;
+};
+
+} // namespace ks
