@@ -318,6 +318,9 @@ const LoadBoxCase kLoadBoxes[] = {
      "ミッション", kMenu},
     {"OptionsWithoutSettings", [](DesktopTest &t) { fs::remove(t.file("settei.dat")); },
      [](DesktopTest &t) { t.openItem(4); }, "オプション", kMenu},
+    {"RecordsFromACorruptFile",
+     [](DesktopTest &t) { writeFile(t.file("records.sqlite3"), std::string(4096, '#')); },
+     [](DesktopTest &t) { t.openItem(5); }, "記録", "記録"},
     {"RomajiEditorWithoutItsTable", [](DesktopTest &t) { fs::remove(t.file("roumazi.dat")); },
      [](DesktopTest &d) {
          DesktopTest &t = d;
@@ -494,6 +497,7 @@ const CloseCase kCloses[] = {
     {"MissionComplete", "完了", [](DesktopTest &t) { writeEasyExams(t.file("")); }, winMissionOne,
      kMenu},
     {"Options", "オプション", {}, [](DesktopTest &t) { t.openItem(4); }, kMenu},
+    {"Records", "記録", {}, [](DesktopTest &t) { t.openItem(5); }, kMenu},
     {"RomajiEditor",
      "ローマ字カスタマイズ",
      {},
