@@ -200,6 +200,8 @@ Result<PracticeProblems> preparePracticeProblems(const std::vector<std::string> 
     problems.timeLimit = headerWholeNumber(header.timeLimit);
     problems.romajiTotal = RomajiTotal(built.lines, built.lineCount());
     problems.romajiLines = std::move(built.lines);
+    problems.kanaProblems =
+        BuildKanaProblems(items, kPracticeBodyStart, table, kPracticeLineCapacity).problems;
     problems.displayTexts = ProblemDisplayTexts(items, kPracticeBodyStart, kPracticeLineCapacity);
     return problems;
 }
@@ -275,14 +277,35 @@ Result<PlayablePractice> confirmPracticeFile(const std::vector<std::string> &ite
     return PlayablePractice{std::move(*problems), std::move(*folder)};
 }
 
-Result<std::vector<std::string>> loadExamPhrases(const std::string &path, const RomajiTable &table)
+namespace {
+
+// An exam file's items, read and checked like a practice body from item 0.
+Result<std::vector<std::string>> examItems(const std::string &path, const RomajiTable &table)
 {
     Result<std::vector<std::string>> items = ReadProblemItems(path, kExamItemCapacity);
     if (!items)
         return items.error();
     if (Result<void> check = checkBody(*items, 0, table, kExamLineCapacity); !check)
         return Error{check.error().code, path + "：" + check.error().detail};
+    return items;
+}
+
+} // namespace
+
+Result<std::vector<std::string>> loadExamPhrases(const std::string &path, const RomajiTable &table)
+{
+    Result<std::vector<std::string>> items = examItems(path, table);
+    if (!items)
+        return items.error();
     return BuildRomajiLines(*items, 0, table, kExamLineCapacity).lines;
+}
+
+Result<std::vector<KanaProblem>> loadExamProblems(const std::string &path, const RomajiTable &table)
+{
+    Result<std::vector<std::string>> items = examItems(path, table);
+    if (!items)
+        return items.error();
+    return BuildKanaProblems(*items, 0, table, kExamLineCapacity).problems;
 }
 
 } // namespace ks

@@ -4,6 +4,7 @@
 #include "result.h"
 #include "romajimatcher.h"
 #include "romajitable.h"
+#include "spellingmatcher.h"
 
 #include <array>
 #include <cstddef>
@@ -120,6 +121,9 @@ bool problemCountIsUnplayable(const std::vector<std::string> &items);
 struct PracticeProblems
 {
     std::vector<std::string> romajiLines;
+    // The same problems unit by unit, for judging any spelling and for
+    // naming the kana a key was typed for.
+    std::vector<KanaProblem> kanaProblems;
     std::vector<std::string> displayTexts;
     std::size_t romajiTotal = 0;
     int problemsToPlay = 0; // header item 5, whole
@@ -161,5 +165,9 @@ Result<PlayablePractice> confirmPracticeFile(const std::vector<std::string> &ite
 // An exam file's phrases for the battle screen: read, checked like a practice
 // body from item 0, at most kExamLineCapacity phrases.
 Result<std::vector<std::string>> loadExamPhrases(const std::string &path, const RomajiTable &table);
+// The same phrases unit by unit: phrase k's tableLine is line k of
+// loadExamPhrases.
+Result<std::vector<KanaProblem>> loadExamProblems(const std::string &path,
+                                                  const RomajiTable &table);
 
 } // namespace ks

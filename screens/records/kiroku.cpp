@@ -197,7 +197,7 @@ void Kiroku::showPage(Page page)
 
 QString Kiroku::guideText() const
 {
-    const QString common = QStringLiteral("←→・Tab：ページ　Esc：メニューへ");
+    QString common = QStringLiteral("←→・Tab：ページ　Esc：メニューへ");
     if (!m_readable || m_runs.empty())
         return QStringLiteral("Esc：メニューへ");
     switch (m_page) {

@@ -1,12 +1,14 @@
 #include "fight.h"
 
 #include "core/problemfile.h"
+#include "core/playersettings.h"
 #include "core/romajimatcher.h"
 #include "core/settings.h"
 #include "core/textfile.h"
 #include "screens/story/missiontexts.h"
 #include "shell/fileproblem.h"
 #include "shell/playsounds.h"
+#include "shell/records/records.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
@@ -248,6 +250,7 @@ void Fight::Form_Load()
     random.seedFromClock();
     m_run = {};
     m_run.rules = MissionRules::forStage(n());
+    m_run.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
     Kao[n()]->setPicture(PCforest.cell(0));
     comments = {QStringLiteral("その調子だ！"),
                 QStringLiteral("結構上手いぞ。"),
@@ -304,27 +307,28 @@ bool Fight::loadFiles()
     // The battleship's last sentences come from the fifth file: it is tried
     // now, so a broken one is told before the battle, not in its last second.
     if (n() == 3) {
-        std::vector<std::string> mission = m_run.romajiLines;
+        std::vector<KanaProblem> mission = m_run.problems;
         if (!loadExam(4, static_cast<int>(finalPhaseTexts().size())))
             return false;
-        m_run.romajiLines = std::move(mission);
+        m_run.problems = std::move(mission);
     }
     return true;
 }
 
-// Reads an exam file into the run's romaji lines. Each shown text needs a
-// phrase with something to type; a file short of one is refused, since its
-// word could never be finished.
+// Reads an exam file into the run's phrases. Each shown text needs a phrase
+// with something to type; a file short of one is refused, since its word
+// could never be finished.
 bool Fight::loadExam(int index, int phrases)
 {
-    Result<std::vector<std::string>> lines =
-        loadExamPhrases(appDir().path(kExamFiles[index]), romajiTable);
-    if (!lines) {
-        tellAndClose(fileProblemBackToMenuText(examName(index), lines.error()));
+    Result<std::vector<KanaProblem>> problems =
+        loadExamProblems(appDir().path(kExamFiles[index]), romajiTable);
+    if (!problems) {
+        tellAndClose(fileProblemBackToMenuText(examName(index), problems.error()));
         return false;
     }
     for (int k = 0; k < phrases; ++k) {
-        if (k >= static_cast<int>(lines->size()) || (*lines)[static_cast<std::size_t>(k)].empty()) {
+        if (k >= static_cast<int>(problems->size()) ||
+            (*problems)[static_cast<std::size_t>(k)].empty()) {
             tellAndClose(examName(index) +
                          QStringLiteral("に、打つ文字のない文があります（%1 番目）。"
                                         "メインメニューに戻ります。")
@@ -332,12 +336,15 @@ bool Fight::loadExam(int index, int phrases)
             return false;
         }
     }
-    m_run.romajiLines = std::move(*lines);
+    m_run.problems = std::move(*problems);
     return true;
 }
 
 void Fight::Form_Unload()
 {
+    // A battle left with Esc is kept as abandoned; one never started is none.
+    if (m_run.log)
+        keepRun(services().records, services().dialogs, *m_run.log);
     host().show(ScreenName::Kidou);
 }
 
@@ -381,6 +388,11 @@ void Fight::Form_KeyDown(int &keyCode, int)
 void Fight::startTyping()
 {
     m_run.battleState = BattleState::Typing;
+    if (!m_run.log) {
+        m_run.log = services().records.startRun(
+            RunMode::Mission, QStringLiteral("ミッション%1").arg(n() + 1).toStdString(),
+            services().clock.now());
+    }
     RandomSource &random = services().random;
     presentWord(choose(random, textCount()));
     LMes[n()]->setCaption(QStringLiteral("始めろ！！"));
@@ -412,15 +424,17 @@ void Fight::presentWord(int k)
 {
     const auto index = static_cast<std::size_t>(k);
     Hira1[n()]->setCaption(QString::fromStdString(m_run.displayTexts[index]));
-    m_run.remaining = index < m_run.romajiLines.size() ? m_run.romajiLines[index] : std::string();
-    Romazi1[n()]->setCaption(QString::fromStdString(m_run.remaining));
+    m_run.word = index < m_run.problems.size() ? m_run.problems[index] : KanaProblem();
+    m_run.matcher = ProblemMatcher(m_run.spelling, m_run.word);
+    showGuide();
     traceReady();
 }
 
 // Time and bullets for the word just presented, from the length of its romaji.
 void Fight::supply(BattleWord word)
 {
-    const int length = static_cast<int>(utf8Length(m_run.remaining));
+    // The table's spelling sets them, whichever spelling the player types.
+    const int length = static_cast<int>(utf8Length(tableLine(m_run.word)));
     const WordSupplies supplies = wordSupplies(n(), word, length);
     setBullets(supplies.bullets);
     if (PlaneFlight *plane = m_run.rules->plane()) {
@@ -454,17 +468,27 @@ void Fight::Form_KeyPress(int &keyAscii)
 {
     // A word with nothing left to type has nothing to judge: the second
     // between a destroyed battleship and its result, for one.
-    if (m_run.bullets == 0 || m_run.battleState != BattleState::Typing || m_run.remaining.empty())
+    if (m_run.bullets == 0 || m_run.battleState != BattleState::Typing ||
+        m_run.matcher.guide().empty())
         return;
     if (m_run.armed == 1)
         setBullets(m_run.bullets - 1);
-    const KeyMatch match = MatchRomajiKey(m_run.remaining, static_cast<char32_t>(keyAscii));
-    switch (match.outcome) {
+    const auto typed = static_cast<char32_t>(keyAscii);
+    const char32_t awaited = firstUtf8Char(m_run.matcher.guide()).code;
+    const std::size_t unit = m_run.matcher.unitIndex();
+    const KeyOutcome outcome = m_run.matcher.judge(typed);
+    // Before the arming tick a wrong key is forgiven: it may be the Return
+    // that started the mission. It is no miss in the records either.
+    if (outcome == KeyOutcome::KeyWrong && m_run.armed != 1)
+        return;
+    if (m_run.log) {
+        m_run.log->addKey(outcome == KeyOutcome::KeyWrong ? awaited : typed, typed,
+                          unit < m_run.word.size() ? std::string_view(m_run.word[unit].kana)
+                                                   : std::string_view(),
+                          services().clock.now());
+    }
+    switch (outcome) {
     case KeyOutcome::KeyWrong:
-        // Before the arming tick a wrong key is forgiven: it may be the
-        // Return that started the mission.
-        if (m_run.armed != 1)
-            return;
         comment(kAccuracy);
         Kao[n()]->setPicture(Image1->picture());
         KaoT->setEnabled(false);
@@ -475,17 +499,22 @@ void Fight::Form_KeyPress(int &keyAscii)
         showTargets({m_run.rules->hit()});
         Matot2->setEnabled(true);
         Gunsound->restart();
-        m_run.remaining = std::string(match.remaining);
-        Romazi1[n()]->setCaption(QString::fromStdString(m_run.remaining));
+        showGuide();
         break;
     case KeyOutcome::KeyCompleted:
         Gunsound->restart();
         Brakesound->restart();
-        m_run.remaining.clear();
-        Romazi1[n()]->setCaption(QString());
+        showGuide();
         wordFinished();
         break;
     }
+}
+
+// The romaji still to type: under any spelling, the rest of the spelling
+// the player has chosen so far.
+void Fight::showGuide()
+{
+    Romazi1[n()]->setCaption(QString::fromStdString(std::string(m_run.matcher.guide())));
 }
 
 void Fight::comment(int group)
@@ -560,6 +589,8 @@ void Fight::battleshipTurns()
 
 void Fight::lose()
 {
+    if (m_run.log)
+        m_run.log->finish(RunEnd::Lost, services().clock.now(), std::nullopt, "Mission Incomplete");
     LimitT->setEnabled(false);
     Ongaku->stop();
     host().showModal(ScreenName::Incomplete, [this] { host().unload(*this); });
@@ -585,6 +616,14 @@ void Fight::LimitT_Timer()
     lose();
 }
 
+void Fight::win()
+{
+    m_run.resultOpen = true;
+    Ongaku->stop();
+    if (m_run.log)
+        m_run.log->finish(RunEnd::Won, services().clock.now(), std::nullopt, "Mission Complete");
+}
+
 void Fight::MatoT1_Timer()
 {
     if (m_run.resultOpen)
@@ -597,8 +636,7 @@ void Fight::MatoT1_Timer()
     case AfterSecond::Wait:
         return;
     case AfterSecond::WonWithCredits:
-        m_run.resultOpen = true;
-        Ongaku->stop();
+        win();
         host().showModal(ScreenName::Complete, [this] {
             host().showModal(ScreenName::Ending, [this] { host().unload(*this); });
             // The credits are taller and borderless: the battle's frame
@@ -608,9 +646,8 @@ void Fight::MatoT1_Timer()
         });
         return;
     case AfterSecond::Won:
-        m_run.resultOpen = true;
+        win();
         m_run.battleState = BattleState::Won;
-        Ongaku->stop();
         host().showModal(ScreenName::Complete, [this] { host().unload(*this); });
         return;
     case AfterSecond::NextWord:

@@ -3,6 +3,8 @@
 #include "core/battlerules.h"
 #include "core/faceanimation.h"
 #include "core/missionrules.h"
+#include "core/problemmatcher.h"
+#include "core/records/runlog.h"
 #include "core/romajitable.h"
 #include "screens/screennames.h"
 #include "screens/story/storyprogress.h"
@@ -10,6 +12,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +57,7 @@ private:
     int textCount() const;
     void startTyping();
     void presentWord(int k);
+    void showGuide();
     void supply(BattleWord word);
     void setTime(int seconds);
     void setBullets(int count);
@@ -63,6 +67,7 @@ private:
     void battleshipTurns();
     void comment(int group);
     void lose();
+    void win();
     void MatoT1_Timer();
     void Matot2_Timer();
     void LimitT_Timer();
@@ -115,15 +120,19 @@ private:
     {
         BattleState battleState = BattleState::Waiting;
         qint16 armed = 0;
-        int timeLeft = 0;      // Time(n)'s number
-        int bullets = 0;       // Tama(n)'s number
-        std::string remaining; // Romazi1(n): the romaji still to type
+        int timeLeft = 0;       // Time(n)'s number
+        int bullets = 0;        // Tama(n)'s number
+        KanaProblem word;       // the word presented
+        ProblemMatcher matcher; // judges its keys; Romazi1(n) shows its guide
+        SpellingMode spelling = SpellingMode::Table;
         // A result screen opened by MatoT1 is up: its further ticks wait.
         bool resultOpen = false;
         FaceAnimation face{glintThereAndBack()};
         std::unique_ptr<MissionRules> rules;
         std::vector<std::string> displayTexts;
-        std::vector<std::string> romajiLines;
+        std::vector<KanaProblem> problems;
+        // The battle for the records, from its first Return.
+        std::optional<RunLog> log;
     };
     Run m_run;
 

@@ -1,5 +1,7 @@
 #include "records.h"
 
+#include "shell/dialogs.h"
+
 #include "core/textfile.h"
 
 #include <QDateTime>
@@ -49,7 +51,9 @@ namespace {
 
 struct SqliteLibrary
 {
-#define KS_SQLITE_POINTER(name) decltype(&::name) name = nullptr;
+// A declarator cannot be parenthesised.
+#define KS_SQLITE_POINTER(name)                                                                    \
+    decltype(&::name) name = nullptr; // NOLINT(bugprone-macro-parentheses)
     KS_SQLITE_FUNCTIONS(KS_SQLITE_POINTER)
 #undef KS_SQLITE_POINTER
     bool loaded = false;
@@ -659,6 +663,13 @@ bool Records::exportCsv(const std::string &path) noexcept
 {
     const std::optional<std::string> csv = runsCsv();
     return csv && writeFileAtomic(path, *csv).ok();
+}
+
+void keepRun(Records &records, Dialogs &dialogs, const RunLog &log)
+{
+    const SaveResult saved = records.save(log);
+    if (!saved.message.isEmpty())
+        dialogs.message(nullptr, saved.message, {});
 }
 
 } // namespace ks

@@ -16,6 +16,8 @@ struct sqlite3;
 
 namespace ks {
 
+class Dialogs;
+
 // Where the started-at time of a run comes from. The game reads the system's
 // clock; tests fix it.
 class WallClock
@@ -127,5 +129,10 @@ private:
     RecordsFault m_lastFault = RecordsFault::None;
     std::string m_movedAside;
 };
+
+// Hands a run to the records once it is over; when it could not be kept the
+// player is told in a box of its own (the screen that played it may be on
+// its way out).
+void keepRun(Records &records, Dialogs &dialogs, const RunLog &log);
 
 } // namespace ks
