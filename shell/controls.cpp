@@ -598,6 +598,8 @@ void MenuItem::writeState(StateWriter &out, const QString &prefix) const
 {
     out.add(prefix + QStringLiteral(".caption"), m_action->text());
     out.add(prefix + QStringLiteral(".visible"), flag(m_action->isVisible()));
+    if (m_action->isCheckable())
+        out.add(prefix + QStringLiteral(".checked"), flag(m_action->isChecked()));
 }
 
 TimerControl::TimerControl(Clock &clock, const QString &name, int index)

@@ -1,10 +1,12 @@
 #include "romacast.h"
 
+#include "core/playersettings.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
 
+#include <QActionGroup>
 #include <QGuiApplication>
 #include <QMenu>
 
@@ -28,6 +30,19 @@ void romacast::createControls()
                 QKeySequence(Qt::CTRL | Qt::Key_S), [this] { save_Click(); });
     addMenuItem(hen, QStringLiteral("exit"), QStringLiteral("終了(&E)"),
                 QKeySequence(Qt::CTRL | Qt::Key_E), [this] { exit_Click(); });
+    // Alt+I, then T or A: no shortcut of its own, so the boxes keep Ctrl+A.
+    QMenu *input = addMenu(QStringLiteral("入力(&I)"));
+    tableSpelling = addMenuItem(input, QStringLiteral("tableSpelling"),
+                                QStringLiteral("ローマ字表のつづりだけ(&T)"), {},
+                                [this] { spelling_Click(SpellingMode::Table); });
+    anySpelling = addMenuItem(input, QStringLiteral("anySpelling"),
+                              QStringLiteral("どのつづりでも受け付ける(&A)"), {},
+                              [this] { spelling_Click(SpellingMode::Any); });
+    auto *choices = new QActionGroup(input);
+    for (MenuItem *item : {tableSpelling, anySpelling}) {
+        item->action()->setCheckable(true);
+        choices->addAction(item->action());
+    }
     setClientSize(9975, 5415);
 
     Picture1 = add<Panel>(QStringLiteral("Picture1"), {0, 0, 9735, 12615});
@@ -67,6 +82,7 @@ void romacast::Form_Load()
         return;
     }
     romajiTable = std::move(*table);
+    showSpelling(readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling);
     for (std::size_t i = 0; i < kEditablePairs; ++i) {
         hira[i]->setCaption(QString::fromStdString(romajiTable.kana(i)));
         alfa[i]->setText(QString::fromStdString(romajiTable.romaji(i)));
@@ -97,6 +113,29 @@ void romacast::scrollTo(int pair)
 void romacast::refuse(const QString &text)
 {
     services().dialogs.message(window(), text, {});
+}
+
+void romacast::showSpelling(SpellingMode mode)
+{
+    tableSpelling->action()->setChecked(mode == SpellingMode::Table);
+    anySpelling->action()->setChecked(mode == SpellingMode::Any);
+}
+
+void romacast::spelling_Click(SpellingMode mode)
+{
+    PlayerSettings settings = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile));
+    const SpellingMode before = settings.spelling;
+    settings.spelling = mode;
+    const Result<void> written =
+        writePlayerSettings(appDir().playerFileToWrite(kPlayerSettingsFile), settings);
+    if (!written) {
+        showSpelling(before);
+        refuse(QStringLiteral("設定ファイル（keystorm.ini）に保存できませんでした（%1）。"
+                              "つづりの選び方は前のままです。")
+                   .arg(QString::fromStdString(written.error().message())));
+        return;
+    }
+    showSpelling(mode);
 }
 
 void romacast::save_Click()

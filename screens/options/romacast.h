@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/problemmatcher.h"
 #include "core/romajitable.h"
 #include "screens/screennames.h"
 #include "shell/screen.h"
@@ -11,7 +12,10 @@ namespace ks {
 // The romaji editor: the 170 editable pairs of the romaji table as a
 // scrolling grid of kana and romaji boxes. Save (Ctrl+S) writes the whole
 // table, the doubled pairs following their boxes; Exit (Ctrl+E) leaves
-// without saving. Screens loaded afterwards type the new romaji.
+// without saving. Screens loaded afterwards type the new romaji. The 入力
+// menu chooses how keys are judged, the table's spelling only or any
+// spelling an input method accepts; the choice is kept at once, in the
+// player's keystorm.ini.
 class romacast final : public Screen
 {
 public:
@@ -31,11 +35,15 @@ private:
     void exit_Click();
     void scrollTo(int pair);
     void refuse(const QString &text);
+    void spelling_Click(SpellingMode mode);
+    void showSpelling(SpellingMode mode);
 
     Panel *Picture1 = nullptr;
     VScrollBar *VScroll1 = nullptr;
     std::array<Label *, kEditablePairs> hira = {};
     std::array<TextBox *, kEditablePairs> alfa = {};
+    MenuItem *tableSpelling = nullptr;
+    MenuItem *anySpelling = nullptr;
 
     RomajiTable romajiTable;
 };

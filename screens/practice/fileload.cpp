@@ -1,18 +1,23 @@
 #include "fileload.h"
 
 #include "core/items.h"
+#include "core/playersettings.h"
 #include "core/problemfile.h"
 #include "core/romajimatcher.h"
 #include "core/settings.h"
+#include "core/textfile.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
+#include "screens/practice/kekka.h"
 #include "shell/playsounds.h"
 #include "shell/random.h"
+#include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace ks {
 
@@ -41,9 +46,9 @@ const QString kBadFile = QStringLiteral("問題が見付からないか、不正
 // More files than the list holds is a folder the screen cannot show.
 constexpr std::size_t kMaxListedFiles = 1000;
 
-QString fromUtf8(const std::string &text)
+QString fromUtf8(std::string_view text)
 {
-    return QString::fromStdString(text);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString skippedFilesText(const std::vector<PracticeFileList::Skipped> &skipped)
@@ -159,6 +164,7 @@ void FileLoad::Form_Load()
 
     m_run = PracticeRun();
     m_visit = {};
+    m_visit.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
 
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji
@@ -297,6 +303,15 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
 void FileLoad::Form_Unload()
 {
     const bool ended = m_run.Stage == PracticeStage::Done || m_run.Stage == PracticeStage::TimeUp;
+    // A run left with Esc is kept as abandoned; one never started is none.
+    if (m_visit.log) {
+        if (ended) {
+            m_visit.log->finish(m_run.Stage == PracticeStage::Done ? RunEnd::Finished
+                                                                   : RunEnd::TimeUp,
+                                services().clock.now(), std::nullopt, Kekka::verdictWord(m_run));
+        }
+        keepRun(services().records, services().dialogs, *m_visit.log);
+    }
     host().show(ended ? ScreenName::Kekka : ScreenName::Kidou);
 }
 
@@ -341,7 +356,7 @@ bool FileLoad::prepareRun()
     m_run.Stage = PracticeStage::Prepared;
 
     m_visit.displayTexts = std::move(problems->displayTexts);
-    m_visit.romajiLines = std::move(problems->romajiLines);
+    m_visit.problems = std::move(problems->kanaProblems);
     m_visit.romajiTotal = static_cast<float>(problems->romajiTotal);
     m_visit.pace = m_visit.romajiTotal / static_cast<float>(m_visit.seconds);
     m_visit.commentIndex = kPressReturn;
@@ -360,6 +375,9 @@ void FileLoad::startRun()
     m_run.Stage = PracticeStage::Between;
     Mtimer->setEnabled(true);
     Ongaku->restart();
+    const std::string &path = m_visit.fileNames[static_cast<std::size_t>(m_visit.selectedFile - 1)];
+    m_visit.log = services().records.startRun(
+        RunMode::Practice, std::filesystem::path(path).filename().string(), services().clock.now());
     // A file whose first problem is the end marker has nothing to type: the
     // run is over as it starts. (A count of 0 instead waits for Esc.)
     if (m_visit.problemsLeft >= 1 && noProblemLeft()) {
@@ -375,9 +393,9 @@ void FileLoad::startRun()
 bool FileLoad::noProblemLeft() const
 {
     const auto index = static_cast<std::size_t>(m_visit.problemIndex);
-    if (index >= m_visit.romajiLines.size())
+    if (index >= m_visit.problems.size())
         return true;
-    return index + 1 == m_visit.romajiLines.size() && index < m_visit.displayTexts.size() &&
+    return index + 1 == m_visit.problems.size() && index < m_visit.displayTexts.size() &&
            m_visit.displayTexts[index] == kEndSentinel;
 }
 
@@ -386,14 +404,15 @@ void FileLoad::putUpProblem()
     const auto index = static_cast<std::size_t>(m_visit.problemIndex);
     Mondai->setCaption(index < m_visit.displayTexts.size() ? fromUtf8(m_visit.displayTexts[index])
                                                            : QString());
-    m_visit.remaining =
-        index < m_visit.romajiLines.size() ? m_visit.romajiLines[index] : std::string();
+    m_visit.matcher =
+        ProblemMatcher(m_visit.spelling,
+                       index < m_visit.problems.size() ? m_visit.problems[index] : KanaProblem());
     showRemaining();
 }
 
 void FileLoad::showRemaining()
 {
-    Alufabet->setCaption(fromUtf8(m_visit.remaining));
+    Alufabet->setCaption(fromUtf8(m_visit.matcher.guide()));
 }
 
 void FileLoad::Form_KeyPress(int &keyAscii)
@@ -406,11 +425,22 @@ void FileLoad::Form_KeyPress(int &keyAscii)
 
 void FileLoad::judge(char32_t typed)
 {
-    const KeyMatch match = MatchRomajiKey(m_visit.remaining, typed);
-    switch (match.outcome) {
+    const char32_t awaited = firstUtf8Char(m_visit.matcher.guide()).code;
+    const std::size_t unit = m_visit.matcher.unitIndex();
+    const KeyOutcome outcome = m_visit.matcher.judge(typed);
+    if (m_visit.log) {
+        const auto index = static_cast<std::size_t>(m_visit.problemIndex);
+        const KanaProblem *problem =
+            index < m_visit.problems.size() ? &m_visit.problems[index] : nullptr;
+        m_visit.log->addKey(outcome == KeyOutcome::KeyWrong ? awaited : typed, typed,
+                            problem && unit < problem->size()
+                                ? std::string_view((*problem)[unit].kana)
+                                : std::string_view(),
+                            services().clock.now());
+    }
+    switch (outcome) {
     case KeyOutcome::KeyAdvanced:
         Gunsound->restart();
-        m_visit.remaining = std::string(match.remaining);
         showRemaining();
         showTarget(kTargetHit);
         m_visit.targetIdle = 0;
@@ -419,7 +449,6 @@ void FileLoad::judge(char32_t typed)
     case KeyOutcome::KeyCompleted:
         Gunsound->restart();
         Brakesound->restart();
-        m_visit.remaining.clear();
         showRemaining();
         problemFinished();
         break;
@@ -482,7 +511,7 @@ void FileLoad::Timer1_Timer()
     traceReady();
     // A problem with nothing to type (none of its tokens has a romaji) is
     // done as soon as it is up, so the run goes on without a key.
-    if (m_visit.remaining.empty())
+    if (m_visit.matcher.guide().empty())
         problemFinished();
 }
 

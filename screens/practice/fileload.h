@@ -1,13 +1,16 @@
 #pragma once
 
-#include "core/problemfile.h"
 #include "core/faceanimation.h"
+#include "core/problemfile.h"
+#include "core/problemmatcher.h"
+#include "core/records/runlog.h"
 #include "core/romajitable.h"
 #include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
 #include "shell/screen.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,8 +119,11 @@ private:
         qint16 commentIndex = 0;
 
         std::vector<std::string> displayTexts;
-        std::vector<std::string> romajiLines;
-        std::string remaining; // the romaji still to type, which Alufabet shows
+        std::vector<KanaProblem> problems;
+        ProblemMatcher matcher; // judges the problem up; Alufabet shows its guide
+        SpellingMode spelling = SpellingMode::Table;
+        // The run for the records, from the Return that starts it.
+        std::optional<RunLog> log;
         qint16 problemIndex = 0;
         float romajiTotal = 0;
         float pace = 0;

@@ -38,6 +38,28 @@ Kekka::Verdict Kekka::verdictOf(int hitRate)
     return {3, true};
 }
 
+int Kekka::hitRateOf(const PracticeRun &run)
+{
+    const double tipe = run.Tipe;
+    return static_cast<int>(std::floor((tipe - run.Miss) / tipe * 100.0));
+}
+
+std::string Kekka::verdictWord(const PracticeRun &run)
+{
+    if (run.Stage == PracticeStage::TimeUp)
+        return "時間切れ";
+    if (run.Stage != PracticeStage::Done || run.Tipe <= 0)
+        return {};
+    switch (verdictOf(hitRateOf(run)).line) {
+    case 2:
+        return "ぎりぎり合格";
+    case 3:
+        return "不合格";
+    default:
+        return "合格";
+    }
+}
+
 void Kekka::Form_Load()
 {
     Panel3->setGeometry(client()->rect());
@@ -73,8 +95,7 @@ void Kekka::Form_Load()
         Image2->setPicture(faces.cell(0));
         return;
     }
-    const double tipe = m_run.Tipe;
-    const int hitRate = static_cast<int>(std::floor((tipe - m_run.Miss) / tipe * 100.0));
+    const int hitRate = hitRateOf(m_run);
     Saigo->setCaption(QStringLiteral("命中率%1％").arg(hitRate));
     const Verdict verdict = verdictOf(hitRate);
     Coment->setCaption(verdicts[static_cast<std::size_t>(verdict.line)]);

@@ -5,6 +5,7 @@
 #include "shell/screen.h"
 
 #include <array>
+#include <string>
 
 namespace ks {
 
@@ -27,6 +28,12 @@ public:
     };
     // The verdict for a hit rate from 0 to 100.
     static Verdict verdictOf(int hitRate);
+    // The verdict in a word or two, as the records keep it: "合格",
+    // "ぎりぎり合格", "不合格", "時間切れ"; empty for a run with no key.
+    static std::string verdictWord(const PracticeRun &run);
+    // Keys right of keys judged, in whole percent rounded down; the run
+    // judged at least one key.
+    static int hitRateOf(const PracticeRun &run);
 
 protected:
     void createControls() override;

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "screens/tester/ratingstyle.h"
 #include "shell/playsounds.h"
+#include "shell/records/records.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
@@ -138,6 +139,9 @@ void Tester2::Form_KeyDown(int &keyCode, int)
 void Tester2::startRun()
 {
     m_play.runState = RunState::Starting;
+    m_play.log = services().records.startRun(
+        RunMode::SpeedTest, QStringLiteral("%1秒").arg(m_run.Tlimit1).toStdString(),
+        services().clock.now());
     openEffects({Gunsound, Setsound, Misssound},
                 QString::fromStdString(appDir().path("practice\\standard\\")));
 
@@ -172,7 +176,10 @@ void Tester2::Form_KeyPress(int &keyAscii)
 {
     if (m_play.runState != RunState::Typing)
         return;
-    if (keyAscii == 'a' + m_play.targetLetters[m_play.targetPos])
+    const char32_t awaited = U'a' + static_cast<char32_t>(m_play.targetLetters[m_play.targetPos]);
+    if (m_play.log)
+        m_play.log->addKey(awaited, static_cast<char32_t>(keyAscii), services().clock.now());
+    if (keyAscii == static_cast<int>(awaited))
         hit();
     else
         miss();
@@ -268,6 +275,12 @@ void Tester2::Timer3_Timer()
 
 void Tester2::Form_Unload()
 {
+    // A run left with Esc is kept as abandoned; one never started is none.
+    if (m_play.log) {
+        if (m_play.runState == RunState::TimeUp)
+            m_play.log->finish(RunEnd::Finished, services().clock.now(), m_run.counts.total());
+        keepRun(services().records, services().dialogs, *m_play.log);
+    }
     if (m_play.runState != RunState::TimeUp) {
         host().show(ScreenName::Kidou);
         return;

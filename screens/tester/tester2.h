@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/faceanimation.h"
+#include "core/records/runlog.h"
 #include "screens/screennames.h"
 #include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,8 @@ private:
         Row risingRow = Row::Upper;
         // A glint once a second while calm; the red face without rest.
         FaceAnimation face{{{1, 2, 3, 0}, {5, 6, 7, 4}}};
+        // The run for the records, from the Return that starts it.
+        std::optional<RunLog> log;
     };
     Run m_play;
 };

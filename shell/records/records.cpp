@@ -659,6 +659,36 @@ std::optional<std::string> Records::runsCsv() noexcept
     }
 }
 
+std::optional<std::vector<std::string>> Records::viewRows(View view) noexcept
+{
+    try {
+        if (!m_db && !fileExists(m_path))
+            return std::vector<std::string>();
+        if (!open())
+            return std::nullopt;
+        Statement query(m_db, view == View::Runs
+                                  ? "SELECT mode, subject, duration_ms, keys, misses, hit_rate, "
+                                    "keys_per_minute, result FROM runs ORDER BY started_at, id"
+                                  : "SELECT run_id, expected, typed, count FROM key_misses "
+                                    "ORDER BY run_id, count DESC, expected, typed");
+        if (!query.ok())
+            return std::nullopt;
+        const int columns = api().sqlite3_column_count(query.get());
+        std::vector<std::string> rows;
+        while (query.step() == SQLITE_ROW) {
+            std::string row;
+            for (int c = 0; c < columns; ++c)
+                row += (c ? " | " : "") + query.text(c);
+            rows.push_back(std::move(row));
+        }
+        if (query.code() != SQLITE_DONE)
+            return std::nullopt;
+        return rows;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 bool Records::exportCsv(const std::string &path) noexcept
 {
     const std::optional<std::string> csv = runsCsv();

@@ -96,6 +96,15 @@ public:
     std::optional<std::vector<KeyEvent>> keysOfLatestRuns(int count) noexcept;
     // Every run as CSV: UTF-8, a header line, CR LF line ends.
     std::optional<std::string> runsCsv() noexcept;
+    // The rows of one of the views players query, oldest first, their
+    // columns joined by " | ", as a player sees them in the sqlite3 shell:
+    // runs without its id and started_at, key_misses whole.
+    enum class View
+    {
+        Runs,
+        KeyMisses,
+    };
+    std::optional<std::vector<std::string>> viewRows(View view) noexcept;
     // runsCsv written atomically to path; false when either fails.
     bool exportCsv(const std::string &path) noexcept;
 

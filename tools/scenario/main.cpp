@@ -31,14 +31,17 @@ using namespace ks;
 
 void usage()
 {
-    std::cerr << "usage: keystorm-scenario --appdir DIR [--seed N] [SCRIPT]\n"
-                 "commands: press KEY | type TEXT | typeshown SCREEN.LABEL | wait MS |\n"
-                 "          click SCREEN.CONTROL |\n"
-                 "          move SCREEN.CONTROL | answer TEXT | state | shot PATH | quit\n"
-                 "an open message box takes the keys (Return, Space or Esc close it);\n"
-                 "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n"
-                 "state prints one NAME=VALUE line each; in a value a line break is\n"
-                 "written \\n, a carriage return \\r and a backslash \\\\\n";
+    std::cerr
+        << "usage: keystorm-scenario --appdir DIR [--seed N] [SCRIPT]\n"
+           "commands: press KEY | type TEXT | typeshown SCREEN.LABEL | wait MS |\n"
+           "          click SCREEN.CONTROL |\n"
+           "          move SCREEN.CONTROL | answer TEXT | state | records | shot PATH | quit\n"
+           "an open message box takes the keys (Return, Space or Esc close it);\n"
+           "answer TEXT answers the open or the next dialog (a path, cancel, ok)\n"
+           "state prints one NAME=VALUE line each; in a value a line break is\n"
+           "written \\n, a carriage return \\r and a backslash \\\\\n"
+           "records prints the rows of the records' views: runs (without id and\n"
+           "started_at) and key_misses, one 'VIEW: a | b | ...' line each\n";
 }
 
 // A value on one line: a caption of several lines stays one state line, so
@@ -222,6 +225,8 @@ public:
             m_dialogs.queueAnswer(argument);
         else if (command == QLatin1String("state"))
             state();
+        else if (command == QLatin1String("records"))
+            records();
         else if (command == QLatin1String("shot"))
             shot(argument);
         else
@@ -340,6 +345,22 @@ private:
         for (const QString &line : out.lines()) {
             const qsizetype equals = line.indexOf(u'=');
             print(line.left(equals + 1) + escaped(line.mid(equals + 1)));
+        }
+    }
+
+    void records()
+    {
+        const std::pair<Records::View, QString> views[] = {
+            {Records::View::Runs, QStringLiteral("runs: ")},
+            {Records::View::KeyMisses, QStringLiteral("key_misses: ")}};
+        for (const auto &[view, prefix] : views) {
+            const std::optional<std::vector<std::string>> rows = m_records.viewRows(view);
+            if (!rows) {
+                print(QStringLiteral("error: the records cannot be read"));
+                return;
+            }
+            for (const std::string &row : *rows)
+                print(prefix + escaped(QString::fromStdString(row)));
         }
     }
 

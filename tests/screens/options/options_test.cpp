@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -469,6 +470,49 @@ TEST_F(OptionsTest, AMissingOrShortTableOpensNoGrid)
         EXPECT_TRUE(screen(ScreenName::Settei).isShown());
         click(ScreenName::Settei, "No(1)");
     }
+}
+
+// The 入力 menu: the choice is kept in keystorm.ini the moment it is made,
+// with whatever else the file holds, and shown checked when the editor opens
+// again. A file that cannot be written leaves the choice as it was.
+TEST_F(OptionsTest, TheSpellingChoiceIsKeptAtOnce)
+{
+    const auto checked = [this](const char *id) {
+        return dynamic_cast<MenuItem &>(
+                   *screen(ScreenName::romacast).control(QString::fromLatin1(id)))
+            .action()
+            ->isChecked();
+    };
+    dir.write("keystorm.ini", "; mine\r\n[sound]\r\nvolume=3\r\n");
+    openEditor();
+    EXPECT_TRUE(checked("tableSpelling"));
+    EXPECT_FALSE(checked("anySpelling"));
+    triggerMenu("anySpelling");
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_EQ(dir.read("keystorm.ini"),
+              "; mine\r\n[sound]\r\nvolume=3\r\n\r\n[typing]\r\nspelling=any\r\n");
+    EXPECT_TRUE(checked("anySpelling"));
+    EXPECT_FALSE(checked("tableSpelling"));
+    triggerMenu("exit");
+    click(ScreenName::Settei, "Command1");
+    EXPECT_TRUE(checked("anySpelling"));
+    triggerMenu("tableSpelling");
+    EXPECT_EQ(dir.read("keystorm.ini"),
+              "; mine\r\n[sound]\r\nvolume=3\r\n\r\n[typing]\r\nspelling=table\r\n");
+
+    // A folder where the file would go: no write can replace it.
+    std::filesystem::remove(dir.path("keystorm.ini"));
+    std::filesystem::create_directory(dir.path("keystorm.ini"));
+    triggerMenu("anySpelling");
+    ASSERT_EQ(dialogs.log.size(), 1);
+    EXPECT_TRUE(
+        dialogs.log[0].startsWith("message: 設定ファイル（keystorm.ini）に保存できませんでした"))
+        << dialogs.log[0].toStdString();
+    EXPECT_TRUE(dialogs.log[0].endsWith("つづりの選び方は前のままです。"));
+    EXPECT_TRUE(checked("tableSpelling"));
+    EXPECT_FALSE(checked("anySpelling"));
+    dialogs.answerAll();
+    EXPECT_TRUE(screen(ScreenName::romacast).isShown());
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The practice mode as a player meets it: the selection page, a run against
 // the clock, and the result screen, on the manual clock.
 #include "screens/practice/fileload.h"
+#include "shell/records/records.h"
 #include "support/gamefixture.h"
 
 #include <QImage>
 
+#include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <sstream>
@@ -841,6 +843,113 @@ TEST_F(PracticeTest, TheResultLocksKeysThenReturnsToAFreshSelection)
     EXPECT_EQ(stage(), PracticeStage::Selecting);
     EXPECT_EQ(fl("Label2(0)").left(9), "練習問題のコーナー");
     EXPECT_EQ(endings, 0);
+}
+
+// ---------------------------------------------------------------- records and spellings
+
+// Each run is kept with the kana of every key: played through with its
+// verdict, left with Esc as abandoned. A file confirmed but never started is
+// no run.
+TEST_F(PracticeTest, EachRunIsRecordedWithTheKanaOfItsKeys)
+{
+    writeFile("a.ksd", Header());
+    startRun();
+    type("akx"); // the x is a miss, waiting for the a of か
+    type("a");
+    clock.advance(700);
+    type("ika");
+    clock.advance(500);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    clock.advance(300);
+    press(Qt::Key_A, "a");
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    clock.advance(200);
+    type("ak");
+    press(Qt::Key_Escape, "\x1b");
+    openPractice();
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Escape, "\x1b");
+
+    const std::optional<std::vector<RunSummary>> runs = records().runs();
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 2u);
+    const RunSummary &played = (*runs)[0];
+    EXPECT_EQ(played.mode, RunMode::Practice);
+    EXPECT_EQ(played.subject, "a.ksd");
+    EXPECT_EQ(played.end, RunEnd::Finished);
+    EXPECT_EQ(played.keys, 7);
+    EXPECT_EQ(played.misses, 1);
+    EXPECT_EQ(played.verdict, "ぎりぎり合格"); // 85 %, as the result screen says
+    EXPECT_EQ((*runs)[1].end, RunEnd::Abandoned);
+    EXPECT_EQ((*runs)[1].keys, 2);
+
+    const std::optional<std::vector<KeyEvent>> keys = records().keysOfLatestRuns(2);
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(keys->size(), 9u);
+    const std::vector<std::pair<std::string_view, char32_t>> kanaAndExpected = {
+        {"あ", U'a'}, {"か", U'k'}, {"か", U'a'}, {"か", U'a'},
+        {"い", U'i'}, {"か", U'k'}, {"か", U'a'}};
+    for (std::size_t k = 0; k < kanaAndExpected.size(); ++k) {
+        EXPECT_EQ((*keys)[k].kana.view(), kanaAndExpected[k].first) << k;
+        EXPECT_EQ((*keys)[k].expected, kanaAndExpected[k].second) << k;
+    }
+    EXPECT_EQ((*keys)[2].typed, U'x');
+}
+
+TEST_F(PracticeTest, ARunOutOfTimeIsRecordedAsSuch)
+{
+    Header header;
+    header.time = "2";
+    writeFile("a.ksd", header);
+    startRun();
+    type("a");
+    clock.advance(2000);
+    ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+    const std::optional<std::vector<RunSummary>> runs = records().runs();
+    ASSERT_TRUE(runs && runs->size() == 1u);
+    EXPECT_EQ(runs->front().end, RunEnd::TimeUp);
+    EXPECT_EQ(runs->front().verdict, "時間切れ");
+    EXPECT_EQ(runs->front().keys, 1);
+}
+
+struct SpellingCase
+{
+    const char *settings; // keystorm.ini; nullptr: none
+    const char *keys;
+    int misses;
+    const char *guide; // Alufabet after the keys
+    bool done;
+};
+
+// つじ is "tsuji" in the table. Any spelling takes tuzi as well, and the guide
+// follows the spelling begun; the table's judging, the default, does not.
+TEST_F(PracticeTest, KeysAreJudgedByTheSpellingThePlayerChose)
+{
+    const SpellingCase cases[] = {
+        {nullptr, "tuzi", 3, "suji", false},
+        {"[typing]\r\nspelling=table\r\n", "tuzi", 3, "suji", false},
+        {"[typing]\r\nspelling=nonsense\r\n", "tuzi", 3, "suji", false},
+        {"[typing]\r\nspelling=any\r\n", "tuzi", 0, "", true},
+        {"[typing]\r\nspelling=any\r\n", "tsuji", 0, "", true},
+        {"[typing]\r\nspelling=any\r\n", "tu", 0, "ji", false},
+        {"[typing]\r\nspelling=any\r\n", "tuzx", 1, "i", false},
+    };
+    Header header;
+    header.count = "1";
+    writeFile("a.ksd", header, {{"辻", {"つ", "じ"}}});
+    for (const SpellingCase &c : cases) {
+        std::filesystem::remove(dir.path("keystorm.ini"));
+        if (c.settings)
+            dir.write("keystorm.ini", c.settings);
+        startRun();
+        type(QString::fromLatin1(c.keys));
+        EXPECT_EQ(fileLoad().run().Miss, static_cast<float>(c.misses)) << c.keys;
+        EXPECT_EQ(fl("Alufabet"), QString::fromLatin1(c.guide)) << c.keys;
+        EXPECT_EQ(stage() != PracticeStage::Typing, c.done) << c.keys;
+        press(Qt::Key_Escape, "\x1b");
+        ASSERT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << c.keys;
+    }
 }
 
 } // namespace

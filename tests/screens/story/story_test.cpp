@@ -5,6 +5,7 @@
 #include "screens/story/fight.h"
 #include "screens/story/mission.h"
 #include "screens/story/missiontexts.h"
+#include "shell/records/records.h"
 #include "support/gamefixture.h"
 
 #include <fstream>
@@ -932,6 +933,79 @@ TEST_F(StoryTest, TheCreditsWithABrokenSettingsFileGoBackToTheMenu)
     dialogs.answerAll();
     EXPECT_TRUE(after);
     EXPECT_FALSE(screen(ScreenName::Ending).isLoaded());
+}
+
+// ---------------------------------------------------------------- records and spellings
+
+// Every battle begun is kept: won, lost or left with Esc, each key with the
+// kana it was typed for. A battle left before its Return is none.
+TEST_F(StoryTest, EachBattleIsRecordedWonLostOrAbandoned)
+{
+    openMission(0);
+    start();
+    for (int walker = 0; walker < 5; ++walker) {
+        typeWord();
+        clock.advance(1000);
+    }
+    closeResult(ScreenName::Complete);
+    writeExam(0, 1); // "ka": two seconds
+    openMission(0);
+    start();
+    clock.advance(2000);
+    closeResult(ScreenName::Incomplete);
+    openMission(0);
+    start();
+    type("kx");
+    press(Qt::Key_Escape, "\x1b");
+    openMission(0);
+    press(Qt::Key_Escape, "\x1b");
+    ASSERT_TRUE(screen(ScreenName::Kidou).isShown());
+
+    const std::optional<std::vector<RunSummary>> runs = records().runs();
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 3u);
+    EXPECT_EQ((*runs)[0].mode, RunMode::Mission);
+    EXPECT_EQ((*runs)[0].subject, "ミッション1");
+    EXPECT_EQ((*runs)[0].end, RunEnd::Won);
+    EXPECT_EQ((*runs)[0].verdict, "Mission Complete");
+    EXPECT_EQ((*runs)[0].keys, 50);
+    EXPECT_EQ((*runs)[0].misses, 0);
+    EXPECT_EQ((*runs)[1].end, RunEnd::Lost);
+    EXPECT_EQ((*runs)[1].verdict, "Mission Incomplete");
+    EXPECT_EQ((*runs)[1].durationMs, 2000);
+    EXPECT_EQ((*runs)[2].end, RunEnd::Abandoned);
+    EXPECT_EQ((*runs)[2].keys, 2);
+    EXPECT_EQ((*runs)[2].misses, 1);
+
+    const std::optional<std::vector<KeyEvent>> keys = records().keysOfLatestRuns(1);
+    ASSERT_TRUE(keys && keys->size() == 2u);
+    EXPECT_EQ((*keys)[1].expected, U'a');
+    EXPECT_EQ((*keys)[1].typed, U'x');
+    EXPECT_EQ((*keys)[1].kana.view(), "か");
+}
+
+// The battle follows the player's choice as practice does: つじ typed tuzi
+// finishes the word under any spelling, and misses under the table's.
+TEST_F(StoryTest, WordsAreJudgedByTheSpellingThePlayerChose)
+{
+    std::string exam;
+    for (std::size_t k = 0; k < missionDisplayTexts(0).size(); ++k)
+        exam += "@,つ,じ\r\n";
+    dir.write("exam1.ksd", test::cp932(exam));
+    for (const bool any : {false, true}) {
+        dir.write("keystorm.ini", any ? "[typing]\r\nspelling=any\r\n" : "");
+        openMission(0);
+        start();
+        EXPECT_EQ(word(), "tsuji");
+        type("tu");
+        EXPECT_EQ(word(), any ? "ji" : "suji");
+        type("zi");
+        EXPECT_EQ(word(), any ? "" : "suji");
+        press(Qt::Key_Escape, "\x1b");
+        const std::optional<std::vector<RunSummary>> runs = records().runs();
+        ASSERT_TRUE(runs && !runs->empty());
+        EXPECT_EQ(runs->back().misses, any ? 0 : 3) << any;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "screens/tester/hapyou.h"
 #include "screens/tester/tester1.h"
 #include "screens/tester/tester2.h"
+#include "shell/records/records.h"
 #include "shell/screenwindow.h"
 #include "support/hostfixture.h"
 
@@ -408,6 +409,79 @@ TEST_F(TesterTest, EscDuringTheRunGoesToTheMenuWithoutResults)
     EXPECT_TRUE(screen("Kidou").isShown());
     EXPECT_FALSE(screen("Hapyou1").isLoaded());
     EXPECT_EQ(dir.read("settei.dat"), kFreshSettings);
+}
+
+// Every run started is kept: played to its end with its points, left with
+// Esc as abandoned, each key with the letter it was typed for. Courses left
+// before Return are no run.
+TEST_F(TesterTest, RunsAreRecordedFinishedOrAbandoned)
+{
+    startRun();
+    clock.advance(200);
+    type("ab");
+    clock.advance(300);
+    type("a");
+    const int points = run().run().counts.total();
+    clock.advance(30000);
+    ASSERT_TRUE(screen("Hapyou1").isShown());
+    clock.advance(1000);
+    press(Qt::Key_Space, " ");
+    ASSERT_TRUE(screen("Tester1").isShown());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    clock.advance(60);
+    type("a");
+    press(Qt::Key_Escape, "\x1b");
+    openCourses();
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Escape, "\x1b");
+
+    const std::optional<std::vector<RunSummary>> runs = records().runs();
+    ASSERT_TRUE(runs);
+    ASSERT_EQ(runs->size(), 2u);
+    const RunSummary &finished = (*runs)[0];
+    EXPECT_EQ(finished.mode, RunMode::SpeedTest);
+    EXPECT_EQ(finished.subject, "30秒");
+    EXPECT_EQ(finished.end, RunEnd::Finished);
+    EXPECT_EQ(finished.durationMs, 30000);
+    EXPECT_EQ(finished.keys, 3);
+    EXPECT_EQ(finished.misses, 1);
+    EXPECT_EQ(finished.score, points);
+    const RunSummary &left = (*runs)[1];
+    EXPECT_EQ(left.subject, "60秒");
+    EXPECT_EQ(left.end, RunEnd::Abandoned);
+    EXPECT_EQ(left.keys, 1);
+
+    const std::optional<std::vector<KeyEvent>> keys = records().keysOfLatestRuns(2);
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(keys->size(), 4u);
+    EXPECT_EQ((*keys)[1].expected, U'a');
+    EXPECT_EQ((*keys)[1].typed, U'b');
+    EXPECT_TRUE((*keys)[1].kana.empty());
+    EXPECT_EQ((*keys)[2].intervalMs, 300);
+}
+
+// Records that cannot be written never stop a game: the player is told once,
+// before the results, which then show as always.
+TEST_F(TesterTest, ARunThatCannotBeRecordedIsToldOnceAndTheResultsStillShow)
+{
+    std::filesystem::create_directory(dir.path("records.sqlite3"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        startRun();
+        type("a");
+        clock.advance(30000);
+        ASSERT_EQ(dialogs.log.size(), 1) << attempt;
+        EXPECT_TRUE(dialogs.log[0].startsWith(
+            "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"))
+            << dialogs.log[0].toStdString();
+        dialogs.answerAll();
+        ASSERT_TRUE(screen("Hapyou1").isShown());
+        EXPECT_EQ(host().activeScreen(), &screen("Hapyou1"));
+        clock.advance(1000);
+        press(Qt::Key_Space, " ");
+        press(Qt::Key_Escape, "\x1b");
+    }
 }
 
 // A second Return while the first row rises must not start the run over.
