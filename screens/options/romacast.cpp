@@ -115,13 +115,15 @@ QString romacast::unsavableRomaji(std::size_t pair) const
 {
     const QString text = alfa[pair]->text();
     const std::string romaji = text.toStdString();
-    const QString refused = QStringLiteral("%1のローマ字「%2」は保存できません。").arg(boxName(pair), text);
+    const QString refused =
+        QStringLiteral("%1のローマ字「%2」は保存できません。").arg(boxName(pair), text);
     if (!isSafeTableItem(romaji))
         return refused + QStringLiteral("カンマ、引用符、改行は使えず、前後に空白も置けません。");
     // "\" alone is the mark of a box the editor hides: saved, it would hide
     // this box for good. A box loaded hidden keeps its mark.
     if (romaji == kLockedRomaji && romajiTable.romaji(pair) != kLockedRomaji)
-        return refused + QStringLiteral("「\\」だけのローマ字は、入力欄を隠す印になってしまいます。");
+        return refused +
+               QStringLiteral("「\\」だけのローマ字は、入力欄を隠す印になってしまいます。");
     if (const std::optional<Cp932Loss> lost = firstCp932Loss(romaji)) {
         const QString character = QString::fromStdString(lost->character);
         if (lost->readBack.empty())

@@ -330,9 +330,11 @@ TEST_F(OptionsTest, OkRefusesAMusicPathTheFileWouldChange)
          "ゲームＢＧＭの5番目の曲の場所にある「¥」は、設定ファイル（settei.dat）では「\\」になり、"
          "別のファイル名になってしまいます。"},
         {5, "/m/café.mid",
-         "エンディングＢＧＭの曲の場所に、設定ファイル（settei.dat）に書けない文字「é」があります。"},
+         "エンディングＢＧＭの曲の場所に、"
+         "設定ファイル（settei.dat）に書けない文字「é」があります。"},
         {1, "/m/♫.mid",
-         "ゲームＢＧＭの2番目の曲の場所に、設定ファイル（settei.dat）に書けない文字「♫」があります。"},
+         "ゲームＢＧＭの2番目の曲の場所に、"
+         "設定ファイル（settei.dat）に書けない文字「♫」があります。"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
@@ -362,8 +364,7 @@ TEST_F(OptionsTest, OkWritesTheFileFormWhenItNamesTheSameFile)
 {
     dir.write("tunes/曲～.mid", "MThd");
     std::filesystem::create_symlink("曲～.mid", dir.path("tunes/曲〜.mid"));
-    for (const std::string &chosen :
-         {dir.path("tunes/曲〜.mid"), std::string("tunes/曲〜.mid")}) {
+    for (const std::string &chosen : {dir.path("tunes/曲〜.mid"), std::string("tunes/曲〜.mid")}) {
         SCOPED_TRACE(chosen);
         dir.write("settei.dat", kSettings);
         openOptions();
@@ -531,7 +532,7 @@ TEST_F(OptionsTest, SavingRefusesWhatTheFileCannotHold)
 }
 
 // A romaji the editor or the file would turn into something else is refused
-// the same way, naming the kana the player sees: "\\" alone is the mark
+// the same way, naming the kana the player sees: "\" alone is the mark
 // of a hidden box, and the file is code page 932.
 TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
 {
@@ -544,6 +545,8 @@ TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
         {"\\", "「\\」だけのローマ字は、入力欄を隠す印になってしまいます。"},
         {"ké", "「é」はローマ字表（roumazi.dat）に書けない文字です。"},
         {"k〜", "「〜」はローマ字表（roumazi.dat）では「～」になってしまいます。"},
+        // The file would give "\" back, and the box would be hidden.
+        {"¥", "「¥」はローマ字表（roumazi.dat）では「\\」になってしまいます。"},
     };
     openEditor();
     for (const auto &c : cases) {
@@ -551,15 +554,16 @@ TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
         dialogs.log.clear();
         alfa(ka).setText(QString::fromUtf8(c.typed));
         triggerMenu("save");
-        EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
-                                                          "できません。%2")
-                                               .arg(QString::fromUtf8(c.typed),
-                                                    QString::fromUtf8(c.why))});
+        EXPECT_EQ(dialogs.log,
+                  QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
+                                             "できません。%2")
+                                  .arg(QString::fromUtf8(c.typed), QString::fromUtf8(c.why))});
         dialogs.answerAll();
         EXPECT_TRUE(screen(ScreenName::romacast).isShown());
         EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
     }
-    // Once put right it saves, the hidden boxes keeping their "\\".
+    // Once put right it saves, the hidden boxes keeping their "\" marks.
+    dialogs.log.clear();
     alfa(ka).setText(QStringLiteral("ka"));
     triggerMenu("save");
     EXPECT_TRUE(dialogs.log.isEmpty());

@@ -234,6 +234,13 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
              dir.write("practice/read.txt", "x");
          },
          "練習問題ファイルが見付かりません。"},
+        {"more files than the list holds",
+         [&] {
+             const std::string bytes = dir.read("practice/a.ksd");
+             for (int i = 0; i < 1000; ++i)
+                 dir.write("practice/" + std::to_string(i) + ".ksd", bytes);
+         },
+         "練習問題ファイルが多すぎます。"},
         {"settings too long", [&] { dir.write("settei.dat", twelveLines); },
          "設定ファイル（settei.dat）の行が多すぎます。"},
         {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); },
