@@ -1,8 +1,10 @@
 #include "settings.h"
 
+#include "appdir.h"
 #include "textfile.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace ks {
 
@@ -59,6 +61,21 @@ std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLine
             slots.push_back(settingsLines[i]);
     }
     return slots;
+}
+
+StorableMusicPath storableMusicPath(const std::string &path, const AppDir &dir)
+{
+    const std::optional<Cp932Loss> lost = firstCp932Loss(path);
+    if (!lost)
+        return {path, {}};
+    Result<std::string> readBack = cp932ReadBack(path);
+    // The folder's file system, not the code page, decides what a name
+    // means: a name stored as typed ("〜") is another name than its code
+    // page form ("～"), unless a link or the file system makes them one file.
+    std::error_code error;
+    if (readBack && std::filesystem::equivalent(dir.resolve(path), dir.resolve(*readBack), error))
+        return {*readBack, {}};
+    return {std::nullopt, *lost};
 }
 
 } // namespace ks

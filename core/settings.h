@@ -1,13 +1,17 @@
 #pragma once
 
 #include "result.h"
+#include "textfile.h"
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ks {
+
+class AppDir;
 
 inline constexpr const char *kSettingsFile = "settei.dat";
 inline constexpr const char *kNoMusic = "nodata"; // an empty music slot
@@ -35,5 +39,19 @@ Result<void> writeSettings(const std::string &path, const std::vector<std::strin
 // The music pick of the play screens: the slots 2 to 7 that are not "nodata",
 // in order.
 std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines);
+
+// What settei.dat, a code page 932 file, can keep of a music path the
+// player chose. A path that comes back as written is kept. One that comes
+// back changed ("〜" as "～") is taken in that form only when the form still
+// names the very same file; otherwise the tune would go quiet, or another
+// file play in its place, with nobody told. A path that cannot be kept has no
+// path here, and lost names the first character the file would change or
+// cannot hold.
+struct StorableMusicPath
+{
+    std::optional<std::string> path;
+    Cp932Loss lost;
+};
+StorableMusicPath storableMusicPath(const std::string &path, const AppDir &dir);
 
 } // namespace ks

@@ -125,6 +125,32 @@ Result<std::string> encodeCp932(std::string_view utf8)
     return out;
 }
 
+Result<std::string> cp932ReadBack(std::string_view utf8)
+{
+    Result<std::string> bytes = encodeCp932(utf8);
+    if (!bytes)
+        return bytes.error();
+    return decodeCp932(*bytes);
+}
+
+std::optional<Cp932Loss> firstCp932Loss(std::string_view utf8)
+{
+    if (Result<std::string> whole = cp932ReadBack(utf8); whole && *whole == utf8)
+        return std::nullopt;
+    // Code page 932 has no shift state, so each character fares alone as it
+    // does in the text.
+    for (std::string_view rest = utf8; !rest.empty();) {
+        const std::string character(rest.substr(0, firstUtf8Char(rest).bytes));
+        rest.remove_prefix(character.size());
+        Result<std::string> back = cp932ReadBack(character);
+        if (!back)
+            return Cp932Loss{character, {}};
+        if (*back != character)
+            return Cp932Loss{character, *back};
+    }
+    return std::nullopt;
+}
+
 Result<std::string> readRegularFile(const std::string &path, std::size_t maxBytes)
 {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,23 @@ inline constexpr std::size_t kMaxTextFileBytes = 1u << 20;
 // Inside the game every string is UTF-8.
 Result<std::string> decodeCp932(std::string_view bytes);
 Result<std::string> encodeCp932(std::string_view utf8);
+
+// Text as it reads back once written in code page 932. The encoder takes some
+// characters one way only ("〜" comes back as "～", "¥" as a backslash), so this may
+// differ from utf8; Unencodable when a character has no form there at all.
+Result<std::string> cp932ReadBack(std::string_view utf8);
+
+// A character that does not come back as itself from code page 932: readBack
+// is what comes back instead, empty when the code page cannot hold it ("é").
+struct Cp932Loss
+{
+    std::string character;
+    std::string readBack;
+};
+
+// The first character of utf8 that code page 932 would lose; none when the
+// whole text comes back as written.
+std::optional<Cp932Loss> firstCp932Loss(std::string_view utf8);
 
 // The bytes of a regular file of at most maxBytes. It is opened without
 // blocking and read only when it is a regular file (a symbolic link to one

@@ -1,6 +1,7 @@
 #include "romacast.h"
 
 #include "core/playersettings.h"
+#include "core/textfile.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
 #include "shell/screenhost.h"
@@ -11,6 +12,7 @@
 #include <QMenu>
 
 #include <cmath>
+#include <optional>
 
 namespace ks {
 
@@ -138,6 +140,41 @@ void romacast::spelling_Click(SpellingMode mode)
     showSpelling(mode);
 }
 
+QString romacast::boxName(std::size_t pair) const
+{
+    // A box beside a hidden label is found by its place in the grid.
+    if (hira[pair]->caption() == QString::fromUtf8(kEmptyKana.data(), kEmptyKana.size()))
+        return QStringLiteral("左から%1列目、上から%2段目の欄")
+            .arg(pair % kColumns + 1)
+            .arg(pair / kColumns + 1);
+    return QStringLiteral("「%1」").arg(hira[pair]->caption());
+}
+
+QString romacast::unsavableRomaji(std::size_t pair) const
+{
+    const QString text = alfa[pair]->text();
+    const std::string romaji = text.toStdString();
+    const QString refused =
+        QStringLiteral("%1のローマ字「%2」は保存できません。").arg(boxName(pair), text);
+    if (!isSafeTableItem(romaji))
+        return refused + QStringLiteral("カンマ、引用符、改行は使えず、前後に空白も置けません。");
+    // "\" alone is the mark of a box the editor hides: saved, it would hide
+    // this box for good. A box loaded hidden keeps its mark.
+    if (romaji == kLockedRomaji && romajiTable.romaji(pair) != kLockedRomaji)
+        return refused +
+               QStringLiteral("「\\」だけのローマ字は、入力欄を隠す印になってしまいます。");
+    if (const std::optional<Cp932Loss> lost = firstCp932Loss(romaji)) {
+        const QString character = QString::fromStdString(lost->character);
+        if (lost->readBack.empty())
+            return refused + QStringLiteral("「%1」はローマ字表（roumazi.dat）に書けない文字です。")
+                                 .arg(character);
+        return refused +
+               QStringLiteral("「%1」はローマ字表（roumazi.dat）では「%2」になってしまいます。")
+                   .arg(character, QString::fromStdString(lost->readBack));
+    }
+    return {};
+}
+
 void romacast::save_Click()
 {
     std::vector<std::string> edited;
@@ -149,11 +186,8 @@ void romacast::save_Click()
             refuse(QStringLiteral("データーの入力内容に不正（空白など）があります。"));
             return;
         }
-        if (!isSafeTableItem(text.toStdString())) {
-            refuse(QStringLiteral(
-                       "「%1」のローマ字「%2」は保存できません。カンマ、引用符、改行は使えず、"
-                       "前後に空白も置けません。")
-                       .arg(hira[i]->caption(), text));
+        if (const QString problem = unsavableRomaji(i); !problem.isEmpty()) {
+            refuse(problem);
             return;
         }
         edited.push_back(text.toStdString());

@@ -37,6 +37,10 @@ private:
     void refuse(const QString &text);
     void spelling_Click(SpellingMode mode);
     void showSpelling(SpellingMode mode);
+    // The kana of a grid cell, as the player finds it on screen.
+    QString boxName(std::size_t pair) const;
+    // Why a box's romaji cannot be saved; empty when it can.
+    QString unsavableRomaji(std::size_t pair) const;
 
     Panel *Picture1 = nullptr;
     VScrollBar *VScroll1 = nullptr;

@@ -21,6 +21,24 @@ const QString kMusicFilter =
 const QString kMusicHelp = QStringLiteral("参照ボタンをクリック後、演奏したい音楽ファイルを選択して"
                                           "下さい。\nMIDIファイルとWAVファイルが選択できます。");
 
+// Why the path in a music box cannot go into settei.dat, naming the box and
+// the character; the player can pick the file again once it is renamed.
+QString unstorableMusicText(std::size_t box, const Cp932Loss &lost)
+{
+    const QString slot = box < 5 ? QStringLiteral("ゲームＢＧＭの%1番目の曲").arg(box + 1)
+                                 : QStringLiteral("エンディングＢＧＭの曲");
+    const QString character = QString::fromStdString(lost.character);
+    const QString why =
+        lost.readBack.empty()
+            ? QStringLiteral("の場所に、設定ファイル（settei.dat）に書けない文字「%1」があります。")
+                  .arg(character)
+            : QStringLiteral("の場所にある「%1」は、設定ファイル（settei.dat）では「%2」になり、"
+                             "別のファイル名になってしまいます。")
+                  .arg(character, QString::fromStdString(lost.readBack));
+    return slot + why +
+           QStringLiteral("この文字のない名前のファイルやフォルダにしてから、選び直して下さい。");
+}
+
 } // namespace
 
 void Settei::createControls()
@@ -156,12 +174,27 @@ void Settei::Command1_Click()
 
 void Settei::Ok_Click()
 {
+    // Every box is checked before anything is changed or written, so a
+    // refused path leaves the dialog as the player left it.
     std::array<QString, 6> boxes;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (BGName[i]->text().isEmpty())
-            BGName[i]->setText(QString::fromLatin1(kNoMusic));
-        boxes[i] = BGName[i]->text();
+        const QString text = BGName[i]->text();
+        if (text.isEmpty()) {
+            boxes[i] = QString::fromLatin1(kNoMusic);
+            continue;
+        }
+        const StorableMusicPath storable = storableMusicPath(text.toStdString(), appDir());
+        if (!storable.path) {
+            services().dialogs.message(window(), unstorableMusicText(i, storable.lost), {});
+            BGName[i]->setFocus();
+            return;
+        }
+        boxes[i] = QString::fromStdString(*storable.path);
     }
+    // The boxes show what is written: "nodata", or a path in the forms the
+    // file holds.
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        BGName[i]->setText(boxes[i]);
     const Result<void> written =
         SettingsFile(appDir()).writeOptions(settingsLines, boxes, HighC->value() == 1);
     if (!written) {

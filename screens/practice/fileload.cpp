@@ -41,6 +41,7 @@ constexpr int kOnPace = 11;
 constexpr int kBehind = 15;
 
 const QString kNoFiles = QStringLiteral("練習問題ファイルが見付かりません。");
+const QString kTooManyFiles = QStringLiteral("練習問題ファイルが多すぎます。");
 const QString kBadFile = QStringLiteral("問題が見付からないか、不正な問題ファイルがあります。");
 
 // More files than the list holds is a folder the screen cannot show.
@@ -169,10 +170,11 @@ void FileLoad::Form_Load()
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji
     // table a file would play with nothing to type.)
-    m_visit.loaded = loadSettingsAndFiles();
-    const auto tellNoFiles = [this] {
+    const QString loadProblem = loadSettingsAndFiles();
+    m_visit.loaded = loadProblem.isEmpty();
+    const auto tellNoFiles = [this, loadProblem] {
         if (!m_visit.loaded)
-            services().dialogs.message(window(), kNoFiles, {});
+            services().dialogs.message(window(), loadProblem, {});
     };
     // Files that cannot be read are named once, and the others are played.
     if (m_visit.skippedFiles.empty())
@@ -181,12 +183,12 @@ void FileLoad::Form_Load()
         services().dialogs.message(window(), skippedFilesText(m_visit.skippedFiles), tellNoFiles);
 }
 
-bool FileLoad::loadSettingsAndFiles()
+QString FileLoad::loadSettingsAndFiles()
 {
     const SettingsFile settings(appDir());
     Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityWide);
     if (!lines)
-        return false;
+        return SettingsFile::readProblem(lines.error());
     settingsLines = std::move(*lines);
 
     // The last listed music is never picked when there are several: the
@@ -212,16 +214,19 @@ bool FileLoad::loadSettingsAndFiles()
     PracticeFileList list = listPracticeFiles(appDir());
     m_visit.fileNames = std::move(list.paths);
     m_visit.skippedFiles = std::move(list.skipped);
-    if (m_visit.fileNames.empty() || m_visit.fileNames.size() > kMaxListedFiles)
-        return false;
+    if (m_visit.fileNames.empty())
+        return kNoFiles;
+    if (m_visit.fileNames.size() > kMaxListedFiles)
+        return kTooManyFiles;
+    // Listed a moment ago, so gone or changed since.
     if (!readSelectedFile())
-        return false;
+        return fileProblemText(QStringLiteral("練習問題ファイル"), Error{});
     Result<RomajiTable> table = loadRomajiTableForPlay(appDir().playerFile(kRomajiTableFile));
     if (!table)
-        return false;
+        return fileProblemText(QStringLiteral("ローマ字表（roumazi.dat）"), table.error());
     romajiTable = std::move(*table);
     showHeader();
-    return true;
+    return {};
 }
 
 bool FileLoad::readSelectedFile()

@@ -41,7 +41,8 @@ protected:
 
 private:
     // The selection page
-    bool loadSettingsAndFiles();
+    // What went wrong, for the player; empty when everything is there.
+    QString loadSettingsAndFiles();
     bool readSelectedFile();
     void showHeader();
     void fail();

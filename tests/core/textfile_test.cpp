@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +53,33 @@ TEST(Cp932, CharactersOutsideCp932CannotBeEncoded)
     ASSERT_FALSE(bytes.ok());
     EXPECT_EQ(bytes.error().code, ErrorCode::Unencodable);
     EXPECT_NE(bytes.error().detail.find("ゔ"), std::string::npos);
+}
+
+// What a path or a romaji loses in the file: the first character that does
+// not come back as itself, and what comes back instead (nothing when the code
+// page has no form for it at all).
+TEST(Cp932, FirstLossNamesTheCharacterAndWhatComesBack)
+{
+    const struct
+    {
+        std::string text;
+        std::optional<Cp932Loss> lost;
+    } cases[] = {
+        {"/home/曲～①＿\\.mid", std::nullopt}, {"", std::nullopt},
+        {"曲〜−.mid", Cp932Loss{"〜", "～"}},  {"A−B", Cp932Loss{"−", "－"}},
+        {"a—b", Cp932Loss{"—", "―"}},          {"‖", Cp932Loss{"‖", "∥"}},
+        {"¢100", Cp932Loss{"¢", "￠"}},        {"¥100", Cp932Loss{"¥", "\\"}},
+        {"café〜", Cp932Loss{"é", ""}},        {"曲♫", Cp932Loss{"♫", ""}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::optional<Cp932Loss> lost = firstCp932Loss(c.text);
+        ASSERT_EQ(lost.has_value(), c.lost.has_value());
+        if (!lost)
+            continue;
+        EXPECT_EQ(lost->character, c.lost->character);
+        EXPECT_EQ(lost->readBack, c.lost->readBack);
+    }
 }
 
 TEST(SplitLines, AnyLineEndAndNoPhantomLastLine)

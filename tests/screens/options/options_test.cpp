@@ -304,18 +304,95 @@ TEST_F(OptionsTest, AMissingSettingsFileIsToldAndTheMenuStays)
     EXPECT_FALSE(dir.exists("settei.dat"));
 }
 
-// A box the file cannot hold: the player is told, the old file stays whole
-// and the dialog stays with the player's choices.
+// A path settei.dat would not give back as chosen is refused at OK, naming
+// the box and the character: "〜" would come back as "～", another name
+// than the file's, and the tune would stop playing without a word; "é" has
+// no form in the file at all. Nothing is written, and the dialog stays as the
+// player left it, the emptied box included.
+TEST_F(OptionsTest, OkRefusesAMusicPathTheFileWouldChange)
+{
+    dir.write("曲〜.mid", "MThd");
+    dir.write("A−B.mid", "MThd");
+    dir.write("A－B.mid", "MThd"); // another tune, which the changed name would play
+    const struct
+    {
+        int box;
+        std::string path;
+        const char *message;
+    } cases[] = {
+        {2, dir.path("曲〜.mid"),
+         "ゲームＢＧＭの3番目の曲の場所にある「〜」は、設定ファイル（settei.dat）では「～」になり、"
+         "別のファイル名になってしまいます。"},
+        {0, dir.path("A−B.mid"),
+         "ゲームＢＧＭの1番目の曲の場所にある「−」は、設定ファイル（settei.dat）では「－」になり、"
+         "別のファイル名になってしまいます。"},
+        {4, "/m/¥100.mid",
+         "ゲームＢＧＭの5番目の曲の場所にある「¥」は、設定ファイル（settei.dat）では「\\」になり、"
+         "別のファイル名になってしまいます。"},
+        {5, "/m/café.mid",
+         "エンディングＢＧＭの曲の場所に、"
+         "設定ファイル（settei.dat）に書けない文字「é」があります。"},
+        {1, "/m/♫.mid",
+         "ゲームＢＧＭの2番目の曲の場所に、"
+         "設定ファイル（settei.dat）に書けない文字「♫」があります。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        dialogs.log.clear();
+        openOptions();
+        box(3).clear();
+        box(c.box).setText(QString::fromStdString(c.path));
+        click(ScreenName::Settei, "Ok(0)");
+        ASSERT_EQ(dialogs.log.size(), 1);
+        EXPECT_EQ(dialogs.log[0],
+                  QStringLiteral("message: ") + QString::fromUtf8(c.message) +
+                      QStringLiteral("この文字のない名前のファイルやフォルダにしてから、選び直して"
+                                     "下さい。"));
+        dialogs.answerAll();
+        EXPECT_TRUE(screen(ScreenName::Settei).isShown());
+        EXPECT_EQ(box(c.box).text().toStdString(), c.path);
+        EXPECT_EQ(box(3).text(), "");
+        EXPECT_EQ(dir.read("settei.dat"), kSettings);
+        click(ScreenName::Settei, "No(1)");
+    }
+}
+
+// When the form the file holds names the very same file (a link, or a file
+// system that takes both names as one), that form is written and the tune
+// plays on; a relative path stays relative.
+TEST_F(OptionsTest, OkWritesTheFileFormWhenItNamesTheSameFile)
+{
+    dir.write("tunes/曲～.mid", "MThd");
+    std::filesystem::create_symlink("曲～.mid", dir.path("tunes/曲〜.mid"));
+    for (const std::string &chosen : {dir.path("tunes/曲〜.mid"), std::string("tunes/曲〜.mid")}) {
+        SCOPED_TRACE(chosen);
+        dir.write("settei.dat", kSettings);
+        openOptions();
+        box(1).setText(QString::fromStdString(chosen));
+        click(ScreenName::Settei, "Ok(0)");
+        EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join('\n').toStdString();
+        EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+        std::string written = chosen;
+        written.replace(written.find("〜"), std::string("〜").size(), "～");
+        EXPECT_EQ(dir.read("settei.dat"),
+                  test::cp932("150\r\n260\r\n/m/a.mid\r\n" + written +
+                              "\r\n/m/c.wav\r\nnodata\r\nnodata\r\n/m/end.mid\r\n"));
+    }
+}
+
+// A box that cannot be written for another cause (a line break pasted in):
+// the player is told, the old file stays whole and the dialog stays with the
+// player's choices.
 TEST_F(OptionsTest, ASettingThatCannotBeWrittenKeepsTheDialogAndTheFile)
 {
     openOptions();
-    box(2).setText(QStringLiteral("/m/♫.mid")); // no such character in Shift_JIS
+    box(2).setText(QStringLiteral("/m/a\nb.mid"));
     click(ScreenName::Settei, "Ok(0)");
     EXPECT_EQ(dialogs.log.value(0), "message: 設定ファイル（settei.dat）に保存できませんでした。"
                                     "前のファイルはそのまま残っています。");
     dialogs.answerAll();
     EXPECT_TRUE(screen(ScreenName::Settei).isShown());
-    EXPECT_EQ(box(2).text(), "/m/♫.mid");
+    EXPECT_EQ(box(2).text(), "/m/a\nb.mid");
     EXPECT_EQ(dir.read("settei.dat"), kSettings);
 }
 
@@ -452,6 +529,64 @@ TEST_F(OptionsTest, SavingRefusesWhatTheFileCannotHold)
         EXPECT_EQ(alfa(ka).text(), QString::fromUtf8(c.typed));
         EXPECT_EQ(dir.read("roumazi.dat"), shippedTable()) << c.typed;
     }
+}
+
+// A romaji the editor or the file would turn into something else is refused
+// the same way, naming the kana the player sees: "\" alone is the mark
+// of a hidden box, and the file is code page 932.
+TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
+{
+    const int ka = pairOf("か");
+    const struct
+    {
+        const char *typed;
+        const char *why;
+    } cases[] = {
+        {"\\", "「\\」だけのローマ字は、入力欄を隠す印になってしまいます。"},
+        {"ké", "「é」はローマ字表（roumazi.dat）に書けない文字です。"},
+        {"k〜", "「〜」はローマ字表（roumazi.dat）では「～」になってしまいます。"},
+        // The file would give "\" back, and the box would be hidden.
+        {"¥", "「¥」はローマ字表（roumazi.dat）では「\\」になってしまいます。"},
+    };
+    openEditor();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        dialogs.log.clear();
+        alfa(ka).setText(QString::fromUtf8(c.typed));
+        triggerMenu("save");
+        EXPECT_EQ(dialogs.log,
+                  QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
+                                             "できません。%2")
+                                  .arg(QString::fromUtf8(c.typed), QString::fromUtf8(c.why))});
+        dialogs.answerAll();
+        EXPECT_TRUE(screen(ScreenName::romacast).isShown());
+        EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
+    }
+    // Once put right it saves, the hidden boxes keeping their "\" marks.
+    dialogs.log.clear();
+    alfa(ka).setText(QStringLiteral("ka"));
+    triggerMenu("save");
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
+}
+
+// A box whose kana is the empty place "＿" shows no kana: the message names
+// its place in the grid instead.
+TEST_F(OptionsTest, ABoxWithoutAKanaIsNamedByItsPlace)
+{
+    RomajiTable table = *romajiTableForEditing(*decodeCp932(shippedTable()));
+    ASSERT_EQ(table.kana(36), kEmptyKana);
+    std::vector<std::string> romaji;
+    for (std::size_t k = 0; k < kEditablePairs; ++k)
+        romaji.push_back(k == 36 ? "xx" : table.romaji(k));
+    ASSERT_TRUE(saveRomajiTable(dir.path("roumazi.dat"), table, romaji).ok());
+    openEditor();
+    ASSERT_FALSE(alfa(36).isHidden());
+    alfa(36).setText(QStringLiteral("é"));
+    triggerMenu("save");
+    EXPECT_EQ(dialogs.log,
+              QStringList{"message: 左から2列目、上から8段目の欄のローマ字「é」は保存できません。"
+                          "「é」はローマ字表（roumazi.dat）に書けない文字です。"});
 }
 
 TEST_F(OptionsTest, AMissingOrShortTableOpensNoGrid)

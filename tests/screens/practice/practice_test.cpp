@@ -215,11 +215,12 @@ struct BrokenCase
 {
     const char *what;
     std::function<void()> breakIt;
+    const char *said = "";
 };
 
-// Anything wrong while the screen loads: the first message, the screen stays
-// as far as it got; the next key tells the second message and the menu comes
-// back. Nothing is written.
+// Anything wrong while the screen loads: a message that names what is wrong,
+// and the screen stays as far as it got; the next key tells the second
+// message and the menu comes back. Nothing is written.
 TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
 {
     const std::string table = readBytes(std::string(KS_DATA_DIR) + "/roumazi.dat");
@@ -227,15 +228,31 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
     for (int i = 0; i < 12; ++i)
         twelveLines += "1\r\n";
     const BrokenCase cases[] = {
-        {"no practice folder", [&] { std::filesystem::remove_all(dir.path("practice")); }},
+        {"no practice folder", [&] { std::filesystem::remove_all(dir.path("practice")); },
+         "練習問題ファイルが見付かりません。"},
         {"no practice file",
          [&] {
              std::filesystem::remove(dir.path("practice/a.ksd"));
              dir.write("practice/read.txt", "x");
-         }},
-        {"settings too long", [&] { dir.write("settei.dat", twelveLines); }},
-        {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); }},
-        {"table too long", [&] { dir.write("roumazi.dat", table + test::cp932("ん,n\r\n")); }},
+         },
+         "練習問題ファイルが見付かりません。"},
+        {"more files than the list holds",
+         [&] {
+             const std::string bytes = dir.read("practice/a.ksd");
+             for (int i = 0; i < 1000; ++i)
+                 dir.write("practice/" + std::to_string(i) + ".ksd", bytes);
+         },
+         "練習問題ファイルが多すぎます。"},
+        {"settings too long", [&] { dir.write("settei.dat", twelveLines); },
+         "設定ファイル（settei.dat）の行が多すぎます。"},
+        {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); },
+         "設定ファイル（settei.dat）が見付かりません。"},
+        {"settings undecodable", [&] { dir.write("settei.dat", "100\r\n\x81\x20\r\n"); },
+         "設定ファイル（settei.dat）に読めない文字があります。"},
+        {"table too long", [&] { dir.write("roumazi.dat", table + test::cp932("ん,n\r\n")); },
+         "ローマ字表（roumazi.dat）の項目が多すぎます。"},
+        {"table missing", [&] { std::filesystem::remove(dir.path("roumazi.dat")); },
+         "ローマ字表（roumazi.dat）が見付かりません。"},
     };
     for (const BrokenCase &c : cases) {
         std::filesystem::remove_all(dir.path("practice"));
@@ -247,7 +264,7 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
         const std::string settings = dir.read("settei.dat");
         dialogs.log.clear();
         openPractice();
-        ASSERT_EQ(dialogs.log, QStringList{"message: 練習問題ファイルが見付かりません。"})
+        ASSERT_EQ(dialogs.log, QStringList{QStringLiteral("message: ") + QString::fromUtf8(c.said)})
             << c.what;
         dialogs.answerAll();
         EXPECT_TRUE(screen(ScreenName::FileLoad).isShown()) << c.what;
@@ -478,6 +495,26 @@ TEST_F(PracticeTest, ConfirmingAFilePreparesThePlayPage)
           "Misssound: open practice/standard/miss.wav",
           "Brakesound: open practice/standard/brake.wav"})
         EXPECT_TRUE(sound.log.contains(QStringLiteral("sound FileLoad.") + effect)) << effect;
+}
+
+// A music line that names no file (here "～" where the disk has "〜") is
+// a tune that does not play: nobody is told, nothing else changes, and the
+// run starts as ever.
+TEST_F(PracticeTest, AMusicLineNamingNoFileIsAQuietTune)
+{
+    dir.write("曲〜.mid", "MThd");
+    dir.write("settei.dat", test::cp932("100\r\n200\r\n" + dir.path("曲～.mid") +
+                                        "\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n"));
+    const std::string settings = dir.read("settei.dat");
+    writeFile("a.ksd", Header());
+    openPractice();
+    EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join('\n').toStdString();
+    EXPECT_EQ(sound.log.filter("Ongaku"), QStringList{"sound FileLoad.Ongaku: open 曲～.mid"});
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(stage(), PracticeStage::Between);
+    EXPECT_TRUE(dialogs.log.isEmpty());
+    EXPECT_EQ(dir.read("settei.dat"), settings);
 }
 
 // The first Return prepares, the second starts: the music from its start,
