@@ -5,7 +5,6 @@
 // 1 µs in 99 keys of 100.
 #include "core/items.h"
 #include "core/problemfile.h"
-#include "core/records/kanatrail.h"
 #include "core/records/runlog.h"
 #include "core/romajimatcher.h"
 #include "core/romajitable.h"
@@ -237,20 +236,6 @@ void BM_RunLogAddKey(benchmark::State &state)
     benchmark::DoNotOptimize(log.keys().data());
 }
 BENCHMARK(BM_RunLogAddKey);
-
-// Finding a key's kana from what is left to type, as a play screen would.
-void BM_KanaTrailLookup(benchmark::State &state)
-{
-    const std::vector<std::string> items = thousandItems();
-    const KanaTrail trail = KanaTrail::build(items, 0, shippedTable(), 1000);
-    const std::string line = trail.romaji(3);
-    std::size_t remaining = line.size();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(trail.kanaBefore(3, remaining));
-        remaining = remaining > 1 ? remaining - 1 : line.size();
-    }
-}
-BENCHMARK(BM_KanaTrailLookup);
 
 } // namespace
 
