@@ -339,7 +339,7 @@ bool Label::overflows(const QFont &font, bool oneLine) const
 // the next key. On one line (already as small as it goes) the front is laid
 // from the left edge; a taller label breaks it between syllables, so the
 // keys of one kana are never split across lines.
-void Label::showGuide(QFont font, bool oneLine)
+void Label::showGuide(const QFont &font, bool oneLine)
 {
     const QFontMetrics metrics(font);
     if (!oneLine) {

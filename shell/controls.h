@@ -154,7 +154,7 @@ private:
     void fitText();
     void shrinkLine(QFont &font) const;
     bool overflows(const QFont &font, bool oneLine) const;
-    void showGuide(QFont font, bool oneLine);
+    void showGuide(const QFont &font, bool oneLine);
     void showWhole(QFont font);
     void showLines(const QFont &font, QStringList lines);
     int textWidth() const;
