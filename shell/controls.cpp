@@ -1,5 +1,6 @@
 #include "controls.h"
 
+#include "core/romajibreaks.h"
 #include "soundservice.h"
 #include "units.h"
 
@@ -8,6 +9,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
 
 namespace ks {
 
@@ -28,6 +34,74 @@ void setPaletteColor(QWidget &widget, QPalette::ColorRole role, const QColor &co
     QPalette palette = widget.palette();
     palette.setColor(role, color);
     widget.setPalette(palette);
+}
+
+// Lets a line break where it stands, and shows nothing.
+constexpr QChar kBreakMark(0x200B);
+
+// Below this a text to be read whole is no longer shrunk, but cut.
+constexpr int kSmallestWholePixels = 8;
+
+// The text in lines as Qt breaks it at width in font, as a label's painter
+// does.
+QStringList wrappedLines(const QString &text, const QFont &font, int width,
+                         QTextOption::WrapMode mode)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(mode);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// A romaji line filled into lines of width, broken only between syllables;
+// a syllable wider than a whole line (a long run of consonants) is broken
+// anywhere rather than cut off.
+QStringList syllableLines(const QString &text, const QFontMetrics &metrics, int width)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QStringList pieces;
+    qsizetype from = 0;
+    for (const std::size_t at : romajiLineBreaks(
+             std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())))) {
+        const auto end = static_cast<qsizetype>(at);
+        pieces << QString::fromUtf8(utf8.mid(from, end - from));
+        from = end;
+    }
+    pieces << QString::fromUtf8(utf8.mid(from));
+
+    const auto fits = [&](const QString &line) { return metrics.horizontalAdvance(line) <= width; };
+    QStringList lines;
+    QString line;
+    for (const QString &piece : pieces) {
+        if (fits(line + piece)) {
+            line += piece;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines << std::exchange(line, QString());
+        if (fits(piece)) {
+            line = piece;
+            continue;
+        }
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            const qsizetype length = piece[i].isHighSurrogate() && i + 1 < piece.size() ? 2 : 1;
+            const QString character = piece.mid(i, length);
+            i += length - 1;
+            if (!line.isEmpty() && !fits(line + character))
+                lines << std::exchange(line, QString());
+            line += character;
+        }
+    }
+    lines << line;
+    return lines;
 }
 
 } // namespace
@@ -116,10 +190,10 @@ void Label::setTransparent(bool transparent)
 
 void Label::setTextAlign(Align align)
 {
-    const Qt::Alignment horizontal = align == Align::Left     ? Qt::AlignLeft
-                                     : align == Align::Center ? Qt::AlignHCenter
-                                                              : Qt::AlignRight;
-    setAlignment(horizontal | Qt::AlignTop);
+    m_horizontal = align == Align::Left     ? Qt::AlignLeft
+                   : align == Align::Center ? Qt::AlignHCenter
+                                            : Qt::AlignRight;
+    setAlignment(m_horizontal | Qt::AlignTop);
     m_fitted = {};
     fitText();
 }
@@ -151,6 +225,12 @@ void Label::setWrapAnywhere(bool anywhere)
     fitText();
 }
 
+void Label::setOverflow(Overflow overflow)
+{
+    m_overflow = overflow;
+    fitText();
+}
+
 void Label::setCaption(const QString &caption)
 {
     m_caption = caption;
@@ -177,51 +257,37 @@ void Label::fitText()
 {
     if (m_settingUp)
         return;
-    const Fit fit{m_caption, size(), m_pixelSize, m_bold, m_italic, m_wrapAnywhere};
+    const Fit fit{m_caption, size(), m_pixelSize, m_bold, m_italic, m_wrapAnywhere, m_overflow};
     if (fit == m_fitted)
         return;
     m_fitted = fit;
+    m_elided = false;
     QFont font = screenFont(0, m_bold);
     font.setItalic(m_italic);
     font.setPixelSize(m_pixelSize);
     const bool oneLine = height() < 2 * QFontMetrics(font).lineSpacing();
-    setWordWrap(!oneLine);
-    if (oneLine) {
-        // A line a little too long shrinks to fit, down to two thirds of its
-        // size: the width scales with the size, so one measurement says how
-        // far, and one more makes sure of it after rounding.
-        const int wide = QFontMetrics(font).horizontalAdvance(m_caption);
-        if (wide > width() && wide > 0) {
-            const int smallest = m_pixelSize * 2 / 3 + 1;
-            const auto fits = [&](int size) {
-                font.setPixelSize(size);
-                return QFontMetrics(font).horizontalAdvance(m_caption) <= width();
-            };
-            int size = std::clamp(m_pixelSize * width() / wide, smallest, m_pixelSize - 1);
-            if (fits(size)) {
-                while (size + 1 < m_pixelSize && fits(size + 1))
-                    ++size;
-            } else {
-                while (size > smallest && !fits(size - 1))
-                    --size;
-                size = std::max(size - 1, smallest);
-            }
-            font.setPixelSize(size);
-        }
+    if (oneLine)
+        shrinkLine(font);
+    if (m_overflow != Overflow::Clip && overflows(font, oneLine)) {
+        if (m_overflow == Overflow::Guide)
+            showGuide(font, oneLine);
+        else
+            showWhole(font);
+        return;
     }
+    setWordWrap(!oneLine);
     setFont(font);
     // A line taller than its box keeps its middle in view rather than its
     // top: the digits of a tight code box stay whole.
     const bool tooTall = oneLine && QFontMetrics(font).height() > contentsRect().height();
-    setAlignment((alignment() & Qt::AlignHorizontal_Mask) |
-                 (tooTall ? Qt::AlignVCenter : Qt::AlignTop));
+    setAlignment(m_horizontal | (tooTall ? Qt::AlignVCenter : Qt::AlignTop));
     QString shown = m_caption;
     if (m_wrapAnywhere && !oneLine) {
         // A zero-width space between characters lets the line break anywhere.
         shown.clear();
         for (QChar c : m_caption) {
             if (!shown.isEmpty() && !c.isLowSurrogate())
-                shown += QChar(0x200B);
+                shown += kBreakMark;
             shown += c;
         }
     }
@@ -229,9 +295,150 @@ void Label::fitText()
         setText(shown);
 }
 
+// A line a little too long shrinks to fit, down to two thirds of its size:
+// the width scales with the size, so one measurement says how far, and one
+// more makes sure of it after rounding.
+void Label::shrinkLine(QFont &font) const
+{
+    const int wide = QFontMetrics(font).horizontalAdvance(m_caption);
+    if (wide <= width() || wide <= 0)
+        return;
+    const int smallest = m_pixelSize * 2 / 3 + 1;
+    const auto fits = [&](int size) {
+        font.setPixelSize(size);
+        return QFontMetrics(font).horizontalAdvance(m_caption) <= width();
+    };
+    int size = std::clamp(m_pixelSize * width() / wide, smallest, m_pixelSize - 1);
+    if (fits(size)) {
+        while (size + 1 < m_pixelSize && fits(size + 1))
+            ++size;
+    } else {
+        while (size > smallest && !fits(size - 1))
+            --size;
+        size = std::max(size - 1, smallest);
+    }
+    font.setPixelSize(size);
+}
+
+// Whether the caption, as the label would show it in font, leaves the label.
+// The romaji guide must fit on one line to be shown as it is; a text to be
+// read whole may take as many lines as the label holds.
+bool Label::overflows(const QFont &font, bool oneLine) const
+{
+    const QFontMetrics metrics(font);
+    if (oneLine || m_overflow == Overflow::Guide)
+        return metrics.horizontalAdvance(m_caption) > width();
+    const QStringList lines = wrappedLines(m_caption, font, textWidth(), QTextOption::WordWrap);
+    return lines.size() > linesThatFit(font) ||
+           std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+               return metrics.horizontalAdvance(line.trimmed()) > textWidth();
+           });
+}
+
+// The player types from the front of the guide: whatever is cut, it is never
+// the next key. On one line (already as small as it goes) the front is laid
+// from the left edge; a taller label breaks it between syllables, so the
+// keys of one kana are never split across lines.
+void Label::showGuide(const QFont &font, bool oneLine)
+{
+    const QFontMetrics metrics(font);
+    if (!oneLine) {
+        showLines(font, syllableLines(m_caption, metrics, textWidth()));
+        return;
+    }
+    m_elided = true;
+    setWordWrap(false);
+    setFont(font);
+    const bool tooTall = metrics.height() > contentsRect().height();
+    setAlignment(Qt::AlignLeft | (tooTall ? Qt::AlignVCenter : Qt::AlignTop));
+    setText(metrics.elidedText(m_caption, Qt::ElideRight, textWidth()));
+}
+
+// The largest size at which the text, wrapped where Japanese may break, fits
+// the label's width and the lines it holds: a title too long for its one line
+// takes two at a larger size than one line would allow, when the label is
+// tall enough for them.
+void Label::showWhole(QFont font)
+{
+    const int width = textWidth();
+    const auto linesAt = [&](int size) {
+        font.setPixelSize(size);
+        return wrappedLines(m_caption, font, width, QTextOption::WrapAtWordBoundaryOrAnywhere);
+    };
+    const auto fitsAt = [&](int size) {
+        const QStringList lines = linesAt(size);
+        const QFontMetrics metrics(font);
+        return lines.size() <= linesThatFit(font) &&
+               std::all_of(lines.begin(), lines.end(), [&](const QString &line) {
+                   return metrics.horizontalAdvance(line.trimmed()) <= width;
+               });
+    };
+    int low = std::min(kSmallestWholePixels, m_pixelSize);
+    int high = m_pixelSize;
+    while (low < high) {
+        const int middle = (low + high + 1) / 2;
+        if (fitsAt(middle))
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    const QStringList lines = linesAt(low);
+    showLines(font, lines);
+}
+
+// Lines of the caption laid out by the label itself: each line aligned as
+// the label is, and, should there be more than the label holds, the last
+// one it holds cut with an ellipsis.
+void Label::showLines(const QFont &font, QStringList lines)
+{
+    const QFontMetrics metrics(font);
+    const int room = linesThatFit(font);
+    if (lines.size() > room) {
+        const QString rest = lines.mid(room - 1).join(QString());
+        lines = lines.mid(0, room - 1);
+        lines << metrics.elidedText(rest, Qt::ElideRight, textWidth());
+        m_elided = true;
+    }
+    for (QString &line : lines) {
+        while (!line.isEmpty() && line.back().isSpace())
+            line.chop(1);
+    }
+    setWordWrap(false);
+    setFont(font);
+    const bool tooTall = metrics.height() > contentsRect().height();
+    setAlignment(m_horizontal | (tooTall ? Qt::AlignVCenter : Qt::AlignTop));
+    const QString shown = lines.join(u'\n');
+    if (text() != shown)
+        setText(shown);
+}
+
+int Label::textWidth() const
+{
+    return contentsRect().width() - 2 * margin();
+}
+
+// At least one: a line taller than its box still shows, by its middle.
+int Label::linesThatFit(const QFont &font) const
+{
+    const int height = contentsRect().height() - 2 * margin();
+    return std::max(1, height / QFontMetrics(font).lineSpacing());
+}
+
+QStringList Label::shownLines() const
+{
+    QStringList lines = wordWrap()
+                            ? wrappedLines(text(), font(), textWidth(), QTextOption::WordWrap)
+                            : text().split(u'\n');
+    for (QString &line : lines)
+        line.remove(kBreakMark);
+    return lines;
+}
+
 void Label::writeState(StateWriter &out, const QString &prefix) const
 {
     out.add(prefix + QStringLiteral(".caption"), caption());
+    if (m_elided)
+        out.add(prefix + QStringLiteral(".elided"), QStringLiteral("1"));
     writeCommon(out, prefix);
     out.add(prefix + QStringLiteral(".fore"), bgrText(m_fore));
     out.add(prefix + QStringLiteral(".back"), m_transparent ? QString() : bgrText(m_back));

@@ -84,6 +84,20 @@ private:
     std::function<void()> m_focusIn;
 };
 
+// What a label does with a text too wide for it. Every label one line high
+// first gives up a little size; what it does beyond that is its overflow.
+enum class Overflow
+{
+    // Cut at the label's edges: texts the layout was made for.
+    Clip,
+    // The romaji still to type: its next key is always in view. One line
+    // shows the front from the left edge and cuts the end with an
+    // ellipsis; a taller label wraps it between syllables.
+    Guide,
+    // A text to be read whole: it wraps, and grows smaller until it fits.
+    Whole
+};
+
 class Label final : public QLabel, public WidgetControl
 {
 public:
@@ -103,6 +117,13 @@ public:
     void setWrapAnywhere(bool anywhere);
     // A thin box in the text's colour around the label.
     void setBorder(bool border);
+    void setOverflow(Overflow overflow);
+
+    // The text as the label draws it, line by line, without the invisible
+    // marks that allow a break.
+    QStringList shownLines() const;
+    // Part of the caption is left out, an ellipsis in its place.
+    bool isElided() const { return m_elided; }
 
     // A new label measures its text only once it is set up: its font, size
     // and caption arrive one after another, and measuring a font size for
@@ -127,9 +148,17 @@ private:
         bool bold = false;
         bool italic = false;
         bool wrapAnywhere = false;
+        Overflow overflow = Overflow::Clip;
         bool operator==(const Fit &) const = default;
     };
     void fitText();
+    void shrinkLine(QFont &font) const;
+    bool overflows(const QFont &font, bool oneLine) const;
+    void showGuide(const QFont &font, bool oneLine);
+    void showWhole(QFont font);
+    void showLines(const QFont &font, QStringList lines);
+    int textWidth() const;
+    int linesThatFit(const QFont &font) const;
 
     bool m_settingUp = true;
     Fit m_fitted;
@@ -137,6 +166,9 @@ private:
     bool m_bold = false;
     bool m_italic = false;
     bool m_wrapAnywhere = false;
+    Overflow m_overflow = Overflow::Clip;
+    bool m_elided = false;
+    Qt::Alignment m_horizontal = Qt::AlignLeft;
     QString m_caption;
     QColor m_fore = Qt::black;
     QColor m_back = QColor(0xF0, 0xF0, 0xF0);

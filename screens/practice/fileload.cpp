@@ -106,6 +106,9 @@ void FileLoad::createControls()
                        {18, false, HouseColour::Green}, Panel1);
     LabSakusya = addLabel({QStringLiteral("LabSakusya"), {3720, 4560, 5895, 495}}, QString(),
                           {20.25, true, HouseColour::Green, QColor(), Align::Center}, Panel1);
+    // A player's own file may have any title and author: shown whole.
+    LabTitle->setOverflow(Overflow::Whole);
+    LabSakusya->setOverflow(Overflow::Whole);
     Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
     Setsound = addSoundPlayer(QStringLiteral("Setsound"));
@@ -142,6 +145,8 @@ void FileLoad::createControls()
                       {18, false, Qt::white, Qt::black, Align::Center}, Picture2);
     Alufabet = addLabel({QStringLiteral("Alufabet"), {0, 480, 9600, 660}}, QString(),
                         {15.75, true, Qt::white, Qt::black, Align::Center}, Picture2);
+    Mondai->setOverflow(Overflow::Whole);
+    Alufabet->setOverflow(Overflow::Guide);
     // Holds the dismayed face for a wrong key; it lies below the window's edge.
     Image3 = addImage({QStringLiteral("Image3"), {7800, 7320, 1875, 1875}},
                       assets.picture(QStringLiteral("mika_dismayed")));

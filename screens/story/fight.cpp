@@ -235,7 +235,10 @@ void Fight::createPanel(int panel)
     Romazi1[panel] =
         addLabel({QStringLiteral("Romazi1"), panel, layout.romaji}, QString(),
                  {layout.romajiPoints, true, HouseColour::Green, QColor(), Align::Center}, p);
-    Romazi1[panel]->setWrapAnywhere(true);
+    // The word is read whole; its romaji is typed from the front, so the
+    // next key is never what a long line loses.
+    Hira1[panel]->setOverflow(Overflow::Whole);
+    Romazi1[panel]->setOverflow(Overflow::Guide);
     auto *frame = add<Shape>(QStringLiteral("Shape1"), panel, layout.frame, p);
     frame->setKind(ShapeKind::RoundedRectangle);
     frame->setBorderColor(HouseColour::Green);

@@ -1,6 +1,7 @@
 // The controls the screens are built from, on a screen of their own.
 #include "shell/controls.h"
 
+#include "core/romajibreaks.h"
 #include "shell/screen.h"
 #include "shell/units.h"
 #include "support/hostfixture.h"
@@ -8,6 +9,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
 
 namespace ks {
 namespace {
@@ -220,6 +225,202 @@ TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
     two.resize(tall);
     EXPECT_TRUE(two.wordWrap());
     EXPECT_EQ(two.font().pixelSize(), pointsToPixels(12));
+}
+
+// A label set up as the screens make theirs, white on black.
+struct LabelSpec
+{
+    QRect rect;
+    double points;
+    bool bold;
+    Align align;
+    Overflow overflow;
+};
+
+void setUpLabel(Label &label, const LabelSpec &spec, const QString &caption)
+{
+    label.setGeometry(spec.rect);
+    label.setFontPoints(spec.points, spec.bold);
+    label.setForeColor(Qt::white);
+    label.setBackColor(Qt::black);
+    label.setTextAlign(spec.align);
+    label.setOverflow(spec.overflow);
+    label.setCaption(caption);
+    label.finishSetUp();
+}
+
+// The practice page's romaji line at the practice tool's size, and mission
+// 4's, three lines high.
+const LabelSpec kPracticeGuide{QRect(0, 32, 640, 44), 20, true, Align::Center, Overflow::Guide};
+const LabelSpec kMission4Guide{QRect(8, 408, 629, 61), 14.25, true, Align::Center, Overflow::Guide};
+
+// 88 keys: far more than one line holds, even at the smallest size.
+const QString kLongRomaji = QStringLiteral(
+    "hikoukininorutokiha,suchuwa-desusanntohanasutameniiriguchifukinnhe.shinnbunnhaitatsunoka");
+
+bool breaksAreSyllables(const QStringList &lines)
+{
+    const QString whole = lines.join(QString());
+    const QByteArray utf8 = whole.toUtf8();
+    const std::vector<std::size_t> legal =
+        romajiLineBreaks(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    std::size_t at = 0;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        at += static_cast<std::size_t>(lines[i].toUtf8().size());
+        if (std::find(legal.begin(), legal.end(), at) == legal.end())
+            return false;
+    }
+    return true;
+}
+
+// The romaji guide shows what it can of a line too long for it from the
+// front: the next key is the first thing drawn, at the left edge, and the
+// end gives way to an ellipsis; so after keys are typed too.
+TEST(Labels, ARomajiGuideTooLongKeepsItsFront)
+{
+    QWidget parent;
+    Label guide(&parent, QStringLiteral("Alufabet"));
+    setUpLabel(guide, kPracticeGuide, kLongRomaji);
+    for (int typed : {0, 10}) {
+        guide.setCaption(kLongRomaji.mid(typed));
+        EXPECT_EQ(guide.caption(), kLongRomaji.mid(typed)); // the dump keeps all of it
+        EXPECT_TRUE(guide.isElided());
+        ASSERT_EQ(guide.shownLines().size(), 1);
+        const QString shown = guide.shownLines().first();
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_TRUE(guide.caption().startsWith(shown.chopped(1))) << typed;
+        EXPECT_GE(shown.size(), 40);
+        EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(shown), guide.width());
+        EXPECT_EQ(guide.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+        EXPECT_EQ(guide.font().pixelSize(), pointsToPixels(20) * 2 / 3 + 1);
+    }
+    StateWriter out;
+    guide.writeState(out, QStringLiteral("F.Alufabet"));
+    EXPECT_TRUE(out.lines().contains(QStringLiteral("F.Alufabet.elided=1")));
+}
+
+// A guide that fits, at its size or a little smaller, is laid out exactly
+// as any label: centred, same size, same pixels.
+TEST(Labels, ARomajiGuideThatFitsIsShownAsEver)
+{
+    QWidget parent;
+    Label guide(&parent, QStringLiteral("Alufabet"));
+    Label plain(&parent, QStringLiteral("Plain"));
+    LabelSpec clip = kPracticeGuide;
+    clip.overflow = Overflow::Clip;
+    const QString captions[] = {QStringLiteral("aka"), kLongRomaji.left(44), kLongRomaji.left(52)};
+    for (const QString &caption : captions) {
+        setUpLabel(guide, kPracticeGuide, caption);
+        setUpLabel(plain, clip, caption);
+        EXPECT_FALSE(guide.isElided()) << caption.toStdString();
+        EXPECT_EQ(guide.text(), caption);
+        EXPECT_EQ(guide.font().pixelSize(), plain.font().pixelSize());
+        EXPECT_EQ(guide.alignment(), Qt::AlignHCenter | Qt::AlignTop);
+        EXPECT_EQ(guide.grab().toImage(), plain.grab().toImage()) << caption.toStdString();
+        StateWriter out;
+        guide.writeState(out, QStringLiteral("F.Alufabet"));
+        EXPECT_FALSE(out.lines().contains(QStringLiteral("F.Alufabet.elided=1")));
+    }
+    // One of them was shrunk to fit: the test covers that path too.
+    setUpLabel(guide, kPracticeGuide, kLongRomaji.left(52));
+    EXPECT_LT(guide.font().pixelSize(), pointsToPixels(20));
+}
+
+// A guide tall enough for more than one line wraps between syllables only,
+// from the next key on; a run with no syllable break that is wider than
+// the label breaks anywhere rather than being cut; lines beyond the label's
+// last end with an ellipsis on that last line.
+TEST(Labels, ATallRomajiGuideWrapsBetweenSyllables)
+{
+    QWidget parent;
+    Label guide(&parent, QStringLiteral("Romazi1"));
+    const QString mission4 =
+        QStringLiteral("hikoukininorutokiha,suchuwa-desusanntohanasutameniiriguchifukinnhe.");
+    for (int typed : {0, 1, 40}) {
+        setUpLabel(guide, kMission4Guide, mission4.mid(typed));
+        const QStringList lines = guide.shownLines();
+        EXPECT_EQ(lines.size(), typed < 40 ? 2 : 1) << typed;
+        EXPECT_EQ(lines.join(QString()), mission4.mid(typed));
+        EXPECT_TRUE(breaksAreSyllables(lines)) << lines.join('|').toStdString();
+        EXPECT_FALSE(guide.isElided());
+        for (const QString &line : lines)
+            EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(line), guide.width());
+        EXPECT_EQ(guide.font().pixelSize(), pointsToPixels(14.25));
+    }
+    EXPECT_FALSE(guide.text().contains(QChar(0x200B))); // nothing invisible to trip on
+
+    const QString noVowel(90, u's');
+    setUpLabel(guide, kMission4Guide, noVowel);
+    EXPECT_EQ(guide.shownLines().join(QString()), noVowel);
+    EXPECT_EQ(guide.shownLines().size(), 2);
+    for (const QString &line : guide.shownLines())
+        EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(line), guide.width());
+
+    const QString tooLong = mission4.repeated(4);
+    setUpLabel(guide, kMission4Guide, tooLong);
+    const QStringList lines = guide.shownLines();
+    ASSERT_EQ(lines.size(), 2); // 61 pixels hold two lines of 21
+    EXPECT_TRUE(guide.isElided());
+    EXPECT_TRUE(tooLong.startsWith(lines.first()));
+    EXPECT_TRUE(lines.last().endsWith(QChar(0x2026)));
+    EXPECT_TRUE(tooLong.startsWith(lines.first() + lines.last().chopped(1)));
+}
+
+struct WholeCase
+{
+    const char *name;
+    LabelSpec spec;
+    const char *caption;
+    int lines; // as shown
+};
+
+// A text to be read whole is never cut: too wide for its label, it wraps
+// where Japanese may break and grows smaller until its lines fit the label,
+// two lines where the label holds them at a larger size than one would
+// allow. A text that fits stays as any label shows it.
+TEST(Labels, AWholeTextWrapsAndShrinksUntilItFits)
+{
+    const char *const longText =
+        "飛行機に乗るときは、スチュワーデスさんと話すために入り口付近へ。"
+        "新聞配達の自転車の音が響いている夜明けの通り、駅へ向かう人たちは白い息をはく。";
+    const WholeCase cases[] = {
+        {"display line",
+         {QRect(0, 0, 640, 25), 18, false, Align::Center, Overflow::Whole},
+         longText,
+         2},
+        {"display line, a little long",
+         {QRect(0, 0, 640, 25), 18, false, Align::Center, Overflow::Whole},
+         "飛行機に乗るときは、スチュワーデスさんと話すために入り口付近へ。駅の通り",
+         1},
+        {"two-line word",
+         {QRect(144, 360, 369, 49), 14.25, true, Align::Center, Overflow::Whole},
+         "飛行機に乗るときは、スチュワーデスさんと話すために入り口付近へ。",
+         2},
+        {"title",
+         {QRect(232, 152, 409, 41), 24, false, Align::Center, Overflow::Whole},
+         "とても長いタイトルの練習問題ファイルはこうなりますね本当に",
+         2},
+        {"short title",
+         {QRect(232, 152, 409, 41), 24, false, Align::Center, Overflow::Whole},
+         "花の名前",
+         1},
+    };
+    for (const WholeCase &c : cases) {
+        QWidget parent;
+        Label label(&parent, QStringLiteral("L"));
+        setUpLabel(label, c.spec, QString::fromUtf8(c.caption));
+        const QStringList lines = label.shownLines();
+        const QFontMetrics metrics(label.font());
+        EXPECT_EQ(lines.join(QString()), label.caption()) << c.name;
+        EXPECT_EQ(lines.size(), c.lines) << c.name;
+        EXPECT_FALSE(label.isElided()) << c.name;
+        for (const QString &line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), label.width()) << c.name;
+        if (lines.size() > 1) {
+            EXPECT_LE(lines.size() * metrics.lineSpacing(), label.height()) << c.name;
+        }
+        EXPECT_EQ(label.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter) << c.name;
+    }
 }
 
 // A style without a back colour is transparent; the bubble is the yellow box

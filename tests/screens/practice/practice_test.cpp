@@ -2,9 +2,11 @@
 // the clock, and the result screen, on the manual clock.
 #include "screens/practice/fileload.h"
 #include "shell/records/records.h"
+#include "shell/units.h"
 #include "support/gamefixture.h"
 
 #include <QImage>
+#include <QLabel>
 
 #include <filesystem>
 #include <fstream>
@@ -987,6 +989,135 @@ TEST_F(PracticeTest, KeysAreJudgedByTheSpellingThePlayerChose)
         press(Qt::Key_Escape, "\x1b");
         ASSERT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << c.keys;
     }
+}
+
+// ---------------------------------------------------------------- long lines
+
+// 88 romaji: "hikoukininorutokiha,suchuwa-desusanntohanasutameniiriguchifukinnhe."
+// and "shinnbunnhaitatsunoka".
+const Problem kLongLine = {"飛行機", {"ひ", "こ", "う", "き",   "に", "の", "る", "と", "き",
+                                      "は", "、", "す", "ちゅ", "わ", "ー", "で", "す", "さ",
+                                      "ん", "と", "は", "な",   "す", "た", "め", "に", "い",
+                                      "り", "ぐ", "ち", "ふ",   "き", "ん", "へ", "。", "し",
+                                      "ん", "ぶ", "ん", "は",   "い", "た", "つ", "の", "か"}};
+
+bool lit(QRgb pixel)
+{
+    return qGray(pixel) > 128;
+}
+
+// A romaji line too long for the page is shown from its next key: drawn at
+// the left edge exactly as the first keys alone would be, its end cut by an
+// ellipsis, and so on after ten keys; the short line after it is centred
+// as ever.
+TEST_F(PracticeTest, ALongRomajiLineShowsItsNextKeysFirst)
+{
+    Header h; // the practice tool's size, 20
+    writeFile("a.ksd", h, {kLongLine, {"赤", {"あ", "か"}}});
+    startRun();
+    Label &guide = control<Label>(ScreenName::FileLoad, QStringLiteral("Alufabet"));
+    ASSERT_EQ(guide.caption().size(), 88);
+    QWidget *window = screen(ScreenName::FileLoad).window();
+    for (int typed : {0, 10}) {
+        type(guide.caption().left(typed));
+        ASSERT_EQ(guide.caption().size(), 88 - typed);
+        EXPECT_TRUE(guide.isElided());
+        const QString shown = guide.shownLines().value(0);
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+        EXPECT_TRUE(guide.caption().startsWith(shown.chopped(1))) << shown.toStdString();
+
+        const QImage drawn = window->grab(QRect(guide.mapTo(window, QPoint()), guide.size()))
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        // The first five keys as a label of the same font draws them alone.
+        QLabel alone(guide.caption().left(5));
+        alone.setFont(guide.font());
+        alone.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        alone.setAutoFillBackground(true);
+        QPalette palette = alone.palette();
+        palette.setColor(QPalette::Window, Qt::black);
+        palette.setColor(QPalette::WindowText, Qt::white);
+        alone.setPalette(palette);
+        alone.resize(guide.size());
+        const QImage expected = alone.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const int front = QFontMetrics(guide.font()).horizontalAdvance(alone.text()) - 2;
+        int litAtTheEdge = 0;
+        int mismatches = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < front; ++x) {
+                mismatches += drawn.pixel(x, y) != expected.pixel(x, y);
+                litAtTheEdge += x < 10 && lit(drawn.pixel(x, y));
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << typed;
+        EXPECT_GT(litAtTheEdge, 0) << typed;
+        // Past the last whole key only the three dots, low and flat.
+        const int dots = QFontMetrics(guide.font()).horizontalAdvance(shown.chopped(1));
+        int top = drawn.height();
+        int bottom = -1;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = dots; x < drawn.width(); ++x) {
+                if (lit(drawn.pixel(x, y))) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        EXPECT_GE(bottom, 0) << typed;
+        EXPECT_LE(bottom - top, 4) << typed;
+    }
+
+    const QString rest = guide.caption();
+    type(rest);
+    clock.advance(700);
+    ASSERT_EQ(guide.caption(), "aka");
+    EXPECT_FALSE(guide.isElided());
+    EXPECT_EQ(guide.shownLines(), QStringList{"aka"});
+    EXPECT_EQ(guide.alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    EXPECT_EQ(guide.font().pixelSize(), pointsToPixels(20));
+}
+
+// A display text, a title or an author too long for its label is shown
+// whole, smaller and on two lines where it must, never cut.
+TEST_F(PracticeTest, LongDisplayTextsTitlesAndAuthorsAreShownWhole)
+{
+    Header h;
+    h.title = "とても長いタイトルの練習問題ファイルはこうなりますね本当に";
+    h.author = "作者の名前がとても長い場合の表示を確かめるための名前です";
+    const std::string display =
+        "飛行機に乗るときは、スチュワーデスさんと話すために入り口付近へ。"
+        "新聞配達の自転車の音が響いている夜明けの通り、駅へ向かう人たちは白い息をはく。";
+    writeFile("a.ksd", h, {{display, {"あ", "か"}}, {"赤", {"あ", "か"}}});
+    openPractice();
+    // lines: how many it takes; 0: any number the label holds.
+    const auto wholeIn = [this](const char *id, qsizetype lines) {
+        const Label &label = control<Label>(ScreenName::FileLoad, QString::fromLatin1(id));
+        const QStringList shown = label.shownLines();
+        EXPECT_EQ(shown.join(QString()), label.caption()) << id;
+        if (lines > 0) {
+            EXPECT_EQ(shown.size(), lines) << id;
+        }
+        EXPECT_FALSE(label.isElided()) << id;
+        for (const QString &line : shown)
+            EXPECT_LE(QFontMetrics(label.font()).horizontalAdvance(line), label.width()) << id;
+        EXPECT_LE(shown.size() * QFontMetrics(label.font()).lineSpacing(),
+                  std::max<qsizetype>(label.height(), QFontMetrics(label.font()).lineSpacing()))
+            << id;
+    };
+    EXPECT_EQ(fl("LabTitle"), QString::fromStdString(h.title));
+    wholeIn("LabTitle", 2);
+    wholeIn("LabSakusya", 0); // one line or two, whichever is larger
+    press(Qt::Key_Return, "\r");
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(fl("Mondai"), QString::fromStdString(display));
+    wholeIn("Mondai", 2);
+    clock.advance(200);
+    type("aka");
+    clock.advance(700);
+    EXPECT_EQ(fl("Mondai"), "赤");
+    wholeIn("Mondai", 1);
+    EXPECT_EQ(control<Label>(ScreenName::FileLoad, QStringLiteral("Mondai")).font().pixelSize(),
+              pointsToPixels(18));
 }
 
 } // namespace

@@ -5,11 +5,15 @@
 #include "screens/story/fight.h"
 #include "screens/story/mission.h"
 #include "screens/story/missiontexts.h"
+#include "core/romajibreaks.h"
 #include "shell/records/records.h"
 #include "support/gamefixture.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 namespace ks {
 namespace {
@@ -749,6 +753,71 @@ TEST_F(StoryTest, MissionFourTheBattleshipFleesAndFalls)
     EXPECT_TRUE(screen(ScreenName::Fight).isLoaded());
     // Nothing of the battle shows around the credits.
     EXPECT_FALSE(screen(ScreenName::Fight).isShown());
+}
+
+// Mission 4's fifth phrase, 67 romaji.
+const char *const kLongPhrase = "ひ,こ,う,き,に,の,る,と,き,は,、,す,ちゅ,わ,ー,で,す,さ,ん,と,は,"
+                                "な,す,た,め,に,い,り,ぐ,ち,ふ,き,ん,へ,。";
+
+// Whether every line of a wrapped romaji guide ends between two syllables.
+bool breaksAreSyllables(const QStringList &lines)
+{
+    const QByteArray whole = lines.join(QString()).toUtf8();
+    const std::vector<std::size_t> legal = romajiLineBreaks(
+        std::string_view(whole.constData(), static_cast<std::size_t>(whole.size())));
+    std::size_t at = 0;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        at += static_cast<std::size_t>(lines[i].toUtf8().size());
+        if (std::find(legal.begin(), legal.end(), at) == legal.end())
+            return false;
+    }
+    return true;
+}
+
+// A word too long for its romaji line keeps its next key in view as it is
+// typed: missions 1 to 3 show its front from the left edge and an ellipsis
+// for the rest; mission 4's taller line wraps it between syllables only
+// ("…fukinn" / "he.", never "…fukinnh" / "e.").
+TEST_F(StoryTest, ALongWordKeepsItsNextKeyInView)
+{
+    for (int stage = 0; stage < 4; ++stage) {
+        // The first words long (the draws are 0), the rest short: a file
+        // holds 1000 items at most. Twice the phrase is too long for any
+        // one-line romaji even at its smallest; 86 romaji take mission 4's
+        // two lines.
+        const std::string longer = stage < 3
+                                       ? std::string(kLongPhrase) + "," + kLongPhrase
+                                       : std::string(kLongPhrase) + ",し,ん,ぶ,ん,は,い,た,つ,の";
+        std::string exam;
+        for (std::size_t i = 0; i < missionDisplayTexts(stage).size(); ++i)
+            exam += std::string("@,") + (i < 4 ? longer : std::string("か")) + "\r\n";
+        dir.write("exam" + std::to_string(stage + 1) + ".ksd", test::cp932(exam));
+        openMission(stage);
+        start();
+        const Label &guide = control<Label>(ScreenName::Fight, indexed("Romazi1"));
+        ASSERT_EQ(word().size(), stage < 3 ? 134 : 86) << stage;
+        for (int typed = 0; typed < 6; ++typed) {
+            const QStringList lines = guide.shownLines();
+            if (stage < 3) {
+                EXPECT_TRUE(guide.isElided()) << stage << typed;
+                ASSERT_EQ(lines.size(), 1) << stage;
+                EXPECT_TRUE(lines[0].endsWith(QChar(0x2026)));
+                EXPECT_TRUE(word().startsWith(lines[0].chopped(1)))
+                    << stage << lines[0].toStdString();
+                EXPECT_EQ(guide.alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+            } else {
+                EXPECT_FALSE(guide.isElided()) << typed;
+                EXPECT_EQ(lines.size(), 2) << typed;
+                EXPECT_EQ(lines.join(QString()), word()) << typed;
+                EXPECT_TRUE(breaksAreSyllables(lines)) << lines.join('|').toStdString();
+            }
+            for (const QString &line : lines)
+                EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(line), guide.width());
+            type(word().left(1));
+        }
+        EXPECT_EQ(word().left(4), "inin") << stage; // six keys went in
+        press(Qt::Key_Escape, "\x1b");
+    }
 }
 
 // The final sentence has its own time limit; running out of it loses.
