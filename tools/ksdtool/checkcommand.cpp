@@ -257,8 +257,9 @@ void ProblemFileCheck::checkSentinel()
             "終わりの「@」「end」がありません（最後の問題がローマ字の合計に入りません）");
 }
 
-// A line wider than the play page still plays: the game scrolls a long
-// romaji line and wraps a long display text. The author may rather split it.
+// A line wider than the play page still plays: the game shows a long romaji
+// line from its next key on, the rest coming into view as it is typed, and
+// wraps or shrinks a long display text. The author may rather split it.
 void ProblemFileCheck::checkLineWidths()
 {
     const ks::RomajiLines built =
@@ -275,11 +276,11 @@ void ProblemFileCheck::checkLineWidths()
             " ピクセルで、画面の " + std::to_string(kPlayLineWidth) + " ピクセルに収まりません。";
         if (const int width = displayLineWidth(display); width > kPlayLineWidth)
             add(FindingKind::LongDisplayText, Severity::Warning, at,
-                where + "表示の幅が " + std::to_string(width) + limit + "ゲームでは折り返します");
+                where + "表示の幅が " + std::to_string(width) + limit + "ゲームでは折り返すか、文字を小さくします");
         if (const int width = romajiLineWidth(built.lines[k], points); width > kPlayLineWidth)
             add(FindingKind::LongRomaji, Severity::Warning, at,
                 where + "ローマ字の幅が文字サイズ " + pointsText(points) + " で " +
-                    std::to_string(width) + limit + "ゲームではスクロールします");
+                    std::to_string(width) + limit + "ゲームでは次に打つ文字から表示し、続きは打つにつれて見えてきます");
     }
 }
 
