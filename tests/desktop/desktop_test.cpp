@@ -159,7 +159,9 @@ public:
     }
 
     // From the start to the main menu, as a player: Return on the
-    // confirmation, any key on the logo.
+    // confirmation, any key on the logo. The logo also leaves by itself
+    // after two seconds, so on a slow machine the key may reach the menu:
+    // Shift, which the menu ignores, not Return, which would open an item.
     void toMenu()
     {
         game->start(*desktop);
@@ -167,7 +169,7 @@ public:
         desktop->key("Return");
         // The logo has no caption; it is the game's one window of its size.
         front("the logo", [](const TopWindow &w) { return w.width == 439 && w.height == 180; });
-        desktop->key("Return");
+        desktop->key("Shift_L");
         menu();
     }
     // The menu's item (1 the speed tester … 5 the end), opened with Return.
