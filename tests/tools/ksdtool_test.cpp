@@ -722,7 +722,10 @@ TEST(CheckPlays, LinesWiderThanThePlayPageAreWarnedOf)
         for (std::size_t i = 0; i < lines.size(); ++i)
             EXPECT_TRUE(lines[i].starts_with(expected[i])) << lines[i];
         EXPECT_NE(run.out.find("ゲームでは折り返すか、文字を小さくします"), std::string::npos);
-        EXPECT_EQ(run.out.find("ゲームでは次に打つ文字から表示し、続きは打つにつれて見えてきます") == std::string::npos, c.romajiFits);
+        EXPECT_EQ(
+            run.out.find("ゲームでは次に打つ文字から表示し、続きは打つにつれて見えてきます") ==
+                std::string::npos,
+            c.romajiFits);
     }
 }
 

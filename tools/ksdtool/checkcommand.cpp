@@ -276,11 +276,13 @@ void ProblemFileCheck::checkLineWidths()
             " ピクセルで、画面の " + std::to_string(kPlayLineWidth) + " ピクセルに収まりません。";
         if (const int width = displayLineWidth(display); width > kPlayLineWidth)
             add(FindingKind::LongDisplayText, Severity::Warning, at,
-                where + "表示の幅が " + std::to_string(width) + limit + "ゲームでは折り返すか、文字を小さくします");
+                where + "表示の幅が " + std::to_string(width) + limit +
+                    "ゲームでは折り返すか、文字を小さくします");
         if (const int width = romajiLineWidth(built.lines[k], points); width > kPlayLineWidth)
             add(FindingKind::LongRomaji, Severity::Warning, at,
                 where + "ローマ字の幅が文字サイズ " + pointsText(points) + " で " +
-                    std::to_string(width) + limit + "ゲームでは次に打つ文字から表示し、続きは打つにつれて見えてきます");
+                    std::to_string(width) + limit +
+                    "ゲームでは次に打つ文字から表示し、続きは打つにつれて見えてきます");
     }
 }
 
