@@ -605,6 +605,36 @@ TEST_F(DesktopTest, OptionsResetTickedWithSpaceAndSavedWithReturn)
     EXPECT_EQ(readFile(file("settei.dat")).substr(0, 10), "100\r\n200\r\n");
 }
 
+// How kana are judged is chosen from the keyboard: Alt+I opens the editor's
+// 入力 menu, A picks any spelling, and the choice is in keystorm.ini at once.
+TEST_F(DesktopTest, TheSpellingChoiceIsMadeWithTheKeyboard)
+{
+    toMenu();
+    openItem(4);
+    front("オプション");
+    for (int i = 0; i < 12; ++i)
+        press("Tab");
+    press("space");
+    const TopWindow editor = front("ローマ字カスタマイズ");
+    desktop->keyWith("Alt_L", "i");
+    EXPECT_TRUE(desktop->waitFor(
+        [&] {
+            const auto windows = desktop->windows(game->pid());
+            return !windows.empty() && windows.back().client != editor.client;
+        },
+        game.get()))
+        << "no menu opened over the editor";
+    press("a");
+    EXPECT_TRUE(desktop->waitFor(
+        [&] { return readFile(file("keystorm.ini")).find("spelling=any") != std::string::npos; },
+        game.get()));
+    front("ローマ字カスタマイズ");
+    desktop->key("e", true);
+    front("オプション");
+    press("Escape");
+    menu();
+}
+
 // The romaji editor: a romaji retyped, Ctrl+S saves it, Ctrl+E leaves to the
 // options, which are still in front and answer Esc.
 TEST_F(DesktopTest, TheRomajiEditorSavesAndLeaves)

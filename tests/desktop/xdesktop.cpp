@@ -349,6 +349,15 @@ void Desktop::key(const std::string &keysym, bool control)
     XFlush(m_display);
 }
 
+void Desktop::keyWith(const std::string &heldKeysym, const std::string &keysym)
+{
+    const KeyCode held = XKeysymToKeycode(m_display, XStringToKeysym(heldKeysym.c_str()));
+    XTestFakeKeyEvent(m_display, held, True, CurrentTime);
+    key(keysym);
+    XTestFakeKeyEvent(m_display, held, False, CurrentTime);
+    XFlush(m_display);
+}
+
 void Desktop::type(const std::string &text)
 {
     for (char c : text) {

@@ -66,6 +66,8 @@ public:
     // One key pressed and released: an X keysym name ("Return", "a"), with
     // Control held when control is set.
     void key(const std::string &keysym, bool control = false);
+    // A key pressed while another is held: a menu's mnemonic with Alt_L.
+    void keyWith(const std::string &heldKeysym, const std::string &keysym);
     // Lowercase letters, digits and ",.-" as their keys.
     void type(const std::string &text);
     // What a title bar's close button does: the window manager's close
