@@ -86,4 +86,8 @@ struct Utf8Char
 };
 Utf8Char firstUtf8Char(std::string_view text);
 
+// A character as UTF-8 ("k", "、"); one beyond Unicode as U+FFFD.
+void appendUtf8(std::string &out, char32_t code);
+std::string utf8Of(char32_t code);
+
 } // namespace ks

@@ -125,7 +125,4 @@ private:
 // "2024-05-01T12:34:56.789Z" for milliseconds since 1970, UTC.
 std::string isoTimeOf(std::int64_t unixMs);
 
-// A character as UTF-8 ("k", "、").
-std::string utf8Of(char32_t code);
-
 } // namespace ks

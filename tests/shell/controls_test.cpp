@@ -253,7 +253,7 @@ TEST_F(ControlsTest, OneLineLabelsShrinkALittleAndTallerOnesWrap)
 }
 
 // A label set up as the screens make theirs, white on black.
-struct LabelSpec
+struct LabelShape
 {
     QRect rect;
     double points;
@@ -262,22 +262,23 @@ struct LabelSpec
     Overflow overflow;
 };
 
-void setUpLabel(Label &label, const LabelSpec &spec, const QString &caption)
+void setUpLabel(Label &label, const LabelShape &shape, const QString &caption)
 {
-    label.setGeometry(spec.rect);
-    label.setFontPoints(spec.points, spec.bold);
+    label.setGeometry(shape.rect);
+    label.setFontPoints(shape.points, shape.bold);
     label.setForeColor(Qt::white);
     label.setBackColor(Qt::black);
-    label.setTextAlign(spec.align);
-    label.setOverflow(spec.overflow);
+    label.setTextAlign(shape.align);
+    label.setOverflow(shape.overflow);
     label.setCaption(caption);
     label.finishSetUp();
 }
 
 // The practice page's romaji line at the practice tool's size, and mission
 // 4's, three lines high.
-const LabelSpec kPracticeGuide{QRect(0, 32, 640, 44), 20, true, Align::Center, Overflow::Guide};
-const LabelSpec kMission4Guide{QRect(8, 408, 629, 61), 14.25, true, Align::Center, Overflow::Guide};
+const LabelShape kPracticeGuide{QRect(0, 32, 640, 44), 20, true, Align::Center, Overflow::Guide};
+const LabelShape kMission4Guide{QRect(8, 408, 629, 61), 14.25, true, Align::Center,
+                                Overflow::Guide};
 
 // 88 keys: far more than one line holds, even at the smallest size.
 const QString kLongRomaji = QStringLiteral(
@@ -331,7 +332,7 @@ TEST(Labels, ARomajiGuideThatFitsIsShownAsEver)
     QWidget parent;
     Label guide(&parent, QStringLiteral("Alufabet"));
     Label plain(&parent, QStringLiteral("Plain"));
-    LabelSpec clip = kPracticeGuide;
+    LabelShape clip = kPracticeGuide;
     clip.overflow = Overflow::Clip;
     const QString captions[] = {QStringLiteral("aka"), kLongRomaji.left(44), kLongRomaji.left(52)};
     for (const QString &caption : captions) {
@@ -394,7 +395,7 @@ TEST(Labels, ATallRomajiGuideWrapsBetweenSyllables)
 struct WholeCase
 {
     const char *name;
-    LabelSpec spec;
+    LabelShape shape;
     const char *caption;
     int lines; // as shown
 };
@@ -433,7 +434,7 @@ TEST(Labels, AWholeTextWrapsAndShrinksUntilItFits)
     for (const WholeCase &c : cases) {
         QWidget parent;
         Label label(&parent, QStringLiteral("L"));
-        setUpLabel(label, c.spec, QString::fromUtf8(c.caption));
+        setUpLabel(label, c.shape, QString::fromUtf8(c.caption));
         const QStringList lines = label.shownLines();
         const QFontMetrics metrics(label.font());
         EXPECT_EQ(lines.join(QString()), label.caption()) << c.name;

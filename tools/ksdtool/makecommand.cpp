@@ -64,11 +64,11 @@ std::string foldToTableKana(std::string_view reading)
     while (!reading.empty()) {
         const ks::Utf8Char c = ks::firstUtf8Char(reading);
         if (c.code >= kFirstKatakana && c.code <= kLastFolded)
-            out += utf8(c.code - 0x60);
+            out += ks::utf8Of(c.code - 0x60);
         else if (c.code == kHiraganaVu)
-            out += utf8(kKatakanaVu);
+            out += ks::utf8Of(kKatakanaVu);
         else if ((c.code >= U'0' && c.code <= U'9') || c.code == U'!' || c.code == U'?')
-            out += utf8(fullWidth(c.code));
+            out += ks::utf8Of(fullWidth(c.code));
         else
             out += reading.substr(0, c.bytes);
         reading.remove_prefix(c.bytes);

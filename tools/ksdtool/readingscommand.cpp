@@ -70,13 +70,13 @@ std::string toHiragana(std::string_view text)
     std::string out;
     for (char32_t c : characters(text)) {
         if (c >= U'ァ' && c <= U'ン')
-            out += utf8(c - 0x60);
+            out += ks::utf8Of(c - 0x60);
         else if (c == U'ヵ')
             out += "か";
         else if (c == U'ヶ')
             out += "け";
         else
-            out += utf8(c);
+            out += ks::utf8Of(c);
     }
     return out;
 }
@@ -85,7 +85,7 @@ std::string digitsOf(const std::vector<char32_t> &chars)
 {
     std::string out;
     for (char32_t c : chars)
-        out += utf8(c <= U'9' ? fullWidth(c) : c);
+        out += ks::utf8Of(c <= U'9' ? fullWidth(c) : c);
     return out;
 }
 
@@ -183,7 +183,7 @@ private:
         std::vector<Word> out;
         std::string line;
         for (char32_t c : characters(text))
-            line += utf8(c >= U'0' && c <= U'9' ? fullWidth(c) : c);
+            line += ks::utf8Of(c >= U'0' && c <= U'9' ? fullWidth(c) : c);
         for (const MeCab::Node *node = m_tagger.parseToNode(line.c_str()); node;
              node = node->next) {
             if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
@@ -262,7 +262,7 @@ private:
     {
         std::string out;
         for (char32_t c : chars)
-            out += utf8(c);
+            out += ks::utf8Of(c);
         return out;
     }
 

@@ -24,8 +24,6 @@ bool isSkippedLine(std::string_view line);
 ks::Result<void> writeOutput(const std::optional<std::string> &path, std::string_view bytes,
                              std::ostream &out);
 
-std::string utf8(char32_t code);
-
 // The full-width form of an ASCII character ("3" is "３").
 char32_t fullWidth(char32_t ascii);
 

@@ -1,4 +1,5 @@
 #include "core/records/runlog.h"
+#include "core/textfile.h"
 
 #include <gtest/gtest.h>
 
