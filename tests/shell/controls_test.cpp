@@ -1,7 +1,7 @@
 // The controls the screens are built from, on a screen of their own.
 #include "shell/controls.h"
 
-#include "core/romajibreaks.h"
+#include "support/romajilines.h"
 #include "shell/screen.h"
 #include "shell/units.h"
 #include "support/hostfixture.h"
@@ -284,21 +284,6 @@ const LabelShape kMission4Guide{QRect(8, 408, 629, 61), 14.25, true, Align::Cent
 const QString kLongRomaji = QStringLiteral(
     "hikoukininorutokiha,suchuwa-desusanntohanasutameniiriguchifukinnhe.shinnbunnhaitatsunoka");
 
-bool breaksAreSyllables(const QStringList &lines)
-{
-    const QString whole = lines.join(QString());
-    const QByteArray utf8 = whole.toUtf8();
-    const std::vector<std::size_t> legal =
-        romajiLineBreaks(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-    std::size_t at = 0;
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        at += static_cast<std::size_t>(lines[i].toUtf8().size());
-        if (std::find(legal.begin(), legal.end(), at) == legal.end())
-            return false;
-    }
-    return true;
-}
-
 // The romaji guide shows what it can of a line too long for it from the
 // front: the next key is the first thing drawn, at the left edge, and the
 // end gives way to an ellipsis; so after keys are typed too.
@@ -367,7 +352,7 @@ TEST(Labels, ATallRomajiGuideWrapsBetweenSyllables)
         const QStringList lines = guide.shownLines();
         EXPECT_EQ(lines.size(), typed < 40 ? 2 : 1) << typed;
         EXPECT_EQ(lines.join(QString()), mission4.mid(typed));
-        EXPECT_TRUE(breaksAreSyllables(lines)) << lines.join('|').toStdString();
+        EXPECT_TRUE(test::breaksAreSyllables(lines)) << lines.join('|').toStdString();
         EXPECT_FALSE(guide.isElided());
         for (const QString &line : lines)
             EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(line), guide.width());

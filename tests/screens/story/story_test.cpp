@@ -5,7 +5,7 @@
 #include "screens/story/fight.h"
 #include "screens/story/mission.h"
 #include "screens/story/missiontexts.h"
-#include "core/romajibreaks.h"
+#include "support/romajilines.h"
 #include "shell/records/records.h"
 #include "support/gamefixture.h"
 
@@ -759,21 +759,6 @@ TEST_F(StoryTest, MissionFourTheBattleshipFleesAndFalls)
 const char *const kLongPhrase = "ひ,こ,う,き,に,の,る,と,き,は,、,す,ちゅ,わ,ー,で,す,さ,ん,と,は,"
                                 "な,す,た,め,に,い,り,ぐ,ち,ふ,き,ん,へ,。";
 
-// Whether every line of a wrapped romaji guide ends between two syllables.
-bool breaksAreSyllables(const QStringList &lines)
-{
-    const QByteArray whole = lines.join(QString()).toUtf8();
-    const std::vector<std::size_t> legal = romajiLineBreaks(
-        std::string_view(whole.constData(), static_cast<std::size_t>(whole.size())));
-    std::size_t at = 0;
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        at += static_cast<std::size_t>(lines[i].toUtf8().size());
-        if (std::find(legal.begin(), legal.end(), at) == legal.end())
-            return false;
-    }
-    return true;
-}
-
 // A word too long for its romaji line keeps its next key in view as it is
 // typed: missions 1 to 3 show its front from the left edge and an ellipsis
 // for the rest; mission 4's taller line wraps it between syllables only
@@ -809,7 +794,7 @@ TEST_F(StoryTest, ALongWordKeepsItsNextKeyInView)
                 EXPECT_FALSE(guide.isElided()) << typed;
                 EXPECT_EQ(lines.size(), 2) << typed;
                 EXPECT_EQ(lines.join(QString()), word()) << typed;
-                EXPECT_TRUE(breaksAreSyllables(lines)) << lines.join('|').toStdString();
+                EXPECT_TRUE(test::breaksAreSyllables(lines)) << lines.join('|').toStdString();
             }
             for (const QString &line : lines)
                 EXPECT_LE(QFontMetrics(guide.font()).horizontalAdvance(line), guide.width());
