@@ -553,6 +553,31 @@ TEST_F(NoWindowManagerTest, TheMissionCodeWindowsCloseLeadsToTheMenu)
 // ---------------------------------------------------------------- whole plays
 
 // A practice file played to its verdict, keyboard only, and back.
+// A run the records cannot keep (the file is a folder here) is told in a box
+// that stands in front of the result, which follows once it is answered.
+TEST_F(DesktopTest, ARunTheRecordsCannotKeepIsToldBeforeTheResult)
+{
+    writeEasyPractice(game->folder());
+    fs::create_directory(file("records.sqlite3"));
+    toMenu();
+    openItem(2);
+    front("練習問題");
+    press("Return");
+    press("Return");
+    for (int problem = 1; problem <= 2; ++problem) {
+        ASSERT_TRUE(awaitReady("FileLoad", problem));
+        desktop->type("kaka");
+    }
+    box();
+    press("Return");
+    front("Form1");
+    ASSERT_TRUE(awaitReady("Kekka"));
+    press("Return");
+    front("練習問題");
+    press("Escape");
+    menu();
+}
+
 TEST_F(DesktopTest, APracticeFilePlayedToItsResult)
 {
     writeEasyPractice(game->folder());
