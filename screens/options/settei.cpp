@@ -120,16 +120,37 @@ void Settei::Form_Load()
 
 void Settei::Form_KeyDown(int &keyCode, int)
 {
-    // Esc is Cancel and Return is OK, wherever the focus is: a Return that
-    // ticked the reset box or opened the file dialog again would surprise a
-    // player who means "done". Space presses the focused button.
+    // Esc is Cancel. Return presses the button that has the focus, as on
+    // every desktop, so a player who tabs to キャンセル and presses Return
+    // keeps their high scores; anywhere else (a box, the reset check box)
+    // Return means "done" and is OK.
     if (keyCode == KeyCode::Escape) {
         keyCode = 0;
         No_Click();
     } else if (keyCode == KeyCode::Return) {
         keyCode = 0;
-        Ok_Click();
+        pressFocusedButton();
     }
+}
+
+void Settei::pressFocusedButton()
+{
+    const QWidget *focus = window()->focusWidget();
+    if (focus == No) {
+        No_Click();
+        return;
+    }
+    if (focus == Command1) {
+        Command1_Click();
+        return;
+    }
+    for (std::size_t i = 0; i < Command2.size(); ++i) {
+        if (focus == Command2[i]) {
+            Command2_Click(static_cast<int>(i));
+            return;
+        }
+    }
+    Ok_Click();
 }
 
 void Settei::Form_MouseMove()

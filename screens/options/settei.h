@@ -30,6 +30,8 @@ private:
     void Command1_Click();
     void Ok_Click();
     void No_Click();
+    // Return: the focused button's click, else OK.
+    void pressFocusedButton();
     void explain(const QString &help);
     // Where the file dialog of a music slot opens.
     QString startFolder(const QString &slot) const;
