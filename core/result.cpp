@@ -33,6 +33,9 @@ std::string Error::message() const
     case ErrorCode::UnsafeItem:
         what = "書けない項目があります（空、カンマ、引用符、改行、前後の空白）";
         break;
+    case ErrorCode::UntypableRomaji:
+        what = "キーで打てないローマ字があります";
+        break;
     case ErrorCode::KanaBeforeFirstProblem:
         what = "最初の「@」より前にかなか「、」があります";
         break;

@@ -19,6 +19,7 @@ enum class ErrorCode
     TooFewItems,
     TooManyLines,
     UnsafeItem,
+    UntypableRomaji,
     KanaBeforeFirstProblem,
     TooManyProblems,
     UnplayableTimeLimit,

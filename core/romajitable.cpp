@@ -24,6 +24,16 @@ Result<RomajiTable> romajiTableForPlay(std::string_view text)
         return items.error();
     RomajiTable table;
     std::move(items->begin(), items->end(), table.items.begin());
+    for (std::size_t pair = 0; pair < kRomajiPairs; ++pair) {
+        const std::string &kana = table.kana(pair);
+        const std::string &romaji = table.romaji(pair);
+        // An empty place of the chart is never asked for.
+        if (kana.empty() || kana == kEmptyKana || romaji.empty())
+            continue;
+        if (const std::string reason = untypableRomajiReason(romaji); !reason.empty())
+            return Error{ErrorCode::UntypableRomaji,
+                         "「" + kana + "」のローマ字「" + romaji + "」は打てません。" + reason};
+    }
     return table;
 }
 
@@ -33,7 +43,8 @@ Result<RomajiTable> loadRomajiTableForPlay(const std::string &path)
     if (!text)
         return text.error();
     Result<RomajiTable> table = romajiTableForPlay(*text);
-    if (!table)
+    // The romaji no key can type is named, not the file: the player knows it.
+    if (!table && table.error().code != ErrorCode::UntypableRomaji)
         return Error{table.error().code, path};
     return table;
 }
@@ -67,6 +78,26 @@ std::string doubledRomaji(std::string_view romaji)
 {
     const Utf8Char first = firstUtf8Char(romaji);
     return std::string(romaji.substr(0, first.bytes)) + std::string(romaji);
+}
+
+std::string untypableRomajiReason(std::string_view romaji)
+{
+    for (std::size_t at = 0; at < romaji.size();) {
+        const Utf8Char c = firstUtf8Char(romaji.substr(at));
+        at += c.bytes;
+        if (c.code >= 0x20 && c.code <= 0x7E)
+            continue;
+        if (c.code == U'\u3000')
+            return "キーで打てない全角の空白があります";
+        if (c.code < 0x20 || c.code == 0x7F)
+            return "キーで打てない制御文字があります";
+        return "キーで打てない文字「" + utf8Of(c.code) + "」があります";
+    }
+    if (!romaji.empty() && romaji.front() == ' ')
+        return "前に空白があります";
+    if (!romaji.empty() && romaji.back() == ' ')
+        return "後ろに空白があります";
+    return {};
 }
 
 bool isSafeTableItem(std::string_view item)
@@ -137,6 +168,9 @@ std::vector<std::string> romajiTableFaults(const RomajiTable &table)
                              "」は書けません");
         if (kana == kEmptyKana)
             continue;
+        if (const std::string reason = untypableRomajiReason(table.romaji(pair)); !reason.empty())
+            faults.push_back(pairName(pair) + "：ローマ字「" + table.romaji(pair) +
+                             "」は打てません（" + reason + "）");
         auto [it, inserted] = firstPairOf.emplace(kana, pair);
         if (!inserted)
             faults.push_back(pairName(pair) + "：かな「" + kana + "」は " + pairName(it->second) +

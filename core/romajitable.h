@@ -37,7 +37,9 @@ struct RomajiTable
 };
 
 // For the play screens: at most 710 items, a short table is padded with empty
-// items (they match nothing that matters); more is TooManyItems.
+// items (they match nothing that matters); more is TooManyItems. A romaji no
+// key can type is UntypableRomaji, naming its kana: refused before play
+// rather than met as a problem that can never be finished.
 Result<RomajiTable> romajiTableForPlay(std::string_view text);
 Result<RomajiTable> loadRomajiTableForPlay(const std::string &path);
 
@@ -53,6 +55,13 @@ std::string doubledRomaji(std::string_view romaji);
 // has no escaping, so no comma, double quote or line break, no blank at either
 // end, and not empty.
 bool isSafeTableItem(std::string_view item);
+
+// Why no key could type this romaji, as a sentence for the player without
+// its full stop ("キーで打てない全角の空白があります"); empty when it can be
+// typed: printable ASCII, no blank at either end. Keys reach the game
+// without an input method, so any other character could never be matched
+// and its problem never finished.
+std::string untypableRomajiReason(std::string_view romaji);
 
 // The 355 lines of the file the editor saves: the editable pairs with the
 // romaji from the editor (editedRomaji, 170 entries), the doubled pairs

@@ -6,6 +6,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -560,6 +563,36 @@ TextBox::TextBox(QWidget *parent, const QString &name, int index)
     : QLineEdit(parent), WidgetControl(name, index, *this)
 {
     setFont(screenFont(9, false));
+}
+
+void TextBox::setTakesKeysOnly(bool keysOnly)
+{
+    m_keysOnly = keysOnly;
+    // The attribute alone is not enough: QLineEdit answers the input
+    // method's ImEnabled query itself, and fcitx5 and ibus both ask.
+    setAttribute(Qt::WA_InputMethodEnabled, !keysOnly);
+    setInputMethodHints(keysOnly ? Qt::ImhLatinOnly | Qt::ImhNoPredictiveText |
+                                       Qt::ImhNoAutoUppercase | Qt::ImhPreferLowercase
+                                 : Qt::ImhNone);
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+}
+
+QVariant TextBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (m_keysOnly && query == Qt::ImEnabled)
+        return false;
+    return QLineEdit::inputMethodQuery(query);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    // An input method that composes regardless is not let in.
+    if (m_keysOnly) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
 }
 
 void TextBox::setFontPoints(double points)

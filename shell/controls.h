@@ -248,10 +248,21 @@ class TextBox final : public QLineEdit, public WidgetControl
 public:
     TextBox(QWidget *parent, const QString &name, int index = -1);
     void setFontPoints(double points);
+    // A box for keys as the keyboard gives them (romaji): the input method
+    // is never engaged, whatever state the player left it in, so no
+    // composition, conversion or full-width form can reach the text.
+    void setTakesKeysOnly(bool keysOnly);
+    bool takesKeysOnly() const { return m_keysOnly; }
+    using QLineEdit::inputMethodQuery;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 protected:
     bool event(QEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    bool m_keysOnly = false;
 };
 
 // A control on a widget that handles the mouse itself (a button, a check

@@ -21,6 +21,9 @@ QString fileProblemText(const QString &file, const Error &error)
         return file + QStringLiteral("の問題が多すぎます。");
     case ErrorCode::KanaBeforeFirstProblem:
         return file + QStringLiteral("の最初の「@」より前に、打つ文字があります。");
+    case ErrorCode::UntypableRomaji:
+        return file + QStringLiteral("の") + QString::fromStdString(error.detail) +
+               QStringLiteral("。オプションの「ローマ字カスタマイズ」で直して下さい。");
     default:
         return file + QStringLiteral("を読み込めません。");
     }

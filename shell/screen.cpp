@@ -288,6 +288,15 @@ QMenu *Screen::addMenu(const QString &title)
     return m_window->menuBar()->addMenu(title);
 }
 
+Label *Screen::addMenuBarLabel(const Place &place, const LabelStyle &style)
+{
+    QMenuBar *bar = m_window->menuBar();
+    Label *label = addLabel(place, QString(), style, bar);
+    label->setFixedSize(twipsRect(place.twips).size());
+    bar->setCornerWidget(label, Qt::TopRightCorner);
+    return label;
+}
+
 MenuItem *Screen::addMenuItem(QMenu *menu, const QString &name, const QString &caption,
                               const QKeySequence &shortcut, std::function<void()> handler)
 {

@@ -144,6 +144,9 @@ protected:
                            std::function<void()> handler);
     SoundPlayer *addSoundPlayer(const QString &name);
     QMenu *addMenu(const QString &title);
+    // A label at the right end of the menu bar: a status line that takes no
+    // room from the client area's design.
+    Label *addMenuBarLabel(const Place &place, const LabelStyle &style);
     MenuItem *addMenuItem(QMenu *menu, const QString &name, const QString &caption,
                           const QKeySequence &shortcut, std::function<void()> handler);
 

@@ -1,7 +1,6 @@
 #include "romacast.h"
 
 #include "core/playersettings.h"
-#include "core/textfile.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
 #include "shell/screenhost.h"
@@ -45,6 +44,11 @@ void romacast::createControls()
         item->action()->setCheckable(true);
         choices->addAction(item->action());
     }
+    // Whether Ctrl+S has saved what the boxes show, at the menu bar's end,
+    // where it takes no room from the grid.
+    Status = addMenuBarLabel(
+        {QStringLiteral("Status"), {0, 0, 2400, 300}},
+        {9, false, QGuiApplication::palette().color(QPalette::WindowText), QColor(), Align::Right});
     setClientSize(9975, 5415);
 
     Picture1 = add<Panel>(QStringLiteral("Picture1"), {0, 0, 9735, 12615});
@@ -62,6 +66,10 @@ void romacast::createControls()
         alfa[i] = add<TextBox>(QStringLiteral("alfa"), static_cast<int>(i),
                                {1200 + kCellWidth * column, top, 735, 375}, Picture1);
         alfa[i]->setFontPoints(15.75);
+        alfa[i]->setTakesKeysOnly(true);
+        // What the status says was saved is no longer what the boxes hold.
+        QObject::connect(alfa[i], &QLineEdit::textEdited, Status,
+                         [this] { Status->setCaption(QString()); });
         // A box reached with Tab is scrolled into view.
         onFocusIn(alfa[i], [this, i] { scrollTo(static_cast<int>(i)); });
     }
@@ -156,6 +164,9 @@ QString romacast::unsavableRomaji(std::size_t pair) const
     const std::string romaji = text.toStdString();
     const QString refused =
         QStringLiteral("%1のローマ字「%2」は保存できません。").arg(boxName(pair), text);
+    if (const std::string reason = untypableRomajiReason(romaji); !reason.empty())
+        return refused + QString::fromStdString(reason) +
+               QStringLiteral("。ローマ字は半角の英字、数字、記号で入力して下さい。");
     if (!isSafeTableItem(romaji))
         return refused + QStringLiteral("カンマ、引用符、改行は使えず、前後に空白も置けません。");
     // "\" alone is the mark of a box the editor hides: saved, it would hide
@@ -163,15 +174,6 @@ QString romacast::unsavableRomaji(std::size_t pair) const
     if (romaji == kLockedRomaji && romajiTable.romaji(pair) != kLockedRomaji)
         return refused +
                QStringLiteral("「\\」だけのローマ字は、入力欄を隠す印になってしまいます。");
-    if (const std::optional<Cp932Loss> lost = firstCp932Loss(romaji)) {
-        const QString character = QString::fromStdString(lost->character);
-        if (lost->readBack.empty())
-            return refused + QStringLiteral("「%1」はローマ字表（roumazi.dat）に書けない文字です。")
-                                 .arg(character);
-        return refused +
-               QStringLiteral("「%1」はローマ字表（roumazi.dat）では「%2」になってしまいます。")
-                   .arg(character, QString::fromStdString(lost->readBack));
-    }
     return {};
 }
 
@@ -180,13 +182,19 @@ void romacast::save_Click()
     std::vector<std::string> edited;
     edited.reserve(kEditablePairs);
     for (std::size_t i = 0; i < kEditablePairs; ++i) {
-        const QString text = alfa[i]->text();
+        // Full-width letters and the ideographic space, left by an input
+        // method or a paste, are what the player meant in plain ASCII: the
+        // box shows the text as it will be saved.
+        const QString text = alfa[i]->text().normalized(QString::NormalizationForm_KC);
+        if (text != alfa[i]->text())
+            alfa[i]->setText(text);
         // The edits stay in the boxes, so the player can put it right.
         if (text.isEmpty()) {
             refuse(QStringLiteral("データーの入力内容に不正（空白など）があります。"));
             return;
         }
         if (const QString problem = unsavableRomaji(i); !problem.isEmpty()) {
+            alfa[i]->setFocus();
             refuse(problem);
             return;
         }
@@ -198,7 +206,9 @@ void romacast::save_Click()
         refuse(QStringLiteral("ローマ字表（roumazi.dat）を保存できませんでした（%1）。"
                               "前のファイルはそのまま残っています。")
                    .arg(QString::fromStdString(saved.error().message())));
+        return;
     }
+    Status->setCaption(QStringLiteral("保存しました"));
 }
 
 void romacast::exit_Click()

@@ -48,6 +48,7 @@ private:
     std::array<TextBox *, kEditablePairs> alfa = {};
     MenuItem *tableSpelling = nullptr;
     MenuItem *anySpelling = nullptr;
+    Label *Status = nullptr;
 
     RomajiTable romajiTable;
 };

@@ -64,6 +64,52 @@ TEST(RomajiTableForPlay, At710ItemsItIsFullAndOneMoreIsAnError)
     EXPECT_EQ(romajiTableForPlay(itemsText(711)).error().code, ErrorCode::TooManyItems);
 }
 
+// A romaji no key can type would leave every problem with its kana
+// unfinishable: the play reader refuses the table, naming the kana, the
+// romaji and why. An empty place of the chart is never asked for.
+TEST(RomajiTableForPlay, ARomajiNoKeyTypesIsRefusedNamingItsKana)
+{
+    const struct
+    {
+        const char *line;
+        const char *detail; // empty: the table plays
+    } cases[] = {
+        {"し,shi", ""},
+        {"し,Shi!", ""},
+        {"し,\"s i\"", ""},
+        {"＿,ｘｘ", ""},
+        {"し,shi　", "「し」のローマ字「shi　」は打てません。キーで打てない全角の空白があります"},
+        {"ら,ｒａ", "「ら」のローマ字「ｒａ」は打てません。キーで打てない文字「ｒ」があります"},
+        {"ら,ら", "「ら」のローマ字「ら」は打てません。キーで打てない文字「ら」があります"},
+        {"し,\"shi \"", "「し」のローマ字「shi 」は打てません。後ろに空白があります"},
+        {"し,\" shi\"", "「し」のローマ字「 shi」は打てません。前に空白があります"},
+        {"し,s\thi", "「し」のローマ字「s\thi」は打てません。キーで打てない制御文字があります"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        const Result<RomajiTable> table = romajiTableForPlay(std::string("か,ka\r\n") + c.line);
+        if (*c.detail == 0) {
+            EXPECT_TRUE(table.ok());
+            continue;
+        }
+        ASSERT_FALSE(table.ok());
+        EXPECT_EQ(table.error().code, ErrorCode::UntypableRomaji);
+        EXPECT_EQ(table.error().detail, c.detail);
+    }
+}
+
+// The whole-table check the tool and the shipped-table tests use says the same.
+TEST(RomajiTableFaults, NamesARomajiNoKeyTypes)
+{
+    RomajiTable table = fixtureTable();
+    table.items[2 * 3 + 1] = "r3\u3000";
+    table.items[2 * (kFirstDoubledPair + 3) + 1] = "rr3\u3000";
+    const Strings expected{
+        "3 番の組：ローマ字「r3　」は打てません（キーで打てない全角の空白があります）",
+        "173 番の組：ローマ字「rr3　」は打てません（キーで打てない全角の空白があります）"};
+    EXPECT_EQ(romajiTableFaults(table), expected);
+}
+
 TEST(RomajiTableForEditing, NeedsAll710ItemsAndIgnoresTheRest)
 {
     EXPECT_EQ(romajiTableForEditing(itemsText(709)).error().code, ErrorCode::TooFewItems);

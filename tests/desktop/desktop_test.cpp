@@ -630,6 +630,81 @@ TEST_F(DesktopTest, OptionsResetTickedWithSpaceAndSavedWithReturn)
     EXPECT_EQ(readFile(file("settei.dat")).substr(0, 10), "100\r\n200\r\n");
 }
 
+// Return presses the button the focus frame is on, as on every desktop:
+// the reset ticked with Space, then the focus moved to a button by Tab or
+// Shift+Tab. Only OK, or Return where no button has the focus, writes
+// settei.dat; キャンセル, the editor's button and 参照 leave its bytes as
+// they were.
+struct FocusedReturnCase
+{
+    const char *name;
+    int tabs;          // after the reset box; negative: Shift+Tab
+    const char *opens; // the window Return brings to the front
+    const char *leave; // the key that leaves it, back to the options
+    bool saves;        // the high scores are reset
+};
+
+void PrintTo(const FocusedReturnCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class FocusedReturnTest : public DesktopTest,
+                          public ::testing::WithParamInterface<FocusedReturnCase>
+{
+};
+
+const FocusedReturnCase kFocusedReturns[] = {
+    {"Ok", 1, kMenu, nullptr, true},
+    {"Cancel", 2, kMenu, nullptr, false},
+    {"RomajiEditor", -1, "ローマ字カスタマイズ", "ctrl+e", false},
+    {"EndingMusicBrowse", -2, "ファイルを開く", "Escape", false},
+    {"FirstMusicBrowse", -12, "ファイルを開く", "Escape", false},
+    {"MusicBox", -3, kMenu, nullptr, true},
+    {"ResetBox", 0, kMenu, nullptr, true},
+};
+
+TEST_P(FocusedReturnTest, ReturnPressesTheFocusedButton)
+{
+    const FocusedReturnCase &c = GetParam();
+    const std::string settings =
+        "150\r\n260\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\nnodata\r\n";
+    writeFile(file("settei.dat"), settings);
+    toMenu();
+    openItem(4);
+    front("オプション");
+    for (int i = 0; i < 13; ++i)
+        press("Tab");
+    press("space");
+    for (int i = 0; i < std::abs(c.tabs); ++i) {
+        if (c.tabs > 0)
+            press("Tab");
+        else
+            desktop->keyWith("Shift_L", "Tab");
+    }
+    press("Return");
+    front(c.opens);
+    if (c.leave) {
+        EXPECT_EQ(readFile(file("settei.dat")), settings);
+        if (std::string(c.leave) == "ctrl+e")
+            desktop->key("e", true);
+        else
+            press(c.leave);
+        front("オプション");
+        EXPECT_EQ(readFile(file("settei.dat")), settings);
+        press("Escape");
+        menu();
+    }
+    const std::string after = readFile(file("settei.dat"));
+    if (c.saves)
+        EXPECT_EQ(after, "100\r\n200\r\n" + settings.substr(10));
+    else
+        EXPECT_EQ(after, settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, FocusedReturnTest, ::testing::ValuesIn(kFocusedReturns),
+                         [](const auto &param) { return std::string(param.param.name); });
+
 // How kana are judged is chosen from the keyboard: Alt+I opens the editor's
 // 入力 menu, A picks any spelling, and the choice is in keystorm.ini at once.
 TEST_F(DesktopTest, TheSpellingChoiceIsMadeWithTheKeyboard)

@@ -690,6 +690,31 @@ TEST(CheckPlays, AGivenGameIsPlayedWithItsOwnTable)
     EXPECT_EQ(shipped.exitCode, 1) << shipped.out;
 }
 
+// A table the romaji editor of an earlier version could save with an input
+// method on ("shi" then Space: an ideographic space) is refused by check as
+// by the game, naming the kana, never called OK.
+TEST(CheckPlays, ATableWithARomajiNoKeyTypesIsRefused)
+{
+    TempDir dir;
+    layOutGame(dir.path("game"));
+    ks::Result<std::string> table = ks::readTextFile(dir.path("game/roumazi.dat"));
+    ASSERT_TRUE(table.ok());
+    std::string edited = *table;
+    const std::string shi = "し,shi\r\n";
+    edited.replace(edited.find(shi), shi.size(), "し,shi\u3000\r\n");
+    dir.write("game/roumazi.dat", cp932(edited));
+    PlayCase c{.name = "", .body = "@,寿司,す,し\r\n@,end\r\n"};
+    dir.write("game/practice/f.ksd", practiceFileWith(c));
+    const ToolRun run =
+        runTool(dir, {"check", "--game", dir.path("game"), dir.path("game/practice/f.ksd")});
+    EXPECT_NE(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out.find("OK"), std::string::npos) << run.out;
+    EXPECT_NE(
+        run.err.find("「し」のローマ字「shi　」は打てません。キーで打てない全角の空白があります"),
+        std::string::npos)
+        << run.err;
+}
+
 // A line wider than the play page still plays (the game scrolls the romaji
 // and wraps the display text), so check warns and says what will happen;
 // the romaji is measured at the file's own font size.

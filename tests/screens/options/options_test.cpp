@@ -7,6 +7,8 @@
 #include "support/gamefixture.h"
 
 #include <QDir>
+#include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -184,23 +186,69 @@ TEST_F(OptionsTest, CancelEscAndCloseWriteNothing)
     }
 }
 
-// Return is OK wherever the focus is: on the ticked reset box it does not
-// untick it, on a 参照 button it does not open the file dialog again.
-TEST_F(OptionsTest, ReturnIsOkWhereverTheFocusIs)
+// Return presses the focused button: キャンセル keeps the high scores, the
+// editor's and a 参照 button open what they open, and anywhere else (the
+// reset box, a music box) Return is OK.
+TEST_F(OptionsTest, ReturnPressesTheFocusedButtonElseOk)
 {
-    for (const char *focus : {"HighC", "Command2(0)", "BGName(2)", "Command1", "No(1)"}) {
-        SCOPED_TRACE(focus);
+    enum class After
+    {
+        Saved,
+        Cancelled,
+        EditorOpen,
+        FileDialogOpen,
+    };
+    const struct
+    {
+        const char *focus;
+        After after;
+    } cases[] = {
+        {"HighC", After::Saved},
+        {"BGName(2)", After::Saved},
+        {"Ok(0)", After::Saved},
+        {"No(1)", After::Cancelled},
+        {"Command1", After::EditorOpen},
+        {"Command2(0)", After::FileDialogOpen},
+        {"Command2(5)", After::FileDialogOpen},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.focus);
         dir.write("settei.dat", kSettings);
+        dialogs.log.clear();
         openOptions();
         click(ScreenName::Settei, "HighC");
         ASSERT_EQ(control<CheckBox>(ScreenName::Settei, QStringLiteral("HighC")).value(), 1);
         QApplication::setActiveWindow(screen(ScreenName::Settei).window());
-        auto &widget = control<QWidget>(ScreenName::Settei, QString::fromLatin1(focus));
+        auto &widget = control<QWidget>(ScreenName::Settei, QString::fromLatin1(c.focus));
         widget.setFocus();
         QTest::keyClick(&widget, Qt::Key_Return);
-        EXPECT_TRUE(dialogs.log.isEmpty());
-        EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
-        EXPECT_EQ(dir.read("settei.dat").substr(0, 10), "100\r\n200\r\n");
+        switch (c.after) {
+        case After::Saved:
+            EXPECT_TRUE(dialogs.log.isEmpty());
+            EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+            EXPECT_EQ(dir.read("settei.dat").substr(0, 10), "100\r\n200\r\n");
+            break;
+        case After::Cancelled:
+            EXPECT_FALSE(screen(ScreenName::Settei).isLoaded());
+            EXPECT_EQ(dir.read("settei.dat"), kSettings);
+            break;
+        case After::EditorOpen:
+            EXPECT_TRUE(screen(ScreenName::romacast).isShown());
+            EXPECT_TRUE(screen(ScreenName::Settei).isLoaded());
+            EXPECT_EQ(dir.read("settei.dat"), kSettings);
+            triggerMenu("exit");
+            break;
+        case After::FileDialogOpen:
+            EXPECT_TRUE(dialogs.log.value(0).startsWith("file dialog: ファイルを開く"));
+            EXPECT_TRUE(screen(ScreenName::Settei).isLoaded());
+            EXPECT_EQ(dir.read("settei.dat"), kSettings);
+            dialogs.queueAnswer("cancel");
+            dialogs.answerQueued();
+            break;
+        }
+        if (screen(ScreenName::Settei).isLoaded())
+            click(ScreenName::Settei, "No(1)");
+        EXPECT_EQ(host().activeScreen(), &screen(ScreenName::Kidou));
     }
 }
 
@@ -531,22 +579,23 @@ TEST_F(OptionsTest, SavingRefusesWhatTheFileCannotHold)
     }
 }
 
-// A romaji the editor or the file would turn into something else is refused
-// the same way, naming the kana the player sees: "\" alone is the mark
-// of a hidden box, and the file is code page 932.
-TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
+// A romaji the editor or the file would turn into something else, or no
+// key could type, is refused the same way, naming the kana the player
+// sees: "\" alone is the mark of a hidden box.
+TEST_F(OptionsTest, SavingRefusesABackslashAndWhatNoKeyTypes)
 {
     const int ka = pairOf("か");
+    const QString typable = QStringLiteral("。ローマ字は半角の英字、数字、記号で入力して下さい。");
     const struct
     {
         const char *typed;
-        const char *why;
+        QString why;
     } cases[] = {
-        {"\\", "「\\」だけのローマ字は、入力欄を隠す印になってしまいます。"},
-        {"ké", "「é」はローマ字表（roumazi.dat）に書けない文字です。"},
-        {"k〜", "「〜」はローマ字表（roumazi.dat）では「～」になってしまいます。"},
+        {"\\", QStringLiteral("「\\」だけのローマ字は、入力欄を隠す印になってしまいます。")},
+        {"ké", QStringLiteral("キーで打てない文字「é」があります") + typable},
+        {"k〜", QStringLiteral("キーで打てない文字「〜」があります") + typable},
         // The file would give "\" back, and the box would be hidden.
-        {"¥", "「¥」はローマ字表（roumazi.dat）では「\\」になってしまいます。"},
+        {"¥", QStringLiteral("キーで打てない文字「¥」があります") + typable},
     };
     openEditor();
     for (const auto &c : cases) {
@@ -554,10 +603,9 @@ TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
         dialogs.log.clear();
         alfa(ka).setText(QString::fromUtf8(c.typed));
         triggerMenu("save");
-        EXPECT_EQ(dialogs.log,
-                  QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
-                                             "できません。%2")
-                                  .arg(QString::fromUtf8(c.typed), QString::fromUtf8(c.why))});
+        EXPECT_EQ(dialogs.log, QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
+                                                          "できません。%2")
+                                               .arg(QString::fromUtf8(c.typed), c.why)});
         dialogs.answerAll();
         EXPECT_TRUE(screen(ScreenName::romacast).isShown());
         EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
@@ -568,6 +616,112 @@ TEST_F(OptionsTest, SavingRefusesABackslashAndWhatCodePage932Changes)
     triggerMenu("save");
     EXPECT_TRUE(dialogs.log.isEmpty());
     EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
+}
+
+// What an input method or a paste leaves in a box: compatibility forms
+// become the plain ASCII they stand for (NFKC) and are saved, in the box as
+// in the file; what is still no key's, or ends in a blank, is refused with
+// the kana named, and the file stays as it was.
+TEST_F(OptionsTest, SavingNormalisesFullWidthFormsAndRefusesWhatNoKeyTypes)
+{
+    const int ka = pairOf("か");
+    const struct
+    {
+        const char *typed;
+        const char *saved; // the か line and its doubled pair's, or nothing
+        const char *message; // the box's words after 「か」のローマ字「…」は保存できません。
+        const char *shown; // the box after saving
+    } cases[] = {
+        // F9 in an input method: full-width letters.
+        {"ｋａ", "か,ka\r\n", nullptr, "ka"},
+        {"ＫＡ", "か,KA\r\n", nullptr, "KA"},
+        {"ｃａ", "か,ca\r\n", nullptr, "ca"},
+        // A space inside is a key like any other.
+        {"ｋ　ａ", "か,k a\r\n", nullptr, "k a"},
+        // Space after "ka" with the input method on: an ideographic space.
+        {"ka　", nullptr, "後ろに空白があります。", "ka "},
+        {"　ka", nullptr, "前に空白があります。", " ka"},
+        // Kana left by the input method, full or half width.
+        {"か", nullptr, "キーで打てない文字「か」があります。", "か"},
+        {"ｶ", nullptr, "キーで打てない文字「カ」があります。", "カ"},
+        {"k\ta", nullptr, "キーで打てない制御文字があります。", "k\ta"},
+    };
+    openEditor();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        dir.write("roumazi.dat", shippedTable());
+        dialogs.log.clear();
+        alfa(ka).setText(QString::fromUtf8(c.typed));
+        triggerMenu("save");
+        EXPECT_EQ(alfa(ka).text(), QString::fromUtf8(c.shown));
+        if (c.saved) {
+            EXPECT_TRUE(dialogs.log.isEmpty());
+            const std::string table = *decodeCp932(dir.read("roumazi.dat"));
+            EXPECT_NE(table.find(std::string("\r\n") + c.saved), std::string::npos);
+            const std::string romaji(c.shown);
+            EXPECT_NE(table.find("\r\nっか," + romaji.substr(0, 1) + romaji + "\r\n"),
+                      std::string::npos);
+        } else {
+            EXPECT_EQ(dialogs.log,
+                      QStringList{QStringLiteral("message: 「か」のローマ字「%1」は保存"
+                                                 "できません。")
+                                      .arg(QString::fromUtf8(c.shown)) +
+                                  QString::fromUtf8(c.message).chopped(1) +
+                                  QStringLiteral("。ローマ字は半角の英字、数字、記号"
+                                                 "で入力して下さい。")});
+            dialogs.answerAll();
+            EXPECT_EQ(dir.read("roumazi.dat"), shippedTable());
+        }
+    }
+}
+
+// The romaji boxes never engage the input method, which asks the focused
+// widget whether it takes one; the music boxes, which hold Japanese file
+// names, still do.
+TEST_F(OptionsTest, TheRomajiBoxesRefuseTheInputMethod)
+{
+    const auto takesInputMethod = [](QWidget &widget) {
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImHints);
+        QApplication::sendEvent(&widget, &query);
+        return query.value(Qt::ImEnabled).toBool();
+    };
+    openOptions();
+    EXPECT_TRUE(takesInputMethod(box(0)));
+    click(ScreenName::Settei, "Command1");
+    for (int pair : {0, pairOf("し"), 169}) {
+        SCOPED_TRACE(pair);
+        EXPECT_FALSE(takesInputMethod(alfa(pair)));
+        EXPECT_TRUE(alfa(pair).inputMethodHints() & Qt::ImhLatinOnly);
+    }
+    // A composition sent regardless leaves the box as it was.
+    const int shi = pairOf("し");
+    QInputMethodEvent compose(QStringLiteral("し"), {});
+    QApplication::sendEvent(&alfa(shi), &compose);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("し"));
+    QApplication::sendEvent(&alfa(shi), &commit);
+    EXPECT_EQ(alfa(shi).text(), "shi");
+}
+
+// Ctrl+S says it saved, at the end of the menu bar; the word goes as soon as
+// a box is edited again, and a refused save never shows it.
+TEST_F(OptionsTest, TheEditorShowsThatItSaved)
+{
+    const int ka = pairOf("か");
+    openEditor();
+    const auto status = [this] { return caption(ScreenName::romacast, QStringLiteral("Status")); };
+    EXPECT_EQ(status(), "");
+    triggerMenu("save");
+    EXPECT_EQ(status(), "保存しました");
+    QApplication::setActiveWindow(screen(ScreenName::romacast).window());
+    alfa(ka).setFocus();
+    QTest::keyClick(&alfa(ka), Qt::Key_A, Qt::NoModifier);
+    EXPECT_EQ(alfa(ka).text(), "kaa");
+    EXPECT_EQ(status(), "");
+    alfa(ka).setText(QString());
+    triggerMenu("save");
+    dialogs.answerAll();
+    EXPECT_EQ(status(), "");
 }
 
 // A box whose kana is the empty place "＿" shows no kana: the message names
@@ -586,7 +740,8 @@ TEST_F(OptionsTest, ABoxWithoutAKanaIsNamedByItsPlace)
     triggerMenu("save");
     EXPECT_EQ(dialogs.log,
               QStringList{"message: 左から2列目、上から8段目の欄のローマ字「é」は保存できません。"
-                          "「é」はローマ字表（roumazi.dat）に書けない文字です。"});
+                          "キーで打てない文字「é」があります。ローマ字は半角の英字、数字、記号で"
+                          "入力して下さい。"});
 }
 
 TEST_F(OptionsTest, AMissingOrShortTableOpensNoGrid)

@@ -255,6 +255,18 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
          "ローマ字表（roumazi.dat）の項目が多すぎます。"},
         {"table missing", [&] { std::filesystem::remove(dir.path("roumazi.dat")); },
          "ローマ字表（roumazi.dat）が見付かりません。"},
+        // Saved by an editor with the input method on: no problem with し
+        // could ever be finished.
+        {"a romaji no key types",
+         [&] {
+             std::string bad = table;
+             const std::string shi = test::cp932("し,shi\r\n");
+             bad.replace(bad.find(shi), shi.size(), test::cp932("し,shi　\r\n"));
+             dir.write("roumazi.dat", bad);
+         },
+         "ローマ字表（roumazi."
+         "dat）の「し」のローマ字「shi　」は打てません。キーで打てない全角の空白"
+         "があります。オプションの「ローマ字カスタマイズ」で直して下さい。"},
     };
     for (const BrokenCase &c : cases) {
         std::filesystem::remove_all(dir.path("practice"));
