@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <cmath>
+
 namespace ks {
 
 namespace {
@@ -95,6 +97,29 @@ qreal AssetStore::ratio() const
     return m_ratio > 0 ? m_ratio : (qApp ? qApp->devicePixelRatio() : qreal(1));
 }
 
+QImage drawSheetCell(QSvgRenderer &source, int rows, int columns, int index, qreal devicePixelRatio)
+{
+    const QSizeF cellSize(qreal(source.defaultSize().width()) / columns,
+                          qreal(source.defaultSize().height()) / rows);
+    const QSizeF exact = cellSize * devicePixelRatio;
+    QImage image(exact.toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    // Where a cell's far edge falls inside a device pixel (123 px at 125 %),
+    // that pixel is shared with the next cell: it stays clear rather than show
+    // a sliver of the neighbour, in every cell alike, so an animation's edge
+    // stands still. The epsilon keeps a whole size whole.
+    painter.setClipRect(
+        QRect(0, 0, int(std::floor(exact.width() + 1e-6)), int(std::floor(exact.height() + 1e-6))));
+    painter.scale(devicePixelRatio, devicePixelRatio);
+    painter.translate(-(index % columns) * cellSize.width(),
+                      -(index / columns) * cellSize.height());
+    source.render(&painter, QRectF(QPointF(), source.defaultSize()));
+    painter.end();
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
 // Each cell is drawn on its own, clipped to its own part of the source: at a
 // scale where the cells' edges fall between device pixels (125 %), a cell cut
 // from the whole drawing would show a sliver of its neighbour.
@@ -109,23 +134,9 @@ SpriteSheet AssetStore::sheet(const QString &name, int rows, int columns)
     const QString source = QStringLiteral(":/pictures/%1.svg").arg(name);
     if (QFile::exists(source)) {
         if (QSvgRenderer renderer(source); renderer.isValid()) {
-            const QSizeF cellSize(qreal(renderer.defaultSize().width()) / columns,
-                                  qreal(renderer.defaultSize().height()) / rows);
-            const qreal ratio = this->ratio();
-            const QSize devicePixels = (cellSize * ratio).toSize();
-            for (int index = 0; index < rows * columns; ++index) {
-                QImage image(devicePixels, QImage::Format_ARGB32_Premultiplied);
-                image.fill(Qt::transparent);
-                QPainter painter(&image);
-                painter.scale(ratio, ratio);
-                const int row = index / columns;
-                const int column = index % columns;
-                painter.translate(-column * cellSize.width(), -row * cellSize.height());
-                renderer.render(&painter, QRectF(QPointF(), renderer.defaultSize()));
-                painter.end();
-                image.setDevicePixelRatio(ratio);
-                cells.append(QPixmap::fromImage(image));
-            }
+            for (int index = 0; index < rows * columns; ++index)
+                cells.append(
+                    QPixmap::fromImage(drawSheetCell(renderer, rows, columns, index, ratio())));
         }
     }
     m_sheets.insert(key, cells);

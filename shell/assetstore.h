@@ -6,6 +6,9 @@
 #include <QPixmap>
 #include <QString>
 
+class QImage;
+class QSvgRenderer;
+
 namespace ks {
 
 // A picture with the name it is known by, so traces and tests can tell which
@@ -36,6 +39,13 @@ private:
     QString m_name;
     QList<QPixmap> m_cells;
 };
+
+// Cell `index` of a sheet drawn from its source as AssetStore::sheet draws
+// every cell: at the device pixel ratio, the whole drawing moved so that the
+// cell lies at the origin. Open so that a test can draw any part of a sheet's
+// drawing exactly as the game draws the whole.
+QImage drawSheetCell(QSvgRenderer &source, int rows, int columns, int index,
+                     qreal devicePixelRatio);
 
 // The game's own pictures, drawn once from their sources and shared by name.
 // A screen that shows another screen's picture takes it from here, so it never
