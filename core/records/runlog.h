@@ -91,8 +91,13 @@ public:
                 std::string verdict = {});
     bool isFinished() const { return m_finished; }
 
+    // The name the game shows for the subject, where it has one beside the
+    // file name: a practice file's title.
+    void setTitle(std::string title) { m_title = std::move(title); }
+
     RunMode mode() const { return m_mode; }
     const std::string &subject() const { return m_subject; }
+    const std::string &title() const { return m_title; }
     std::int64_t startedAtMs() const { return m_startedAtMs; }
     // A run handed over without finish() was left: it is abandoned, and
     // lasted until its last key.
@@ -110,6 +115,7 @@ public:
 private:
     RunMode m_mode = RunMode::SpeedTest;
     std::string m_subject;
+    std::string m_title;
     std::int64_t m_startedAtMs = 0;
     std::int64_t m_startClockMs = 0;
     std::int64_t m_lastClockMs = 0;

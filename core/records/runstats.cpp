@@ -127,8 +127,6 @@ std::vector<Subject> subjectsOf(std::span<const RunSummary> runs)
 {
     std::vector<Subject> out;
     for (const RunSummary &run : runs) {
-        if (!run.isComplete())
-            continue;
         Subject subject{run.mode, run.subject};
         if (std::find(out.begin(), out.end(), subject) == out.end())
             out.push_back(std::move(subject));
@@ -137,6 +135,29 @@ std::vector<Subject> subjectsOf(std::span<const RunSummary> runs)
         return std::tie(a.mode, a.subject) < std::tie(b.mode, b.subject);
     });
     return out;
+}
+
+std::vector<std::string> subjectLabels(std::span<const RunSummary> runs,
+                                       std::span<const Subject> subjects)
+{
+    std::map<std::pair<RunMode, std::string>, std::string> titles;
+    for (const RunSummary &run : runs) {
+        if (!run.title.empty())
+            titles[{run.mode, run.subject}] = run.title; // runs come oldest first
+    }
+    std::vector<std::string> labels;
+    labels.reserve(subjects.size());
+    std::map<std::pair<RunMode, std::string>, int> uses;
+    for (const Subject &subject : subjects) {
+        const auto found = titles.find({subject.mode, subject.subject});
+        labels.push_back(found == titles.end() ? subject.subject : found->second);
+        ++uses[{subject.mode, labels.back()}];
+    }
+    for (std::size_t i = 0; i < subjects.size(); ++i) {
+        if (labels[i] != subjects[i].subject && uses[{subjects[i].mode, labels[i]}] > 1)
+            labels[i] += "（" + subjects[i].subject + "）";
+    }
+    return labels;
 }
 
 std::vector<RunSummary> progressOf(std::span<const RunSummary> runs, const Subject &subject)
@@ -157,6 +178,8 @@ std::vector<BestRuns> bestRuns(std::span<const RunSummary> runs)
     std::vector<BestRuns> out;
     for (const Subject &subject : subjectsOf(runs)) {
         const std::vector<RunSummary> played = progressOf(runs, subject);
+        if (played.empty())
+            continue;
         // played is oldest first, so a strict comparison keeps the earlier of equals.
         const RunSummary *fastest = &played.front();
         const RunSummary *accurate = &played.front();

@@ -12,7 +12,7 @@
 namespace ks {
 
 // A hit rate in percent: the keys that were right among all keys judged. No
-// keys, no rate: 0.
+// keys, no rate: 0 (the windows show "—" for a run without keys).
 double hitRateOf(int keys, int misses);
 
 // Right keys per minute of the run. Wrong keys do not count: a player who
@@ -26,6 +26,7 @@ struct RunSummary
     std::int64_t startedAtMs = 0;
     RunMode mode = RunMode::SpeedTest;
     std::string subject;
+    std::string title; // a practice file's title as it was played; may be empty
     std::int64_t durationMs = 0;
     int keys = 0;
     int misses = 0;
@@ -93,9 +94,17 @@ struct Subject
     bool operator==(const Subject &) const = default;
 };
 
-// Every subject that has complete runs, by mode (speed test, practice,
-// mission), then subject.
+// Every subject that was played, by mode (speed test, practice, mission),
+// then subject: one whose runs were all left early or had no key is still
+// the player's, though it has nothing to chart.
 std::vector<Subject> subjectsOf(std::span<const RunSummary> runs);
+
+// What the game calls each subject: a practice file by the title its latest
+// run was played under (the file name when it had none), told apart by its
+// file name where two files share a title; others by their subject.
+// One label per subject, in the order given.
+std::vector<std::string> subjectLabels(std::span<const RunSummary> runs,
+                                       std::span<const Subject> subjects);
 
 // The complete runs of one subject, oldest first: one point each on the
 // progress charts.

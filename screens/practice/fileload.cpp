@@ -388,6 +388,7 @@ void FileLoad::startRun()
     const std::string &path = m_visit.fileNames[static_cast<std::size_t>(m_visit.selectedFile - 1)];
     m_visit.log = services().records.startRun(
         RunMode::Practice, std::filesystem::path(path).filename().string(), services().clock.now());
+    m_visit.log->setTitle(practiceHeader(m_visit.problemItems).title);
     // A file whose first problem is the end marker has nothing to type: the
     // run is over as it starts. (A count of 0 instead waits for Esc.)
     if (m_visit.problemsLeft >= 1 && noProblemLeft()) {

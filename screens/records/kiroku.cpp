@@ -7,7 +7,12 @@
 #include "shell/units.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+#include <QStandardPaths>
+
+#include <map>
 
 namespace ks {
 
@@ -49,6 +54,14 @@ QString shortModeText(RunMode mode)
     return {};
 }
 
+QString hitRateText(const RunSummary &run)
+{
+    // 0 of 0 keys is no rate at all.
+    if (run.keys <= 0)
+        return QStringLiteral("—");
+    return QLocale::c().toString(run.hitRate(), 'f', 1) + QStringLiteral("%");
+}
+
 QString charText(char32_t c)
 {
     if (c == U' ')
@@ -78,9 +91,9 @@ QString resultText(const RunSummary &run)
     }
 }
 
-QString subjectText(const Subject &subject)
+QString subjectText(const Subject &subject, const std::string &label)
 {
-    return modeText(subject.mode) + QStringLiteral("　") + QString::fromStdString(subject.subject);
+    return modeText(subject.mode) + QStringLiteral("　") + QString::fromStdString(label);
 }
 
 void Kiroku::createControls()
@@ -120,10 +133,12 @@ void Kiroku::createControls()
     Kana = addLabel({QStringLiteral("Kana"), px(340, 284, 280, 96)}, QString(), steel, Pages[1]);
 
     Table = add<RunTable>(QStringLiteral("Table"), px(8, 2, 624, 378), Pages[2]);
+    // The columns fill the table's width less its margin and the scroll
+    // mark; a text still too wide for its column is drawn smaller.
     Table->setColumns({QStringLiteral("日時"), QStringLiteral("モード"), QStringLiteral("内容"),
                        QStringLiteral("打鍵"), QStringLiteral("ミス"), QStringLiteral("命中率"),
                        QStringLiteral("打/分"), QStringLiteral("結果")},
-                      {92, 74, 124, 46, 42, 62, 56, 126});
+                      {80, 64, 152, 42, 38, 58, 46, 130});
 
     Empty = addLabel({QStringLiteral("Empty"), px(60, 180, 520, 80)}, QString(),
                      {13, false, Qt::white, QColor(), Align::Center});
@@ -167,6 +182,7 @@ void Kiroku::readRecords()
     m_runs = runs ? std::move(*runs) : std::vector<RunSummary>();
     m_keys = keys ? std::move(*keys) : std::vector<KeyEvent>();
     m_subjects = subjectsOf(m_runs);
+    m_labels = subjectLabels(m_runs, m_subjects);
     showSubject();
     showWeakKeys();
     showHistory();
@@ -223,9 +239,14 @@ void Kiroku::showSubject()
     }
     m_subject = std::min(m_subject, m_subjects.size() - 1);
     const ks::Subject &subject = m_subjects[m_subject];
-    Subject->setCaption(QStringLiteral("▲ ") + subjectText(subject) +
+    Subject->setCaption(QStringLiteral("▲ ") + subjectText(subject, m_labels[m_subject]) +
                         QStringLiteral(" ▼　（%1／%2）").arg(m_subject + 1).arg(m_subjects.size()));
     const std::vector<RunSummary> played = progressOf(m_runs, subject);
+    // Played, but never to the end with a key typed: nothing to chart, and
+    // the chart says why rather than "no records".
+    const QString nothing = QStringLiteral("最後まで打った記録がまだありません");
+    Speed->setEmptyText(nothing);
+    Accuracy->setEmptyText(nothing);
     const std::vector<BestRuns> best = bestRuns(m_runs);
     const auto mine = std::find_if(best.begin(), best.end(),
                                    [&](const BestRuns &b) { return b.subject == subject; });
@@ -278,15 +299,17 @@ void Kiroku::showWeakKeys()
 
 void Kiroku::showHistory()
 {
+    std::map<std::pair<RunMode, std::string>, QString> labels;
+    for (std::size_t i = 0; i < m_subjects.size(); ++i)
+        labels[{m_subjects[i].mode, m_subjects[i].subject}] = QString::fromStdString(m_labels[i]);
     std::vector<QStringList> rows;
     const QLocale c = QLocale::c();
     for (auto run = m_runs.rbegin(); run != m_runs.rend(); ++run) {
         rows.push_back({QDateTime::fromMSecsSinceEpoch(run->startedAtMs)
                             .toLocalTime()
                             .toString(QStringLiteral("MM/dd HH:mm")),
-                        shortModeText(run->mode), QString::fromStdString(run->subject),
-                        QString::number(run->keys), QString::number(run->misses),
-                        c.toString(run->hitRate(), 'f', 1) + QStringLiteral("%"),
+                        shortModeText(run->mode), labels[{run->mode, run->subject}],
+                        QString::number(run->keys), QString::number(run->misses), hitRateText(*run),
                         c.toString(run->keysPerMinute(), 'f', 0), resultText(*run)});
     }
     Table->setRows(std::move(rows));
@@ -362,10 +385,19 @@ void Kiroku::Form_KeyDown(int &keyCode, int shift)
     keyCode = 0;
 }
 
+// Where the export is offered: the player's documents folder, where a
+// spreadsheet looks first, else their home; never the game's own folder.
+QString Kiroku::exportFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
 void Kiroku::exportCsv()
 {
-    const QString suggested =
-        QString::fromStdString(appDir().playerPath()) + QStringLiteral("keystorm-records.csv");
+    const QString suggested = exportFolder() + QStringLiteral("/keystorm-records.csv");
     services().dialogs.saveFile(
         window(), QStringLiteral("記録をCSVに書き出す"), suggested, QStringLiteral("CSV (*.csv)"),
         [this](std::optional<QString> path) {

@@ -52,6 +52,7 @@ private:
     void showHistory();
     void step(int delta);
     void exportCsv();
+    static QString exportFolder();
     QString guideText() const;
 
     Image *Emblem = nullptr;
@@ -77,12 +78,13 @@ private:
     std::vector<RunSummary> m_runs;
     std::vector<KeyEvent> m_keys;
     std::vector<ks::Subject> m_subjects;
+    std::vector<std::string> m_labels; // what the game calls each subject
     std::size_t m_subject = 0;
 };
 
 // A run's result as the window shows it: the verdict, the points, or how it ended.
 QString resultText(const RunSummary &run);
-// "打速度テスター　30秒"
-QString subjectText(const Subject &subject);
+// "打速度テスター　30秒", "練習問題編　五十音のれんしゅう"
+QString subjectText(const Subject &subject, const std::string &label);
 
 } // namespace ks

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace ks {
 
@@ -16,13 +17,6 @@ QFont screenFont(int pixels, bool bold = false)
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
-}
-
-QColor mix(const QColor &a, const QColor &b, double t)
-{
-    return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
-                            static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
 // A step for the axis that gives three to five grid lines: 1, 2 or 5 times
@@ -72,8 +66,19 @@ QString keyLabel(char32_t c, KeyboardKind kind)
 
 QColor RecordColors::heat(int step)
 {
-    const double t = std::clamp(step, 0, 4) / 4.0;
-    return t <= 0.5 ? mix(ChalkGreen, BoltYellow, t * 2) : mix(BoltYellow, AlarmRed, t * 2 - 1);
+    // Bolt Yellow's highlight and base, then orange, red and wine: lightness
+    // L* 95, 86, 65, 45, 28, falling at every step under normal vision and
+    // under simulated protanopia, deuteranopia and tritanopia alike.
+    static const QColor kSteps[kHeatSteps] = {
+        {0xFF, 0xF3, 0xA0}, {0xFF, 0xD2, 0x3C}, {0xEE, 0x7E, 0x3A},
+        {0xC2, 0x3A, 0x3A}, {0x7A, 0x1E, 0x40},
+    };
+    return kSteps[std::clamp(step, 0, kHeatSteps - 1)];
+}
+
+QColor RecordColors::heatText(int step)
+{
+    return std::clamp(step, 0, kHeatSteps - 1) < 3 ? Ink : White;
 }
 
 ChartView::ChartView(QWidget *parent, const QString &name, int index)
@@ -94,6 +99,12 @@ void ChartView::setSeries(const QString &title, const QString &unit, std::vector
     update();
 }
 
+void ChartView::setEmptyText(const QString &text)
+{
+    m_emptyText = text;
+    update();
+}
+
 void ChartView::writeState(StateWriter &out, const QString &prefix) const
 {
     writeCommon(out, prefix);
@@ -103,6 +114,8 @@ void ChartView::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".title"), m_title);
     out.add(prefix + QStringLiteral(".values"), values.join(' '));
     out.add(prefix + QStringLiteral(".best"), QString::number(m_best));
+    if (m_values.empty())
+        out.add(prefix + QStringLiteral(".empty"), m_emptyText);
 }
 
 void ChartView::paintEvent(QPaintEvent *)
@@ -124,7 +137,7 @@ void ChartView::paintEvent(QPaintEvent *)
     if (m_values.empty()) {
         p.setPen(SteelShade);
         p.setFont(screenFont(13));
-        p.drawText(plot, Qt::AlignCenter, QStringLiteral("まだ記録がありません"));
+        p.drawText(plot, Qt::AlignCenter, m_emptyText);
         return;
     }
 
@@ -241,6 +254,31 @@ std::vector<KeyboardView::KeyTally> KeyboardView::tallies() const
     return out;
 }
 
+double KeyboardView::unit() const
+{
+    double columns = 0;
+    for (const KeyCap &key : keyboardKeys(m_kind))
+        columns = std::max(columns, key.place.right());
+    return std::min((width() - 8) / columns, (height() - 30) / 5.0);
+}
+
+QPointF KeyboardView::origin() const
+{
+    double columns = 0;
+    for (const KeyCap &key : keyboardKeys(m_kind))
+        columns = std::max(columns, key.place.right());
+    return {(width() - unit() * columns) / 2, 2};
+}
+
+QRectF KeyboardView::capRect(std::size_t key) const
+{
+    const KeyCap &cap = keyboardKeys(m_kind).at(key);
+    const double size = unit();
+    const QPointF at = origin();
+    return {at.x() + cap.place.x() * size + 2, at.y() + cap.place.y() * size + 2,
+            cap.place.width() * size - 4, size - 4};
+}
+
 std::vector<int> KeyboardView::steps() const
 {
     std::vector<int> out;
@@ -279,28 +317,34 @@ void KeyboardView::paintEvent(QPaintEvent *)
     p.fillRect(rect(), Qt::black);
 
     const std::vector<KeyCap> &keys = keyboardKeys(m_kind);
-    double columns = 0;
-    for (const KeyCap &key : keys)
-        columns = std::max(columns, key.place.right());
-    const double unit = std::min((width() - 8) / columns, (height() - 30) / 5.0);
-    const QPointF origin((width() - unit * columns) / 2, 2);
     const std::vector<KeyTally> keyTallies = tallies();
     const std::vector<int> keySteps = steps();
 
+    const QFont figureFont = screenFont(10);
+    const QFontMetricsF figureMetrics(figureFont);
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const QRectF cap(origin.x() + keys[i].place.x() * unit + 2,
-                         origin.y() + keys[i].place.y() * unit + 2,
-                         keys[i].place.width() * unit - 4, unit - 4);
+        const QRectF cap = capRect(i);
         const int step = keySteps[i];
-        const QColor fill = step < 0 ? Grey : heat(step);
-        p.setPen(QPen(Ink, 2));
-        p.setBrush(fill);
+        if (step < 0) {
+            p.setPen(QPen(NoFiguresEdge, 1.5));
+            p.setBrush(NoFigures);
+        } else {
+            p.setPen(QPen(Ink, 2));
+            p.setBrush(heat(step));
+        }
         p.drawRoundedRect(cap, 5, 5);
-        p.setPen(step < 0 ? SteelShade : Ink);
-        p.setFont(screenFont(keys[i].plain == U' ' ? 12 : 16, true));
-        p.drawText(cap.adjusted(0, 0, 0, -unit * 0.28), Qt::AlignCenter,
-                   keyLabel(keys[i].plain, m_kind));
-        // The figure itself, small, under the letter.
+        // The letter and the figure under it are stacked line box on line
+        // box, the pair centred in the key, so the two never touch at any
+        // scale; the letter stands at the same height on every key.
+        const QFont letterFont = screenFont(keys[i].plain == U' ' ? 12 : 16, true);
+        const QFontMetricsF letterMetrics(letterFont);
+        const double gap = 1;
+        const double stack = letterMetrics.height() + gap + figureMetrics.height();
+        const double top = cap.top() + std::max(0.0, (cap.height() - stack) / 2);
+        p.setPen(step < 0 ? NoFiguresText : heatText(step));
+        p.setFont(letterFont);
+        p.drawText(QRectF(cap.left(), top, cap.width(), letterMetrics.height()),
+                   Qt::AlignHCenter | Qt::AlignTop, keyLabel(keys[i].plain, m_kind));
         const KeyTally &t = keyTallies[i];
         QString figure;
         if (m_measure == KeyMeasure::MissRate && t.asked > 0)
@@ -308,13 +352,15 @@ void KeyboardView::paintEvent(QPaintEvent *)
         else if (m_measure == KeyMeasure::Slowness && t.timed > 0)
             figure = QString::number(std::lround(t.medianMs));
         if (!figure.isEmpty()) {
-            p.setFont(screenFont(10));
-            p.drawText(cap.adjusted(0, unit * 0.45, 0, 0), Qt::AlignHCenter | Qt::AlignTop, figure);
+            p.setFont(figureFont);
+            p.drawText(QRectF(cap.left(), top + letterMetrics.height() + gap, cap.width(),
+                              figureMetrics.height()),
+                       Qt::AlignHCenter | Qt::AlignTop, figure);
         }
     }
 
     // The legend: the five steps from few to many.
-    const double y = origin.y() + 5 * unit + 6;
+    const double y = origin().y() + 5 * unit() + 6;
     p.setFont(screenFont(12));
     p.setPen(Steel);
     const QString low =
@@ -323,17 +369,17 @@ void KeyboardView::paintEvent(QPaintEvent *)
         m_measure == KeyMeasure::MissRate ? QStringLiteral("多い") : QStringLiteral("遅い");
     const double legendX = width() / 2.0 - 110;
     p.drawText(QRectF(legendX - 70, y, 64, 18), Qt::AlignRight | Qt::AlignVCenter, low);
-    for (int s = 0; s < 5; ++s) {
+    for (int s = 0; s < kHeatSteps; ++s) {
         p.setPen(QPen(Ink, 1));
         p.setBrush(heat(s));
         p.drawRoundedRect(QRectF(legendX + s * 44, y + 2, 40, 14), 3, 3);
     }
     p.setPen(Steel);
     p.drawText(QRectF(legendX + 5 * 44 + 4, y, 64, 18), Qt::AlignLeft | Qt::AlignVCenter, high);
-    p.setBrush(Grey);
-    p.setPen(QPen(Ink, 1));
+    p.setBrush(NoFigures);
+    p.setPen(QPen(NoFiguresEdge, 1.5));
     p.drawRoundedRect(QRectF(width() - 118, y + 2, 24, 14), 3, 3);
-    p.setPen(SteelShade);
+    p.setPen(NoFiguresText);
     p.drawText(QRectF(width() - 90, y, 90, 18), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("記録なし"));
 }
@@ -361,7 +407,30 @@ void RunTable::setRows(std::vector<QStringList> rows)
 namespace {
 constexpr int kRowHeight = 22;
 constexpr int kHeaderHeight = 26;
+constexpr int kTableMargin = 6;
+constexpr int kCellPadding = 3;
+constexpr int kScrollMark = 6; // the scroll mark's strip at the right edge
+constexpr int kTablePixels = 13;
+constexpr int kSmallestPixels = 9;
 } // namespace
+
+int RunTable::totalWidth() const
+{
+    return kTableMargin + std::accumulate(m_widths.begin(), m_widths.end(), 0) + kScrollMark;
+}
+
+int RunTable::cellPixelSize(const QString &text, int column) const
+{
+    if (column < 0 || column >= static_cast<int>(m_widths.size()))
+        return 0;
+    // Headers are bold: measured bold, the plain rows fit all the more.
+    const double room = m_widths[static_cast<std::size_t>(column)] - 2 * kCellPadding;
+    for (int pixels = kTablePixels; pixels >= kSmallestPixels; --pixels) {
+        if (QFontMetricsF(screenFont(pixels, true)).horizontalAdvance(text) <= room)
+            return pixels;
+    }
+    return 0;
+}
 
 int RunTable::visibleRows() const
 {
@@ -400,32 +469,35 @@ void RunTable::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Qt::black);
 
-    const auto drawRow = [&](const QStringList &cells, double y, double h) {
-        double x = 6;
+    const auto drawRow = [&](const QStringList &cells, double y, double h, bool bold) {
+        double x = kTableMargin;
         for (int c = 0; c < cells.size() && c < static_cast<int>(m_widths.size()); ++c) {
             const double w = m_widths[static_cast<std::size_t>(c)];
             const bool left = c <= 2 || c == cells.size() - 1;
-            const QRectF box(x + 3, y, w - 6, h);
+            const QRectF box(x + kCellPadding, y, w - 2 * kCellPadding, h);
+            const int pixels = cellPixelSize(cells[c], c);
+            const QFont font = screenFont(pixels > 0 ? pixels : kSmallestPixels, bold);
+            p.setFont(font);
             p.drawText(box, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
-                       QFontMetricsF(p.font()).elidedText(cells[c], Qt::ElideRight, box.width()));
+                       pixels > 0
+                           ? cells[c]
+                           : QFontMetricsF(font).elidedText(cells[c], Qt::ElideRight, box.width()));
             x += w;
         }
     };
 
-    p.setFont(screenFont(13, true));
     p.setPen(BoltYellow);
-    drawRow(m_headers, 0, kHeaderHeight - 2);
+    drawRow(m_headers, 0, kHeaderHeight - 2, true);
     p.setPen(QPen(SteelShade, 1));
     p.drawLine(QPointF(4, kHeaderHeight - 1), QPointF(width() - 4, kHeaderHeight - 1));
 
-    p.setFont(screenFont(13));
     const int last = std::min(rowCount(), m_first + visibleRows());
     for (int r = m_first; r < last; ++r) {
         const double y = kHeaderHeight + (r - m_first) * kRowHeight;
         if ((r - m_first) % 2 == 1)
             p.fillRect(QRectF(4, y, width() - 8, kRowHeight), GreyShade);
         p.setPen(Steel);
-        drawRow(m_rows[static_cast<std::size_t>(r)], y, kRowHeight);
+        drawRow(m_rows[static_cast<std::size_t>(r)], y, kRowHeight, false);
     }
     // Where the view lies in the whole list.
     if (rowCount() > visibleRows()) {

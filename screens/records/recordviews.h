@@ -25,8 +25,19 @@ inline const QColor SteelShade{0x85, 0x92, 0xB0};
 inline const QColor Grey{0x42, 0x45, 0x52};
 inline const QColor GreyShade{0x2B, 0x2D, 0x37};
 inline const QColor GuideGreen{0x80, 0xFF, 0x80};
-// Five steps from few to many: Chalk Green, through Bolt Yellow, to Alarm Red.
+inline const QColor White{0xFF, 0xFF, 0xFF};
+// Five steps from few to many (misses, or milliseconds): from pale yellow
+// through orange and red to wine, each darker than the one before, so the
+// order can be read from lightness alone, whatever colours a player tells
+// apart.
+inline constexpr int kHeatSteps = 5;
 QColor heat(int step);
+// The text on a step: ink on the light ones, white on the dark.
+QColor heatText(int step);
+// A key with no figures is empty: black, with an outline and a light letter.
+inline const QColor NoFigures{0x00, 0x00, 0x00};
+inline const QColor NoFiguresEdge = SteelShade;
+inline const QColor NoFiguresText = Steel;
 } // namespace RecordColors
 
 // One figure per run as a line, oldest run on the left, with the best run
@@ -40,6 +51,8 @@ public:
     // decimals: how the values are written ("123.4").
     void setSeries(const QString &title, const QString &unit, std::vector<double> values,
                    int bestIndex, const QColor &color, int decimals = 1);
+    // What the chart says when it has no values.
+    void setEmptyText(const QString &text);
     const std::vector<double> &values() const { return m_values; }
     int bestIndex() const { return m_best; }
     void writeState(StateWriter &out, const QString &prefix) const override;
@@ -54,6 +67,7 @@ private:
     int m_best = -1;
     QColor m_color;
     int m_decimals = 1;
+    QString m_emptyText = QStringLiteral("まだ記録がありません");
 };
 
 enum class KeyMeasure
@@ -76,6 +90,8 @@ public:
     KeyMeasure measure() const { return m_measure; }
     // The heat step of each key (-1: no figures), in the order of keyboardKeys.
     std::vector<int> steps() const;
+    // Where a key's cap is drawn, in the order of keyboardKeys.
+    QRectF capRect(std::size_t key) const;
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 protected:
@@ -90,6 +106,9 @@ private:
         double medianMs = 0;
     };
     std::vector<KeyTally> tallies() const;
+    // The size of one key, and where the keyboard's top left corner lies.
+    double unit() const;
+    QPointF origin() const;
 
     std::vector<KeyFigures> m_figures;
     KeyboardKind m_kind = KeyboardKind::Us;
@@ -111,6 +130,11 @@ public:
     int visibleRows() const;
     // The rows in view, columns joined with " | ".
     QStringList shownRows() const;
+    // The pixel size a cell's text is drawn at: the table's own, or smaller
+    // where the text would not fit its column whole. 0 when even the
+    // smallest size cannot hold it, and the text is cut with an ellipsis.
+    int cellPixelSize(const QString &text, int column) const;
+    int totalWidth() const;
     void writeState(StateWriter &out, const QString &prefix) const override;
 
 protected:

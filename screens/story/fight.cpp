@@ -594,6 +594,7 @@ void Fight::lose()
 {
     if (m_run.log)
         m_run.log->finish(RunEnd::Lost, services().clock.now(), std::nullopt, "Mission Incomplete");
+    keepFinishedRun();
     LimitT->setEnabled(false);
     Ongaku->stop();
     host().showModal(ScreenName::Incomplete, [this] { host().unload(*this); });
@@ -625,6 +626,18 @@ void Fight::win()
     Ongaku->stop();
     if (m_run.log)
         m_run.log->finish(RunEnd::Won, services().clock.now(), std::nullopt, "Mission Complete");
+    keepFinishedRun();
+}
+
+// The run is kept as the mission ends, not as the battle unloads: a run the
+// records cannot keep is told in a box that stands before the result, over
+// the battle, rather than after it over an empty desktop.
+void Fight::keepFinishedRun()
+{
+    if (!m_run.log)
+        return;
+    keepRun(services().records, services().dialogs, *m_run.log);
+    m_run.log.reset();
 }
 
 void Fight::MatoT1_Timer()

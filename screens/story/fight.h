@@ -67,6 +67,7 @@ private:
     void battleshipTurns();
     void comment(int group);
     void lose();
+    void keepFinishedRun();
     void win();
     void MatoT1_Timer();
     void Matot2_Timer();

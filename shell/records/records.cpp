@@ -92,7 +92,9 @@ const SqliteLibrary &api()
 // Version 1 kept one text per run for how it ended: the points of a speed
 // test, the verdict, or "abandoned". Version 2 splits that into the outcome,
 // the points and the verdict, gives each key its kana, and adds the views
-// players query.
+// players query. Version 3 keeps a practice file's title beside its file
+// name, as the game shows it, and leaves the hit rate of a run without a
+// key empty: 0 of 0 is no rate, not a rate of 0.
 const char *const kMigrations[] = {
     // 0 → 1
     R"sql(
@@ -145,6 +147,21 @@ CREATE VIEW key_misses AS
 SELECT run_id, expected, typed, COUNT(*) AS count
 FROM key_event WHERE expected <> typed
 GROUP BY run_id, expected, typed;
+)sql",
+    // 2 → 3
+    R"sql(
+ALTER TABLE run ADD COLUMN title TEXT;
+DROP VIEW runs;
+CREATE VIEW runs AS
+SELECT id, started_at, mode, subject, title, duration_ms, keys, misses,
+       CASE WHEN keys > 0 THEN ROUND(100.0 * (keys - misses) / keys, 1) END AS hit_rate,
+       CASE WHEN duration_ms > 0 AND keys > misses
+            THEN ROUND((keys - misses) * 60000.0 / duration_ms, 1) ELSE 0.0 END
+           AS keys_per_minute,
+       outcome, score,
+       CASE WHEN outcome = 'abandoned' THEN 'abandoned'
+            ELSE COALESCE(verdict, CAST(score AS TEXT), outcome) END AS result
+FROM run;
 )sql",
 };
 static_assert(std::size(kMigrations) == Records::kSchemaVersion);
@@ -231,6 +248,18 @@ std::int64_t unixMsOf(const std::string &iso)
 {
     return QDateTime::fromString(QString::fromStdString(iso), Qt::ISODateWithMs)
         .toMSecsSinceEpoch();
+}
+
+// "2026-12-11T14:00:00+09:00" for a stored "2026-12-11T05:00:00.000Z".
+std::string localIsoTimeOf(const std::string &iso)
+{
+    const QDateTime utc = QDateTime::fromString(QString::fromStdString(iso), Qt::ISODateWithMs);
+    if (!utc.isValid())
+        return iso;
+    return utc.toLocalTime()
+        .toOffsetFromUtc(utc.toLocalTime().offsetFromUtc())
+        .toString(Qt::ISODate)
+        .toStdString();
 }
 
 bool fileExists(const std::string &path)
@@ -454,7 +483,7 @@ int Records::insert(const RunLog &log)
         return code;
     };
     Statement run(m_db, "INSERT INTO run (started_at, mode, subject, duration_ms, keys, misses, "
-                        "outcome, score, verdict) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                        "outcome, score, verdict, title) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!run.ok())
         return fail();
     run.bind(1, isoTimeOf(log.startedAtMs()));
@@ -472,6 +501,10 @@ int Records::insert(const RunLog &log)
         run.bindNull(9);
     else
         run.bind(9, log.verdict());
+    if (log.title().empty())
+        run.bindNull(10);
+    else
+        run.bind(10, log.title());
     if (run.step() != SQLITE_DONE)
         return fail();
     const std::int64_t runId = api().sqlite3_last_insert_rowid(m_db);
@@ -532,10 +565,8 @@ SaveResult Records::save(const RunLog &log) noexcept
                 break;
             }
             const int code = insert(log);
-            if (code == SQLITE_OK) {
-                m_told = false;
+            if (code == SQLITE_OK)
                 return {true, RecordsFault::None, {}};
-            }
             m_lastFault = faultOf(code);
             qCInfo(lcRecords) << "run not recorded:" << api().sqlite3_errstr(code);
             // A file that goes bad while the game runs is moved aside, and the
@@ -551,12 +582,7 @@ SaveResult Records::save(const RunLog &log) noexcept
     }
     if (m_lastFault == RecordsFault::None)
         m_lastFault = RecordsFault::Unavailable;
-    SaveResult result{false, m_lastFault, {}};
-    if (!m_told) {
-        m_told = true;
-        result.message = messageOf(m_lastFault);
-    }
-    return result;
+    return {false, m_lastFault, messageOf(m_lastFault)};
 }
 
 std::optional<std::vector<RunSummary>> Records::runs() noexcept
@@ -568,7 +594,7 @@ std::optional<std::vector<RunSummary>> Records::runs() noexcept
         if (!open())
             return std::nullopt;
         Statement query(m_db, "SELECT id, started_at, mode, subject, duration_ms, keys, misses, "
-                              "outcome, score, verdict FROM run ORDER BY started_at, id");
+                              "outcome, score, verdict, title FROM run ORDER BY started_at, id");
         if (!query.ok())
             return std::nullopt;
         std::vector<RunSummary> out;
@@ -588,6 +614,7 @@ std::optional<std::vector<RunSummary>> Records::runs() noexcept
             if (!query.isNull(8))
                 run.score = static_cast<int>(query.integer(8));
             run.verdict = query.text(9);
+            run.title = query.text(10);
             out.push_back(std::move(run));
         }
         if (query.code() != SQLITE_DONE)
@@ -633,13 +660,15 @@ std::optional<std::string> Records::runsCsv() noexcept
     try {
         if (!open())
             return std::nullopt;
-        Statement query(m_db, "SELECT id, started_at, mode, subject, duration_ms, keys, misses, "
-                              "hit_rate, keys_per_minute, outcome, score, result FROM runs "
+        Statement query(m_db, "SELECT id, started_at, mode, subject, title, duration_ms, keys, "
+                              "misses, hit_rate, keys_per_minute, outcome, score, result FROM runs "
                               "ORDER BY id");
         if (!query.ok())
             return std::nullopt;
         const int columns = api().sqlite3_column_count(query.get());
-        std::string csv;
+        // The byte-order mark is how Excel on a Japanese Windows tells UTF-8
+        // from its own code page.
+        std::string csv = "\xEF\xBB\xBF";
         for (int c = 0; c < columns; ++c)
             csv += std::string(c ? "," : "") + api().sqlite3_column_name(query.get(), c);
         csv += "\r\n";
@@ -647,7 +676,9 @@ std::optional<std::string> Records::runsCsv() noexcept
             for (int c = 0; c < columns; ++c) {
                 if (c)
                     csv += ',';
-                csv += csvField(query.text(c));
+                // The time as the player's clock showed it, with its offset,
+                // as the history shows it.
+                csv += csvField(c == 1 ? localIsoTimeOf(query.text(c)) : query.text(c));
             }
             csv += "\r\n";
         }
@@ -667,8 +698,9 @@ std::optional<std::vector<std::string>> Records::viewRows(View view) noexcept
         if (!open())
             return std::nullopt;
         Statement query(m_db, view == View::Runs
-                                  ? "SELECT mode, subject, duration_ms, keys, misses, hit_rate, "
-                                    "keys_per_minute, result FROM runs ORDER BY started_at, id"
+                                  ? "SELECT mode, subject, title, duration_ms, keys, misses, "
+                                    "hit_rate, keys_per_minute, result FROM runs "
+                                    "ORDER BY started_at, id"
                                   : "SELECT run_id, expected, typed, count FROM key_misses "
                                     "ORDER BY run_id, count DESC, expected, typed");
         if (!query.ok())

@@ -52,9 +52,9 @@ struct SaveResult
 {
     bool recorded = false;
     RecordsFault fault = RecordsFault::None;
-    // What to tell the player, in Japanese: only for the first failure since
-    // the last run that was recorded, so a full disk is not announced after
-    // every run. Empty when there is nothing to tell.
+    // What to tell the player, in Japanese, for every run that is lost: a
+    // player who was told once and played on must not lose the next run
+    // unknowing. Empty when the run was recorded.
     QString message;
 };
 
@@ -94,7 +94,8 @@ public:
     std::optional<std::vector<RunSummary>> runs() noexcept;
     // The keys of the latest count runs.
     std::optional<std::vector<KeyEvent>> keysOfLatestRuns(int count) noexcept;
-    // Every run as CSV: UTF-8, a header line, CR LF line ends.
+    // Every run as CSV: UTF-8 with a byte-order mark, a header line, CR LF
+    // line ends; started_at in local time with its offset.
     std::optional<std::string> runsCsv() noexcept;
     // The rows of one of the views players query, oldest first, their
     // columns joined by " | ", as a player sees them in the sqlite3 shell:
@@ -115,7 +116,7 @@ public:
     std::string takeMovedAside() { return std::exchange(m_movedAside, {}); }
 
     // The file's schema version, for the migration's tests.
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
 private:
     bool open();
@@ -134,7 +135,6 @@ private:
     Options m_options;
     sqlite3 *m_db = nullptr;
     bool m_readOnly = false;
-    bool m_told = false;
     RecordsFault m_lastFault = RecordsFault::None;
     std::string m_movedAside;
 };

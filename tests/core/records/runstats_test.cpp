@@ -131,6 +131,8 @@ TEST(RunStats, MostMissedKana)
 
 // Subjects by mode, then name; abandoned runs and runs with no key are not
 // on the charts.
+// Every subject played is listed, even one whose only run had no key
+// (a.ksd), though only complete runs are charted.
 TEST(RunStats, ProgressLeavesOutAbandonedAndEmptyRunsOldestFirst)
 {
     const std::vector<RunSummary> runs = {
@@ -142,15 +144,43 @@ TEST(RunStats, ProgressLeavesOutAbandonedAndEmptyRunsOldestFirst)
         run(6, 6000, RunMode::Mission, "1", 80, 4, 90000, RunEnd::Lost),
     };
     const std::vector<Subject> subjects = subjectsOf(runs);
-    ASSERT_EQ(subjects.size(), 3u);
+    ASSERT_EQ(subjects.size(), 4u);
     EXPECT_EQ(subjects[0], (Subject{RunMode::SpeedTest, "60"}));
-    EXPECT_EQ(subjects[1], (Subject{RunMode::Practice, "b.ksd"}));
-    EXPECT_EQ(subjects[2], (Subject{RunMode::Mission, "1"}));
+    EXPECT_EQ(subjects[1], (Subject{RunMode::Practice, "a.ksd"}));
+    EXPECT_EQ(subjects[2], (Subject{RunMode::Practice, "b.ksd"}));
+    EXPECT_EQ(subjects[3], (Subject{RunMode::Mission, "1"}));
 
-    const std::vector<RunSummary> b = progressOf(runs, subjects[1]);
+    EXPECT_TRUE(progressOf(runs, subjects[1]).empty());
+    const std::vector<RunSummary> b = progressOf(runs, subjects[2]);
     ASSERT_EQ(b.size(), 2u);
     EXPECT_EQ(b[0].id, 2);
     EXPECT_EQ(b[1].id, 1);
+    // The best runs skip a subject with nothing to chart.
+    EXPECT_EQ(bestRuns(runs).size(), 3u);
+}
+
+// A practice file is called by the title it was last played under, its
+// file name only where it had none or shares its title with another file.
+TEST(RunStats, SubjectLabelsAreTitlesToldApartByFileName)
+{
+    const auto titled = [](std::int64_t id, const char *file, const char *title) {
+        RunSummary r = run(id, id * 1000, RunMode::Practice, file, 10, 1, 10000);
+        r.title = title;
+        return r;
+    };
+    std::vector<RunSummary> runs = {
+        titled(1, "01.ksd", "あいうえお"),
+        titled(2, "01.ksd", "五十音のれんしゅう"), // renamed since: the latest counts
+        titled(3, "02.ksd", "ことわざ"),
+        titled(4, "03.ksd", "ことわざ"),
+        titled(5, "04.ksd", ""), // played before titles were kept
+        run(6, 6000, RunMode::SpeedTest, "30秒", 10, 1, 30000),
+        run(7, 7000, RunMode::Mission, "ミッション1", 10, 1, 30000),
+    };
+    const std::vector<Subject> subjects = subjectsOf(runs);
+    EXPECT_EQ(subjectLabels(runs, subjects),
+              (std::vector<std::string>{"30秒", "五十音のれんしゅう", "ことわざ（02.ksd）",
+                                        "ことわざ（03.ksd）", "04.ksd", "ミッション1"}));
 }
 
 TEST(RunStats, BestRunsPerSubject)

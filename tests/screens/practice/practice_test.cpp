@@ -928,6 +928,7 @@ TEST_F(PracticeTest, EachRunIsRecordedWithTheKanaOfItsKeys)
     const RunSummary &played = (*runs)[0];
     EXPECT_EQ(played.mode, RunMode::Practice);
     EXPECT_EQ(played.subject, "a.ksd");
+    EXPECT_EQ(played.title, "花の名前"); // as the selection page shows it
     EXPECT_EQ(played.end, RunEnd::Finished);
     EXPECT_EQ(played.keys, 7);
     EXPECT_EQ(played.misses, 1);
@@ -946,6 +947,34 @@ TEST_F(PracticeTest, EachRunIsRecordedWithTheKanaOfItsKeys)
         EXPECT_EQ((*keys)[k].expected, kanaAndExpected[k].second) << k;
     }
     EXPECT_EQ((*keys)[2].typed, U'x');
+}
+
+// A run the records cannot keep is told before its result, every time.
+TEST_F(PracticeTest, ALostRunIsToldBeforeTheResult)
+{
+    writeFile("a.ksd", Header());
+    std::filesystem::create_directory(dir.path("records.sqlite3"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        dialogs.log.clear();
+        startRun();
+        type("aka");
+        clock.advance(700);
+        type("ika");
+        clock.advance(500);
+        ASSERT_EQ(dialogs.log.size(), 1);
+        EXPECT_TRUE(dialogs.log[0].startsWith(
+            "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"));
+        EXPECT_FALSE(screen(ScreenName::Kekka).isShown());
+        dialogs.answerAll();
+        ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
+        EXPECT_EQ(host().activeScreen(), &screen(ScreenName::Kekka));
+        clock.advance(300);
+        press(Qt::Key_Escape, "\x1b");
+        if (screen(ScreenName::FileLoad).isShown())
+            press(Qt::Key_Escape, "\x1b");
+        ASSERT_TRUE(screen(ScreenName::Kidou).isShown());
+    }
 }
 
 TEST_F(PracticeTest, ARunOutOfTimeIsRecordedAsSuch)

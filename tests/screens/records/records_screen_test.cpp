@@ -2,8 +2,11 @@
 #include "screens/records/kiroku.h"
 #include "screens/records/recordviews.h"
 #include "support/gamefixture.h"
+#include "support/scopedenv.h"
 
 #include <QDateTime>
+
+#include <filesystem>
 
 namespace ks {
 namespace {
@@ -29,9 +32,11 @@ protected:
     // as "l"), over durationMs.
     void play(RunMode mode, const std::string &subject, int keys, int misses,
               std::int64_t durationMs, RunEnd end = RunEnd::Finished,
-              std::optional<int> score = std::nullopt, std::string verdict = {})
+              std::optional<int> score = std::nullopt, std::string verdict = {},
+              std::string title = {})
     {
         RunLog log = records().startRun(mode, subject, 0);
+        log.setTitle(std::move(title));
         for (int i = 0; i < keys; ++i) {
             const bool miss = i < misses;
             log.addKey(U'k', miss ? U'l' : U'k', mode == RunMode::SpeedTest ? "" : "か",
@@ -132,10 +137,15 @@ TEST_F(KirokuTest, TheHistoryPageListsTheLastRunsFirst)
     EXPECT_EQ(kiroku().page(), Kiroku::Page::Progress);
 }
 
-// Return on the history asks where to write, and the file holds every run
-// as the players' view shows it.
+// Return on the history asks where to write, in the player's documents
+// folder, and the file holds every run as the players' view shows it, for
+// a spreadsheet on a Japanese Windows as much as here.
 TEST_F(KirokuTest, CsvExportWritesEveryRun)
 {
+    const test::ScopedEnv tokyo("TZ", "Asia/Tokyo");
+    const test::ScopedEnv home("HOME", dir.path("home"));
+    const test::ScopedEnv config("XDG_CONFIG_HOME", dir.path("home/.config"));
+    std::filesystem::create_directories(dir.path("home/Documents"));
     play(RunMode::SpeedTest, "60秒", 4, 1, 60000, RunEnd::Finished, 12);
     play(RunMode::Mission, "ミッション1", 3, 0, 45000, RunEnd::Won, {}, "Mission Complete");
     toRecords();
@@ -145,19 +155,101 @@ TEST_F(KirokuTest, CsvExportWritesEveryRun)
     dialogs.queueAnswer(QString::fromStdString(out));
     press(Qt::Key_Return, "\r");
     ASSERT_EQ(dialogs.log.value(0), "save dialog: 記録をCSVに書き出す [CSV (*.csv)] " +
-                                        QString::fromStdString(dir.root()) +
+                                        QString::fromStdString(dir.path("home/Documents")) +
                                         "/keystorm-records.csv");
     dialogs.answerQueued();
     EXPECT_EQ(dir.read("mine.csv"),
-              "id,started_at,mode,subject,duration_ms,keys,misses,hit_rate,keys_per_minute,"
+              "\xEF\xBB\xBF"
+              "id,started_at,mode,subject,title,duration_ms,keys,misses,hit_rate,keys_per_minute,"
               "outcome,score,result\r\n"
-              "1,2024-05-01T12:34:56.000Z,speedtest,60秒,60000,4,1,75.0,3.0,finished,12,12\r\n"
-              "2,2024-05-01T13:34:56.000Z,mission,ミッション1,45000,3,0,100.0,4.0,won,,"
+              "1,2024-05-01T21:34:56+09:00,speedtest,60秒,,60000,4,1,75.0,3.0,finished,12,12\r\n"
+              "2,2024-05-01T22:34:56+09:00,mission,ミッション1,,45000,3,0,100.0,4.0,won,,"
               "Mission Complete\r\n");
     EXPECT_EQ(dialogs.log.last(),
               "message: 2 回分の記録を " + QString::fromStdString(out) + " に書き出しました。");
     dialogs.answerAll();
     EXPECT_TRUE(screen(ScreenName::Kiroku).isShown());
+}
+
+// Without a documents folder the export is offered in the player's home,
+// never in the game's own folder.
+TEST_F(KirokuTest, CsvExportStartsAtHomeWithoutADocumentsFolder)
+{
+    const test::ScopedEnv home("HOME", dir.path("home"));
+    const test::ScopedEnv config("XDG_CONFIG_HOME", dir.path("home/.config"));
+    std::filesystem::create_directories(dir.path("home"));
+    play(RunMode::SpeedTest, "30秒", 4, 1, 30000);
+    toRecords();
+    press(Qt::Key_Left);
+    dialogs.queueAnswer("cancel");
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(dialogs.log.value(0), "save dialog: 記録をCSVに書き出す [CSV (*.csv)] " +
+                                        QString::fromStdString(dir.path("home")) +
+                                        "/keystorm-records.csv");
+    dialogs.answerQueued();
+}
+
+// Practice files are named as the game names them, by their titles, the
+// file name added only where two share a title; a run with no key has no
+// hit rate ("—"), and its file is still listed on the progress page, with
+// the charts saying why they are empty.
+TEST_F(KirokuTest, RunsAreNamedAsTheGameNamesThem)
+{
+    play(RunMode::Practice, "01_kana_rows.ksd", 50, 5, 60000, RunEnd::Finished, {}, "合格",
+         "五十音のれんしゅう");
+    play(RunMode::Practice, "07_a.ksd", 30, 3, 60000, RunEnd::Finished, {}, "合格", "ことわざ");
+    play(RunMode::Practice, "08_b.ksd", 30, 3, 60000, RunEnd::Finished, {}, "合格", "ことわざ");
+    play(RunMode::Practice, "09_c.ksd", 0, 0, 60000, RunEnd::TimeUp, {}, "時間切れ", "かず");
+    play(RunMode::Mission, "ミッション2", 40, 4, 90000, RunEnd::Lost, {}, "Mission Incomplete");
+    toRecords();
+    QStringList subjects;
+    for (int i = 0; i < 5; ++i) {
+        subjects << shownCaption("Subject");
+        press(Qt::Key_Down);
+    }
+    EXPECT_EQ(subjects, (QStringList{"▲ 練習問題編　五十音のれんしゅう ▼　（1／5）",
+                                     "▲ 練習問題編　ことわざ（07_a.ksd） ▼　（2／5）",
+                                     "▲ 練習問題編　ことわざ（08_b.ksd） ▼　（3／5）",
+                                     "▲ 練習問題編　かず ▼　（4／5）",
+                                     "▲ ミッション　ミッション2 ▼　（5／5）"}));
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Down);
+    ASSERT_EQ(shownCaption("Subject"), "▲ 練習問題編　かず ▼　（4／5）");
+    EXPECT_TRUE(chart("Speed").values().empty());
+    StateWriter state;
+    chart("Accuracy").writeState(state, "Accuracy");
+    EXPECT_TRUE(state.lines().contains("Accuracy.empty=最後まで打った記録がまだありません"));
+
+    press(Qt::Key_Left);
+    ASSERT_EQ(kiroku().page(), Kiroku::Page::History);
+    const QStringList rows = table().shownRows();
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_TRUE(rows[0].endsWith(" | ミッション | ミッション2 | 40 | 4 | 90.0% | 24 | "
+                                 "Mission Incomplete"))
+        << rows[0].toStdString();
+    EXPECT_TRUE(rows[1].endsWith(" | 練習 | かず | 0 | 0 | — | 0 | 時間切れ"))
+        << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].contains(" | ことわざ（08_b.ksd） | "));
+    EXPECT_TRUE(rows[4].contains(" | 五十音のれんしゅう | "));
+}
+
+// Every column of the history fits inside the table, and each result is
+// drawn whole, smaller where it must be, never cut.
+TEST_F(KirokuTest, TheHistoryFitsItsWidthAndShowsEachResultWhole)
+{
+    play(RunMode::Mission, "ミッション1", 40, 4, 90000, RunEnd::Lost, {}, "Mission Incomplete");
+    play(RunMode::SpeedTest, "60秒", 400, 4, 60000, RunEnd::Finished, 1234);
+    play(RunMode::Practice, "a.ksd", 1000, 999, 600000, RunEnd::Finished, {}, "ぎりぎり合格",
+         "あいうえお");
+    toRecords();
+    press(Qt::Key_Left);
+    EXPECT_LE(table().totalWidth(), table().width());
+    for (const QString &row : table().shownRows()) {
+        const QStringList cells = row.split(" | ");
+        for (int c = 0; c < cells.size(); ++c)
+            EXPECT_GT(table().cellPixelSize(cells[c], c), 0) << cells[c].toStdString();
+    }
+    EXPECT_EQ(table().cellPixelSize("Mission Incomplete", 7) > 0, true);
 }
 
 // Cancelling the dialog writes nothing.

@@ -1038,6 +1038,41 @@ TEST_F(StoryTest, EachBattleIsRecordedWonLostOrAbandoned)
     EXPECT_EQ((*keys)[1].kana.view(), "か");
 }
 
+// A mission run the records cannot keep is told as the mission ends, in a
+// box that stands before Mission Complete or Incomplete, over the battle;
+// the result follows once it is answered. Every lost run is told.
+TEST_F(StoryTest, ALostRunIsToldBeforeTheResult)
+{
+    std::filesystem::create_directory(dir.path("records.sqlite3"));
+    for (const QString &result : {ScreenName::Complete, ScreenName::Incomplete}) {
+        SCOPED_TRACE(result.toStdString());
+        dialogs.log.clear();
+        if (result == ScreenName::Incomplete)
+            writeExam(0, 1); // "ka": two seconds
+        openMission(0);
+        start();
+        if (result == ScreenName::Complete) {
+            for (int walker = 0; walker < 5; ++walker) {
+                typeWord();
+                clock.advance(1000);
+            }
+        } else {
+            clock.advance(2000);
+        }
+        ASSERT_EQ(dialogs.log.size(), 1);
+        EXPECT_TRUE(dialogs.log[0].startsWith(
+            "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"));
+        EXPECT_FALSE(screen(result).isShown());
+        EXPECT_TRUE(screen(ScreenName::Fight).isShown());
+        dialogs.answerAll();
+        ASSERT_TRUE(screen(result).isShown());
+        EXPECT_EQ(host().activeScreen(), &screen(result));
+        closeResult(result);
+        EXPECT_EQ(dialogs.log.size(), 1); // nothing more after the result
+        EXPECT_TRUE(screen(ScreenName::Kidou).isShown());
+    }
+}
+
 // The battle follows the player's choice as practice does: つじ typed tuzi
 // finishes the word under any spelling, and misses under the table's.
 TEST_F(StoryTest, WordsAreJudgedByTheSpellingThePlayerChose)

@@ -462,16 +462,18 @@ TEST_F(TesterTest, RunsAreRecordedFinishedOrAbandoned)
     EXPECT_EQ((*keys)[2].intervalMs, 300);
 }
 
-// Records that cannot be written never stop a game: the player is told once,
-// before the results, which then show as always.
-TEST_F(TesterTest, ARunThatCannotBeRecordedIsToldOnceAndTheResultsStillShow)
+// Records that cannot be written never stop a game: the player is told of
+// every lost run, before its results, which then show as always.
+TEST_F(TesterTest, EveryRunThatCannotBeRecordedIsToldAndTheResultsStillShow)
 {
     std::filesystem::create_directory(dir.path("records.sqlite3"));
     for (int attempt = 0; attempt < 2; ++attempt) {
+        dialogs.log.clear();
         startRun();
         type("a");
         clock.advance(30000);
         ASSERT_EQ(dialogs.log.size(), 1) << attempt;
+        EXPECT_FALSE(screen("Hapyou1").isShown()) << attempt;
         EXPECT_TRUE(dialogs.log[0].startsWith(
             "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"))
             << dialogs.log[0].toStdString();

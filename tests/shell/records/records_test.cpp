@@ -1,5 +1,6 @@
 #include "shell/records/records.h"
 #include "support/fakes.h"
+#include "support/scopedenv.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ TEST_F(RecordsTest, ARunIsStoredWithItsKeysAndShowsInTheViews)
     EXPECT_TRUE(saved.message.isEmpty());
 
     Db db(file());
-    EXPECT_EQ(db.value("PRAGMA user_version"), "2");
+    EXPECT_EQ(db.value("PRAGMA user_version"), "3");
     EXPECT_EQ(db.value("PRAGMA journal_mode"), "wal");
     EXPECT_EQ(db.rows("SELECT id, started_at, mode, subject, keys, misses, hit_rate, "
                       "keys_per_minute, result FROM runs"),
@@ -172,7 +173,8 @@ PRAGMA user_version = 1;
     EXPECT_EQ((*runs)[4].end, RunEnd::TimeUp);
 
     Db db(file());
-    EXPECT_EQ(db.value("PRAGMA user_version"), "2");
+    EXPECT_EQ(db.value("PRAGMA user_version"), "3");
+    EXPECT_EQ(db.rows("SELECT id, title FROM runs WHERE id = 2"), std::vector<std::string>{"2|∅"});
     EXPECT_EQ(db.rows("SELECT id, outcome, score, result FROM runs ORDER BY id"),
               (std::vector<std::string>{"1|finished|345|345", "2|finished|∅|合格",
                                         "3|abandoned|∅|abandoned", "4|lost|∅|Mission Incomplete",
@@ -313,9 +315,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{Fault::DiskFull, false, RecordsFault::DiskFull, false}),
     faultName);
 
-// A failure is told once, not after every run while the disk stays full;
-// once a run is recorded again, the next failure is told again.
-TEST_F(RecordsTest, AFailureIsToldOnceUntilARunIsRecordedAgain)
+// Every run that is lost is told, the second as the first: a player who
+// played on after the first box must not lose the next run unknowing.
+TEST_F(RecordsTest, EveryLostRunIsTold)
 {
     {
         Records first(file(), wall);
@@ -324,18 +326,18 @@ TEST_F(RecordsTest, AFailureIsToldOnceUntilARunIsRecordedAgain)
     Records records(file(), wall, {.busyTimeoutMs = 20});
     auto holder = std::make_unique<Db>(file());
     ASSERT_EQ(holder->exec("BEGIN IMMEDIATE"), SQLITE_OK);
+    const QString locked = "今回のプレイは記録（records.sqlite3）に残せませんでした。"
+                           "ほかのキーストームが記録を使っています。";
     const SaveResult first = records.save(practiceRun(records, 5));
     const SaveResult second = records.save(practiceRun(records, 5));
     EXPECT_FALSE(first.recorded);
-    EXPECT_EQ(first.message, "今回のプレイは記録（records.sqlite3）に残せませんでした。"
-                             "ほかのキーストームが記録を使っています。");
+    EXPECT_EQ(first.message, locked);
     EXPECT_FALSE(second.recorded);
-    EXPECT_TRUE(second.message.isEmpty());
+    EXPECT_EQ(second.message, locked);
     holder.reset();
-    EXPECT_TRUE(records.save(practiceRun(records, 5)).recorded);
-    holder = std::make_unique<Db>(file());
-    ASSERT_EQ(holder->exec("BEGIN IMMEDIATE"), SQLITE_OK);
-    EXPECT_FALSE(records.save(practiceRun(records, 5)).message.isEmpty());
+    const SaveResult third = records.save(practiceRun(records, 5));
+    EXPECT_TRUE(third.recorded);
+    EXPECT_TRUE(third.message.isEmpty());
 }
 
 // A folder that cannot be made into a file is no reason to stop a game.
@@ -350,9 +352,13 @@ TEST_F(RecordsTest, AMissingFolderIsAFailureNotACrash)
     EXPECT_TRUE(records.runs()->empty());
 }
 
-// UTF-8, a header line, CR LF, and fields with commas or quotes quoted.
+// UTF-8 with the byte-order mark Excel looks for, a header line, CR LF,
+// fields with commas or quotes quoted; the start in the player's local time
+// with its offset; a practice file's title beside its name; no hit rate for
+// a run without a key.
 TEST_F(RecordsTest, CsvHoldsEveryRunAsThePlayersViewShowsIt)
 {
+    const test::ScopedEnv tokyo("TZ", "Asia/Tokyo");
     Records records(file(), wall);
     RunLog speed = records.startRun(RunMode::SpeedTest, "60", 0);
     speed.addKey(U'a', U'a', 500);
@@ -361,16 +367,25 @@ TEST_F(RecordsTest, CsvHoldsEveryRunAsThePlayersViewShowsIt)
     ASSERT_TRUE(records.save(speed).recorded);
     wall.ms += 90'000;
     RunLog practice = records.startRun(RunMode::Practice, "my \"best\", file.ksd", 0);
+    practice.setTitle("れんしゅう, その1");
     practice.addKey(U'k', U'k', "か", 300);
     practice.finish(RunEnd::Abandoned, 2000);
     ASSERT_TRUE(records.save(practice).recorded);
+    wall.ms += 60'000;
+    RunLog idle = records.startRun(RunMode::Practice, "a.ksd", 0);
+    idle.setTitle("あいうえお");
+    idle.finish(RunEnd::TimeUp, 60000, std::nullopt, "時間切れ");
+    ASSERT_TRUE(records.save(idle).recorded);
 
     EXPECT_EQ(records.runsCsv(),
-              "id,started_at,mode,subject,duration_ms,keys,misses,hit_rate,keys_per_minute,"
+              "\xEF\xBB\xBF"
+              "id,started_at,mode,subject,title,duration_ms,keys,misses,hit_rate,keys_per_minute,"
               "outcome,score,result\r\n"
-              "1,2024-05-01T12:34:56.000Z,speedtest,60,60000,2,1,50.0,1.0,finished,88,88\r\n"
-              "2,2024-05-01T12:36:26.000Z,practice,\"my \"\"best\"\", file.ksd\",2000,1,0,"
-              "100.0,30.0,abandoned,,abandoned\r\n");
+              "1,2024-05-01T21:34:56+09:00,speedtest,60,,60000,2,1,50.0,1.0,finished,88,88\r\n"
+              "2,2024-05-01T21:36:26+09:00,practice,\"my \"\"best\"\", file.ksd\","
+              "\"れんしゅう, その1\",2000,1,0,100.0,30.0,abandoned,,abandoned\r\n"
+              "3,2024-05-01T21:37:26+09:00,practice,a.ksd,あいうえお,60000,0,0,,0.0,time_up,,"
+              "時間切れ\r\n");
 
     const std::string out = dir.path("書き出し.csv");
     ASSERT_TRUE(records.exportCsv(out));
