@@ -578,6 +578,48 @@ TEST_F(DesktopTest, ARunTheRecordsCannotKeepIsToldBeforeTheResult)
     menu();
 }
 
+// The same in the speed tester: the box stands alone in front, then the
+// results come once it is answered.
+TEST_F(DesktopTest, ASpeedTestTheRecordsCannotKeepIsToldBeforeTheResults)
+{
+    fs::create_directory(file("records.sqlite3"));
+    toMenu();
+    openItem(1);
+    front("打速度テスター～コース選択～");
+    press("Return");
+    front("打速度テスター");
+    press("Return");
+    playSpeedTest();
+    box(40s);
+    for (const TopWindow &w : desktop->windows(game->pid()))
+        EXPECT_FALSE(w.is("打速度でスター～コース１結果発表～")) << "the results came first";
+    press("Return");
+    front("打速度でスター～コース１結果発表～");
+    ASSERT_TRUE(awaitReady("Hapyou1"));
+    press("Return");
+    front("打速度テスター～コース選択～");
+    press("Escape");
+    menu();
+}
+
+// And in a mission: the box comes as the mission is won, over the battle,
+// before Mission Complete; the result follows once it is answered.
+TEST_F(DesktopTest, AMissionTheRecordsCannotKeepIsToldBeforeItsResult)
+{
+    writeEasyExams(game->folder());
+    fs::create_directory(file("records.sqlite3"));
+    toMenu();
+    winMissionOne(*this);
+    box();
+    for (const TopWindow &w : desktop->windows(game->pid()))
+        EXPECT_FALSE(w.is("完了")) << "the result came first";
+    press("Return");
+    front("完了");
+    ASSERT_TRUE(awaitReady("Complete"));
+    press("Return");
+    menu();
+}
+
 TEST_F(DesktopTest, APracticeFilePlayedToItsResult)
 {
     writeEasyPractice(game->folder());
