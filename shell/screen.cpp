@@ -293,6 +293,8 @@ Label *Screen::addMenuBarLabel(const Place &place, const LabelStyle &style)
     QMenuBar *bar = m_window->menuBar();
     Label *label = addLabel(place, QString(), style, bar);
     label->setFixedSize(twipsRect(place.twips).size());
+    // Clear of the window's edge, as the menus are of its other edge.
+    label->setContentsMargins(0, 0, 8, 0);
     bar->setCornerWidget(label, Qt::TopRightCorner);
     return label;
 }
