@@ -112,8 +112,9 @@ QImage drawSheetCell(QSvgRenderer &source, int rows, int columns, int index, qre
     painter.setClipRect(
         QRect(0, 0, int(std::floor(exact.width() + 1e-6)), int(std::floor(exact.height() + 1e-6))));
     painter.scale(devicePixelRatio, devicePixelRatio);
-    painter.translate(-(index % columns) * cellSize.width(),
-                      -(index / columns) * cellSize.height());
+    const int row = index / columns;
+    const int column = index % columns;
+    painter.translate(-column * cellSize.width(), -row * cellSize.height());
     source.render(&painter, QRectF(QPointF(), source.defaultSize()));
     painter.end();
     image.setDevicePixelRatio(devicePixelRatio);

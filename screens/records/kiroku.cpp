@@ -389,7 +389,7 @@ void Kiroku::Form_KeyDown(int &keyCode, int shift)
 // spreadsheet looks first, else their home; never the game's own folder.
 QString Kiroku::exportFolder()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
     return QDir::homePath();
