@@ -47,6 +47,15 @@ protected:
         QObject::connect(m_host.get(), &ScreenHost::ended, [this] { ++endings; });
     }
 
+    // The host goes first: a fixture's own dialogs, declared after these
+    // members, are gone before the fixture's destructor reaches the host,
+    // which lets go of the dialogs as it ends.
+    void TearDown() override
+    {
+        m_host.reset();
+        m_records.reset();
+    }
+
     ScreenHost &host() { return *m_host; }
     Records &records() { return *m_records; }
 

@@ -302,6 +302,7 @@ TEST(Check, ARepeatedFaultIsListedOnceAndCounted)
     EXPECT_EQ(run.exitCode, 1); // far over the game's 501 items
     const std::vector<std::string> lines = linesOf(run.out);
     ASSERT_LT(lines.size(), 40u) << run.out.substr(0, 2000);
+    ASSERT_GE(lines.size(), 2u) << run.err;
     EXPECT_EQ(lines.front(), "error: 項目が多すぎます：100018 / 501 項目");
     EXPECT_EQ(lines[lines.size() - 2],
               "warning: ほかに「ローマ字表にないかな」が 99980 件 / 99980 more like the above");

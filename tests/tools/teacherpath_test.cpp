@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -96,8 +97,14 @@ TEST(TeachersPath, TheReadmesExampleMakesAFileTheInstalledGameListsAndPlays)
     const std::string example = readmeExample();
     ASSERT_NE(example.find("keystorm-ksdtool readings"), std::string::npos) << example;
     TempDir work;
-    const std::vector<std::string> environment{"PATH=" + prefix + "/bin:/usr/bin:/bin",
-                                               "HOME=" + dir.path("home"), "LANG=C.UTF-8"};
+    // A teacher's shell, with nothing of ours but the sanitizers' settings
+    // when the tests run under them.
+    std::vector<std::string> environment{"PATH=" + prefix + "/bin:/usr/bin:/bin",
+                                         "HOME=" + dir.path("home"), "LANG=C.UTF-8"};
+    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (const char *value = std::getenv(name))
+            environment.push_back(std::string(name) + "=" + value);
+    }
     const test::ProgramRun run = test::runProgram(
         work, "/bin/bash", {"-e", "-c", "cd '" + work.root() + "'\n" + example}, &environment);
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
