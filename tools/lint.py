@@ -8,7 +8,10 @@ step; this script does the rest:
 
 - every tracked .cpp and .h is as clang-format writes it;
 - clang-tidy, with the checks of .clang-tidy, passes on every source of the
-  game and its tools (core, shell, screens, tools, assets, main.cpp).
+  game and its tools (core, shell, screens, tools, assets, main.cpp), and on
+  every header they include from the project;
+- the layers hold: core includes nothing from shell/, screens/ or Qt, shell
+  nothing from screens/, and no screen mode includes another's files.
 
 clang-tidy runs only where something changed since it last passed: a source
 is checked again when its object file (rebuilt whenever the source or a
@@ -20,6 +23,7 @@ import concurrent.futures
 import hashlib
 import json
 import os
+import re
 import shlex
 import subprocess
 import sys
@@ -44,6 +48,53 @@ def check_format():
         return False
     print(f"lint: format of {len(files)} files ok")
     return True
+
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+# What a folder may not include: a quoted include's path from the root, or a
+# system include's name. Screen modes are checked against each other below.
+FORBIDDEN = {
+    "core/": (("shell/", "screens/", "tools/", "tests/", "assets/"), ("Q",)),
+    "shell/": (("screens/", "tools/", "tests/"), ()),
+}
+
+
+def layering_faults(path, text):
+    faults = []
+    mode = None
+    if path.startswith("screens/") and path.count("/") >= 2:
+        mode = path.split("/")[1]
+    rules = next((rule for prefix, rule in FORBIDDEN.items() if path.startswith(prefix)), None)
+    for number, line in enumerate(text.splitlines(), 1):
+        match = INCLUDE.match(line)
+        if not match:
+            continue
+        quoted, name = match.group(1) == '"', match.group(2)
+        where = f"{path}:{number}: includes {name}"
+        if rules:
+            folders, system = rules
+            if quoted and name.startswith(folders):
+                faults.append(where + " (a lower layer includes a higher one)")
+            if not quoted and name.startswith(system):
+                faults.append(where + " (core is plain C++: no Qt)")
+        if mode and quoted and name.startswith("screens/") and name.count("/") >= 2:
+            other = name.split("/")[1]
+            if other != mode:
+                faults.append(where + f" (the {mode} screens include the {other} screens')")
+    return faults
+
+
+def check_layering():
+    faults = []
+    for path in tracked_sources():
+        with open(path, encoding="utf-8") as f:
+            faults += layering_faults(path, f.read())
+    for fault in faults:
+        print("lint: " + fault)
+    if not faults:
+        print("lint: layering ok (core, shell, screens)")
+    return not faults
 
 
 def object_of(entry):
@@ -106,6 +157,7 @@ def main():
                           capture_output=True, text=True).stdout.strip()
     os.chdir(root)
     ok = check_format()
+    ok = check_layering() and ok
     ok = check_tidy(build, root) and ok
     sys.exit(0 if ok else 1)
 

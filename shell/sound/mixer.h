@@ -11,7 +11,9 @@
 #include <string>
 
 struct Mix_Chunk;
-struct _Mix_Music;
+// SDL_mixer's own name for its music, forward-declared so that this header
+// needs no SDL: the reserved name is theirs.
+struct _Mix_Music; // NOLINT(bugprone-reserved-identifier)
 
 namespace ks::sound {
 
