@@ -1,5 +1,6 @@
 #include "clock.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -84,6 +85,11 @@ void RealClock::timerGone(Timer &timer)
     found->second->stop();
     found->second.release()->deleteLater();
     d->timers.erase(found);
+}
+
+std::int64_t SystemWallClock::nowMs() const
+{
+    return QDateTime::currentMSecsSinceEpoch();
 }
 
 } // namespace ks

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QtGlobal>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace ks {
 
@@ -70,6 +72,22 @@ protected:
 private:
     struct Private;
     std::unique_ptr<Private> d;
+};
+
+// Where the started-at time of a run comes from: the one wall time the game
+// keeps. The game reads the system's clock; tests fix it.
+class WallClock
+{
+public:
+    virtual ~WallClock() = default;
+    // Milliseconds since 1970, UTC.
+    virtual std::int64_t nowMs() const = 0;
+};
+
+class SystemWallClock final : public WallClock
+{
+public:
+    std::int64_t nowMs() const override;
 };
 
 } // namespace ks

@@ -11,7 +11,7 @@
 #include "screens/practice/kekka.h"
 #include "shell/playsounds.h"
 #include "shell/random.h"
-#include "shell/records/records.h"
+#include "shell/records/keeprun.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"

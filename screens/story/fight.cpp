@@ -8,7 +8,7 @@
 #include "screens/story/missiontexts.h"
 #include "shell/fileproblem.h"
 #include "shell/playsounds.h"
-#include "shell/records/records.h"
+#include "shell/records/keeprun.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"

@@ -3,7 +3,7 @@
 #include "core/settings.h"
 #include "screens/tester/ratingstyle.h"
 #include "shell/playsounds.h"
-#include "shell/records/records.h"
+#include "shell/records/keeprun.h"
 #include "shell/random.h"
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"

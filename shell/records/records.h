@@ -2,8 +2,8 @@
 
 #include "core/records/runlog.h"
 #include "core/records/runstats.h"
-
-#include <QString>
+#include "schema.h"
+#include "shell/clock.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,24 +15,6 @@
 struct sqlite3;
 
 namespace ks {
-
-class Dialogs;
-
-// Where the started-at time of a run comes from. The game reads the system's
-// clock; tests fix it.
-class WallClock
-{
-public:
-    virtual ~WallClock() = default;
-    // Milliseconds since 1970, UTC.
-    virtual std::int64_t nowMs() const = 0;
-};
-
-class SystemWallClock final : public WallClock
-{
-public:
-    std::int64_t nowMs() const override;
-};
 
 // The records' file, in the player's folder beside settei.dat.
 inline constexpr const char *kRecordsFile = "records.sqlite3";
@@ -52,10 +34,6 @@ struct SaveResult
 {
     bool recorded = false;
     RecordsFault fault = RecordsFault::None;
-    // What to tell the player, in Japanese, for every run that is lost: a
-    // player who was told once and played on must not lose the next run
-    // unknowing. Empty when the run was recorded.
-    QString message;
 };
 
 // The records of every run: a SQLite file that the game opens at the first
@@ -116,19 +94,17 @@ public:
     std::string takeMovedAside() { return std::exchange(m_movedAside, {}); }
 
     // The file's schema version, for the migration's tests.
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = records::kSchemaVersion;
 
 private:
     bool open();
     // SQLITE_OK, or the code that stopped it.
     int openOnce();
     int prepareSchema();
-    int migrate();
     void close();
     bool moveAside();
     int insert(const RunLog &log);
     RecordsFault faultOf(int code) const;
-    static QString messageOf(RecordsFault fault);
 
     std::string m_path;
     const WallClock &m_wall;
@@ -138,10 +114,5 @@ private:
     RecordsFault m_lastFault = RecordsFault::None;
     std::string m_movedAside;
 };
-
-// Hands a run to the records once it is over; when it could not be kept the
-// player is told in a box of its own (the screen that played it may be on
-// its way out).
-void keepRun(Records &records, Dialogs &dialogs, const RunLog &log);
 
 } // namespace ks

@@ -2,32 +2,23 @@
 
 #include "soundlog.h"
 
-#include <dlfcn.h>
-
 namespace ks::sound {
 namespace {
 
 SdlLibrary loadSdl()
 {
-    SdlLibrary library;
-    void *mixer = ::dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_GLOBAL);
-    if (!mixer) {
-        qCDebug(lcSound) << "no SDL_mixer:" << ::dlerror();
-        return library;
-    }
+    // Globally, so that FluidSynth finds the hooks in fluidsynthhooks.cpp;
     // SDL's own functions are found through SDL_mixer, which depends on it.
-#define KS_SDL_RESOLVE(name)                                                                       \
-    library.name = reinterpret_cast<decltype(library.name)>(::dlsym(mixer, #name));                \
-    if (!library.name) {                                                                           \
-        qCDebug(lcSound) << "SDL_mixer lacks" << #name;                                            \
-        return SdlLibrary();                                                                       \
+    LazyLibrary library("libSDL2_mixer-2.0.so.0", LazyLibrary::Symbols::Global);
+    SdlLibrary api;
+    KS_SDL_FUNCTIONS(KS_LIBRARY_RESOLVE)
+    library.resolve(api.SDL_TLSCleanup, "SDL_TLSCleanup", false);
+    if (!library.complete()) {
+        qCDebug(lcSound) << "no SDL_mixer:" << library.failure().c_str();
+        return {};
     }
-    KS_SDL_FUNCTIONS(KS_SDL_RESOLVE)
-#undef KS_SDL_RESOLVE
-    library.SDL_TLSCleanup =
-        reinterpret_cast<decltype(library.SDL_TLSCleanup)>(::dlsym(mixer, "SDL_TLSCleanup"));
-    library.loaded = true;
-    return library;
+    api.loaded = true;
+    return api;
 }
 
 } // namespace

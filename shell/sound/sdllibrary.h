@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/lazylibrary.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -36,9 +38,7 @@ namespace ks::sound {
 
 struct SdlLibrary
 {
-#define KS_SDL_POINTER(name) decltype(&::name) name = nullptr;
-    KS_SDL_FUNCTIONS(KS_SDL_POINTER)
-#undef KS_SDL_POINTER
+    KS_SDL_FUNCTIONS(KS_LIBRARY_POINTER)
     // Optional: SDL before 2.0.16 keeps a thread's error text for good.
     void (*SDL_TLSCleanup)() = nullptr;
     bool loaded = false;

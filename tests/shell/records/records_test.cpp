@@ -1,3 +1,4 @@
+#include "shell/records/keeprun.h"
 #include "shell/records/records.h"
 #include "support/fakes.h"
 #include "support/scopedenv.h"
@@ -99,7 +100,7 @@ TEST_F(RecordsTest, ARunIsStoredWithItsKeysAndShowsInTheViews)
     log.finish(RunEnd::Finished, 30000, 152);
     const SaveResult saved = records.save(log);
     EXPECT_TRUE(saved.recorded);
-    EXPECT_TRUE(saved.message.isEmpty());
+    EXPECT_EQ(saved.fault, RecordsFault::None);
 
     Db db(file());
     EXPECT_EQ(db.value("PRAGMA user_version"), "3");
@@ -280,7 +281,6 @@ TEST_P(RecordsFaultTest, ASaveAlwaysReturnsAndTheFileSurvives)
     const SaveResult saved = records.save(practiceRun(records, 3000));
     EXPECT_EQ(saved.recorded, c.recorded);
     EXPECT_EQ(saved.fault, c.reported);
-    EXPECT_EQ(saved.message.isEmpty(), c.recorded);
     EXPECT_EQ(!records.movedAside().empty(), c.movedAside);
     if (c.movedAside) {
         // Renamed, not deleted: the damaged bytes are all there.
@@ -324,20 +324,42 @@ TEST_F(RecordsTest, EveryLostRunIsTold)
         ASSERT_TRUE(first.save(practiceRun(first, 5)).recorded);
     }
     Records records(file(), wall, {.busyTimeoutMs = 20});
+    test::ScriptedDialogs dialogs;
     auto holder = std::make_unique<Db>(file());
     ASSERT_EQ(holder->exec("BEGIN IMMEDIATE"), SQLITE_OK);
-    const QString locked = "今回のプレイは記録（records.sqlite3）に残せませんでした。"
+    const QString locked = "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"
                            "ほかのキーストームが記録を使っています。";
-    const SaveResult first = records.save(practiceRun(records, 5));
-    const SaveResult second = records.save(practiceRun(records, 5));
-    EXPECT_FALSE(first.recorded);
-    EXPECT_EQ(first.message, locked);
-    EXPECT_FALSE(second.recorded);
-    EXPECT_EQ(second.message, locked);
+    keepRun(records, dialogs, practiceRun(records, 5));
+    dialogs.answerAll();
+    keepRun(records, dialogs, practiceRun(records, 5));
+    dialogs.answerAll();
+    EXPECT_EQ(dialogs.log, (QStringList{locked, locked}));
     holder.reset();
-    const SaveResult third = records.save(practiceRun(records, 5));
-    EXPECT_TRUE(third.recorded);
-    EXPECT_TRUE(third.message.isEmpty());
+    keepRun(records, dialogs, practiceRun(records, 5));
+    EXPECT_EQ(dialogs.log.size(), 2); // recorded: nothing to tell
+    EXPECT_FALSE(dialogs.isOpen());
+}
+
+// What each fault tells the player.
+TEST(LostRunText, NamesTheCause)
+{
+    const struct
+    {
+        RecordsFault fault;
+        const char *cause;
+    } cases[] = {
+        {RecordsFault::Locked, "ほかのキーストームが記録を使っています。"},
+        {RecordsFault::ReadOnly, "記録のファイルに書き込めません（読み取り専用です）。"},
+        {RecordsFault::DiskFull, "ディスクに空きがありません。"},
+        {RecordsFault::NewerVersion,
+         "新しい版のキーストームの記録なので、そのままにしてあります。"},
+        {RecordsFault::Unavailable, "記録のファイルを開けません。"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(lostRunText(c.fault),
+                  QStringLiteral("今回のプレイは記録（records.sqlite3）に残せませんでした。") +
+                      QString::fromUtf8(c.cause));
+    }
 }
 
 // A folder that cannot be made into a file is no reason to stop a game.
@@ -346,7 +368,7 @@ TEST_F(RecordsTest, AMissingFolderIsAFailureNotACrash)
     Records records(dir.path("no/such/folder/") + kRecordsFile, wall);
     const SaveResult saved = records.save(practiceRun(records, 5));
     EXPECT_FALSE(saved.recorded);
-    EXPECT_FALSE(saved.message.isEmpty());
+    EXPECT_NE(saved.fault, RecordsFault::None);
     // Nothing there to read: no runs, rather than a failure.
     ASSERT_TRUE(records.runs());
     EXPECT_TRUE(records.runs()->empty());
