@@ -1,7 +1,7 @@
 #pragma once
 
 #include "inifile.h"
-#include "problemmatcher.h"
+#include "spellingmode.h"
 #include "result.h"
 
 #include <functional>

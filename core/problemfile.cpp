@@ -2,6 +2,8 @@
 
 #include "items.h"
 #include "textfile.h"
+#include "utf8.h"
+#include "kanaproblem.h"
 
 #include <algorithm>
 #include <cctype>

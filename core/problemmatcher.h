@@ -1,7 +1,9 @@
 #pragma once
 
+#include "kanaproblem.h"
 #include "romajimatcher.h"
 #include "spellingmatcher.h"
+#include "spellingmode.h"
 
 #include <cstddef>
 #include <string>
@@ -10,14 +12,6 @@
 #include <vector>
 
 namespace ks {
-
-// How keys are judged: against the table's one spelling of each problem (as
-// the game always has), or against any spelling an input method accepts.
-enum class SpellingMode
-{
-    Table,
-    Any
-};
 
 // Fixed judging: MatchRomajiKey on one line.
 class LineMatcher

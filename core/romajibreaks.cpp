@@ -1,4 +1,5 @@
 #include "romajibreaks.h"
+#include "utf8.h"
 
 #include <algorithm>
 

@@ -2,6 +2,7 @@
 
 #include "items.h"
 #include "textfile.h"
+#include "utf8.h"
 
 #include <limits>
 #include <map>

@@ -1,7 +1,7 @@
 #include "spellingmatcher.h"
 
 #include "imeromaji.h"
-#include "textfile.h"
+#include "utf8.h"
 
 #include <algorithm>
 
@@ -50,41 +50,6 @@ std::bitset<128> doublingConsonants()
 }
 
 } // namespace
-
-KanaProblems BuildKanaProblems(const std::vector<std::string> &items, std::size_t firstItem,
-                               const RomajiTable &table, std::size_t lineCapacity)
-{
-    const auto index = romajiByKana(table);
-    KanaProblems result;
-    for (std::size_t i = firstItem; i < items.size(); ++i) {
-        const std::string &item = items[i];
-        if (item == kProblemStart) {
-            if (result.problems.size() == lineCapacity) {
-                result.overflow = true;
-                break;
-            }
-            result.problems.emplace_back();
-            continue;
-        }
-        if (result.problems.empty())
-            continue;
-        if (item == kCommaKana) {
-            result.problems.back().push_back({item, ","});
-        } else if (const auto found = index.find(item);
-                   found != index.end() && !found->second.empty()) {
-            result.problems.back().push_back({item, found->second});
-        }
-    }
-    return result;
-}
-
-std::string tableLine(const KanaProblem &problem)
-{
-    std::string line;
-    for (const KanaUnit &unit : problem)
-        line += unit.tableRomaji;
-    return line;
-}
 
 SpellingMatcher::SpellingMatcher() : SpellingMatcher(KanaProblem{}) {}
 

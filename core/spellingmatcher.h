@@ -1,7 +1,7 @@
 #pragma once
 
+#include "kanaproblem.h"
 #include "romajimatcher.h"
-#include "romajitable.h"
 
 #include <bitset>
 #include <cstddef>
@@ -11,33 +11,6 @@
 #include <vector>
 
 namespace ks {
-
-// One token of a problem: an item of the file and what the romaji table
-// gives for it.
-struct KanaUnit
-{
-    std::string kana;        // as the file spells it: "し", "っか", "、", "ー"
-    std::string tableRomaji; // never empty: an item the table types as nothing is no unit
-};
-using KanaProblem = std::vector<KanaUnit>;
-
-struct KanaProblems
-{
-    std::vector<KanaProblem> problems; // problem k belongs to the k-th "@"
-    bool overflow = false;             // more "@" than the capacity; the extra ones were not built
-
-    std::size_t problemCount() const { return problems.size(); }
-};
-
-// BuildRomajiLines, keeping the tokens: the same walk, capacity and overflow,
-// "、" as a unit typed ",", an item of two pairs typed as both romaji, and an
-// item the table does not type left out. So the table spellings of problem k
-// joined are exactly line k.
-KanaProblems BuildKanaProblems(const std::vector<std::string> &items, std::size_t firstItem,
-                               const RomajiTable &table, std::size_t lineCapacity);
-
-// The table spellings of a problem joined: the line fixed judging asks for.
-std::string tableLine(const KanaProblem &problem);
 
 // Judges keys against every spelling of a problem that the romaji of a
 // Japanese input method allows (imeromaji.h), and against the table's own

@@ -1,6 +1,6 @@
 #include "runlog.h"
 
-#include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <cstdio>

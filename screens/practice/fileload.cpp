@@ -15,6 +15,7 @@
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
+#include "core/utf8.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -4,7 +4,6 @@
 #include "core/playersettings.h"
 #include "core/romajimatcher.h"
 #include "core/settings.h"
-#include "core/textfile.h"
 #include "screens/story/missiontexts.h"
 #include "shell/fileproblem.h"
 #include "shell/playsounds.h"
@@ -13,6 +12,7 @@
 #include "shell/screenhost.h"
 #include "shell/settingsfile.h"
 #include "shell/units.h"
+#include "core/utf8.h"
 
 namespace ks {
 

@@ -4,6 +4,7 @@
 #include "sqlite.h"
 
 #include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <QDateTime>
 #include <QLoggingCategory>

@@ -9,7 +9,8 @@
 #include "core/romajimatcher.h"
 #include "core/romajitable.h"
 #include "core/spellingmatcher.h"
-#include "core/textfile.h"
+#include "core/utf8.h"
+#include "core/kanaproblem.h"
 
 #include <benchmark/benchmark.h>
 

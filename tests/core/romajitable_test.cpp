@@ -1,6 +1,5 @@
 #include "core/romajitable.h"
 
-#include "core/textfile.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>

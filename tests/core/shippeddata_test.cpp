@@ -4,6 +4,7 @@
 #include "core/romajimatcher.h"
 #include "core/romajitable.h"
 #include "core/settings.h"
+#include "core/kanaproblem.h"
 
 #include <gtest/gtest.h>
 

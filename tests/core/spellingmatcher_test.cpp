@@ -2,6 +2,8 @@
 
 #include "core/imeromaji.h"
 #include "typekeys.h"
+#include "core/utf8.h"
+#include "core/kanaproblem.h"
 
 #include <gtest/gtest.h>
 
@@ -355,35 +357,6 @@ TEST(SpellingMatcher, ARightKeyNeverLeadsToADeadEnd)
             }
         }
     }
-}
-
-TEST(BuildKanaProblems, KeepsTheTokensOfEachLine)
-{
-    RomajiTable table;
-    const Strings pairs{"か", "ka", "っか", "kka", "ん", "n", "ん", "n", "＿", "\\", "ー", ""};
-    std::copy(pairs.begin(), pairs.end(), table.items.begin());
-    const Strings items{"か", "、", "@", "表示", "か", "、", "っか", "ん", "ー", "@", "@", "か"};
-    const KanaProblems built = BuildKanaProblems(items, 0, table, 5);
-    ASSERT_EQ(built.problemCount(), 3u);
-    EXPECT_FALSE(built.overflow);
-    // Before the first "@" nothing; a kana in two pairs typed as both; a
-    // kana typed as nothing and a kanji left out.
-    const KanaProblem first{{"か", "ka"}, {"、", ","}, {"っか", "kka"}, {"ん", "nn"}};
-    ASSERT_EQ(built.problems[0].size(), first.size());
-    for (std::size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(built.problems[0][i].kana, first[i].kana);
-        EXPECT_EQ(built.problems[0][i].tableRomaji, first[i].tableRomaji);
-    }
-    EXPECT_TRUE(built.problems[1].empty());
-    EXPECT_EQ(tableLine(built.problems[2]), "ka");
-    // The same lines as fixed judging, and the same capacity rule.
-    const RomajiLines lines = BuildRomajiLines(items, 0, table, 5);
-    for (std::size_t k = 0; k < built.problemCount(); ++k)
-        EXPECT_EQ(tableLine(built.problems[k]), lines.lines[k]);
-    const KanaProblems capped = BuildKanaProblems(items, 0, table, 2);
-    EXPECT_EQ(capped.problemCount(), 2u);
-    EXPECT_TRUE(capped.overflow);
-    EXPECT_EQ(BuildKanaProblems(items, 3, table, 5).problemCount(), 2u);
 }
 
 // The rules' own data: every kana of the chart has a spelling, and no

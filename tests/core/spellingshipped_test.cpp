@@ -4,6 +4,8 @@
 #include "core/problemfile.h"
 #include "core/spellingmatcher.h"
 #include "typekeys.h"
+#include "core/utf8.h"
+#include "core/kanaproblem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "core/textfile.h"
 
 #include "support/tempdir.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/romajimatcher.h"
-#include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <string>
 #include <string_view>

@@ -5,6 +5,8 @@
 #include "core/problemfile.h"
 #include "core/romajimatcher.h"
 #include "core/textfile.h"
+#include "core/utf8.h"
+#include "core/kanaproblem.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // crash, a wrong key changes nothing, and the guide is always a way to the
 // end: typing it completes the problem on its last key and not before.
 #include "core/spellingmatcher.h"
-#include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <cstdint>
 #include <cstdlib>

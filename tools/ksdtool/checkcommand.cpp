@@ -6,7 +6,7 @@
 #include "core/problemfile.h"
 #include "core/result.h"
 #include "core/romajimatcher.h"
-#include "core/textfile.h"
+#include "core/kanaproblem.h"
 
 #include <algorithm>
 #include <limits>

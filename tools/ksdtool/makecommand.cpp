@@ -8,6 +8,8 @@
 #include "core/result.h"
 #include "core/romajimatcher.h"
 #include "core/textfile.h"
+#include "core/utf8.h"
+#include "core/kanaproblem.h"
 
 #include <algorithm>
 #include <limits>

@@ -2,7 +2,7 @@
 
 #include "sheet.h"
 
-#include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <mecab.h>
 

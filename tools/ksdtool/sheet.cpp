@@ -1,6 +1,7 @@
 #include "sheet.h"
 
 #include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 
 #include "core/problemfile.h"
 #include "core/romajimatcher.h"
+#include "core/kanaproblem.h"
 
 #include <algorithm>
 

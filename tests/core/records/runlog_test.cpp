@@ -1,5 +1,5 @@
 #include "core/records/runlog.h"
-#include "core/textfile.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 
