@@ -77,5 +77,12 @@ sanitize: deps
 package: build
 	@cd $(BUILD) && cpack -G DEB >/dev/null && ls $(CURDIR)/$(BUILD)/keystorm_*.deb
 
+# The pre-commit hook, tools/git-hooks/pre-commit: clang-format on the staged
+# .cpp and .h files before every commit. No other target installs it.
+.PHONY: hooks
+hooks:
+	@git config core.hooksPath tools/git-hooks
+	@echo "hooks: git now runs tools/git-hooks/pre-commit before every commit"
+
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(SANITIZE_BUILD)
