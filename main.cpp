@@ -6,6 +6,7 @@
 #include "shell/assetstore.h"
 #include "shell/clock.h"
 #include "shell/dialogs.h"
+#include "shell/keyboardsettings.h"
 #include "shell/random.h"
 #include "shell/records/records.h"
 #include "shell/screenhost.h"
@@ -43,7 +44,8 @@ int main(int argc, char *argv[])
     // Opened at the first save or when the records window opens, not here.
     ks::SystemWallClock wallClock;
     ks::Records records(appDir.playerFile(ks::kRecordsFile), wallClock);
-    ks::ScreenHost host({clock, random, dialogs, *sound, assets, records, appDir},
+    const ks::SystemKeyboardSettings keyboard;
+    ks::ScreenHost host({clock, random, dialogs, *sound, assets, records, keyboard, appDir},
                         ks::gameScreens());
     host.setProgramIcon(icon);
     QObject::connect(&host, &ks::ScreenHost::ended, &app, &QApplication::quit,

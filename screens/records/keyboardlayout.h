@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QRectF>
-#include <QString>
 
 #include <optional>
 #include <string_view>
@@ -35,9 +34,5 @@ std::optional<std::size_t> keyOf(KeyboardKind kind, char32_t c);
 // ("jp", or "us,jp": the first is the one in use), else the locale ("ja_JP"
 // has JIS keyboards); US when neither tells.
 KeyboardKind keyboardKindFor(std::string_view xkbLayouts, std::string_view locale);
-
-// The layouts X reports on this display (_XKB_RULES_NAMES), or
-// /etc/default/keyboard's XKBLAYOUT; empty when neither can be read.
-QString systemXkbLayouts();
 
 } // namespace ks

@@ -2,6 +2,7 @@
 
 #include "recordviews.h"
 #include "shell/dialogs.h"
+#include "shell/keyboardsettings.h"
 #include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
@@ -157,7 +158,7 @@ void Kiroku::Form_Load()
     m_page = Page::Progress;
     m_subject = 0;
     Keyboard->setKind(
-        keyboardKindFor(systemXkbLayouts().toStdString(), QLocale::system().name().toStdString()));
+        keyboardKindFor(services().keyboard.xkbLayouts(), services().keyboard.locale()));
     Keyboard->setMeasure(KeyMeasure::MissRate);
     readRecords();
     showPage(Page::Progress);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "shell/dialogs.h"
+#include "headless/fixedservices.h"
+#include "headless/manualclock.h"
+#include "headless/recordingsound.h"
+#include "headless/scripteddialogs.h"
 #include "shell/random.h"
-#include "shell/records/records.h"
-#include "shell/soundservice.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,75 +29,13 @@ private:
     int m_seeds = 0;
 };
 
-// Dialogs stay open, as a player's would, until the test answers them: a
-// message box with OK, a file dialog (open or save) with the next queued
-// answer ("cancel" or none cancels). Every dialog is written to the log when it opens.
-class ScriptedDialogs final : public Dialogs
-{
-public:
-    void queueAnswer(const QString &answer) { m_answers.push_back(answer); }
-    void message(QWidget *parent, const QString &text, std::function<void()> then) override;
-    void openFile(QWidget *parent, const QString &title, const QString &filter,
-                  const QString &startDir,
-                  std::function<void(std::optional<QString>)> then) override;
-    void saveFile(QWidget *parent, const QString &title, const QString &suggested,
-                  const QString &filter, std::function<void(std::optional<QString>)> then) override;
-    bool isOpen() const override { return !m_open.empty(); }
-
-    // Answers every open dialog, and those their answers open in turn.
-    void answerAll();
-    // Answers open dialogs for as long as answers are queued.
-    void answerQueued();
-    // A key for the dialog in front, as a player gives it: Return, Space and
-    // Esc close a message box; Esc cancels a file dialog and Return takes the
-    // queued answer. Other keys do nothing. False when no dialog is open.
-    bool pressKey(int qtKey);
-
-    QStringList log;
-    std::function<void(const QString &)> onLog;
-    // Where the last file dialog opened.
-    QString lastStartDir;
-
-private:
-    struct OpenDialog
-    {
-        bool isMessage = true;
-        std::function<void(std::optional<QString>)> answer; // nothing: cancel
-    };
-    void write(const QString &line);
-    void answerFront(std::optional<QString> answer);
-    std::deque<QString> m_answers;
-    std::deque<OpenDialog> m_open;
-};
-
-// Wall time that moves only when the test moves it.
-class FixedWallClock final : public WallClock
-{
-public:
-    std::int64_t nowMs() const override { return ms; }
-    std::int64_t ms = 1'714'566'896'000; // 2024-05-01T12:34:56Z
-};
-
-// Logs every command as "sound Owner.Player: command file", a restart as
-// "prev" then "play".
-class RecordingSoundService final : public SoundService
-{
-public:
-    int createPlayer(const QString &owner) override;
-    void destroyPlayer(int player) override;
-    void command(int player, SoundCommand command, const QString &fileName) override;
-
-    QStringList log;
-    std::function<void(const QString &)> onLog;
-    // Paths are logged relative to this directory when they lie in it.
-    QString baseDir;
-
-private:
-    void record(int player, const QString &word);
-
-    std::map<int, QString> m_owners;
-    std::map<int, QString> m_opened;
-    int m_next = 0;
-};
+// What the scenario runner shares with the tests: the manual clock, the
+// scripted dialogs, the recording sound service and the fixed wall clock and
+// keyboard, in the tests' own namespace.
+using headless::FixedKeyboardSettings;
+using headless::FixedWallClock;
+using headless::ManualClock;
+using headless::RecordingSoundService;
+using headless::ScriptedDialogs;
 
 } // namespace ks::test

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "shell/assetstore.h"
+#include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "support/fakes.h"
-#include "support/manualclock.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ protected:
         m_records = std::make_unique<Records>(folders.playerFile(kRecordsFile), wallClock);
         m_host = std::make_unique<ScreenHost>(Services{clock, random,
                                                        realDialogs ? *realDialogs : dialogs, sound,
-                                                       assets, *m_records, folders},
+                                                       assets, *m_records, keyboard, folders},
                                               std::move(table));
         sound.baseDir = QString::fromStdString(dir.root()) + '/';
         m_host->setTrace([this](const QString &line) { trace << line; });
@@ -77,6 +77,7 @@ protected:
     RecordingSoundService sound;
     AssetStore assets;
     FixedWallClock wallClock;
+    FixedKeyboardSettings keyboard;
     QStringList trace;
     int endings = 0;
 

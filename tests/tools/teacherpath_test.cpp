@@ -12,7 +12,6 @@
 #include "shell/screenhost.h"
 #include "shell/units.h"
 #include "support/fakes.h"
-#include "support/manualclock.h"
 #include "support/runprogram.h"
 #include "support/tempdir.h"
 
@@ -48,7 +47,8 @@ class InstalledGame
 public:
     explicit InstalledGame(const AppDir &folders)
         : records(folders.playerFile(kRecordsFile), wallClock),
-          m_host(Services{clock, random, dialogs, sound, assets, records, folders}, gameScreens())
+          m_host(Services{clock, random, dialogs, sound, assets, records, keyboard, folders},
+                 gameScreens())
     {}
 
     ScreenHost &host() { return m_host; }
@@ -78,6 +78,7 @@ public:
     test::RecordingSoundService sound;
     AssetStore assets;
     test::FixedWallClock wallClock;
+    test::FixedKeyboardSettings keyboard;
     Records records;
 
 private:

@@ -6,8 +6,12 @@
 #include "shell/assetstore.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
-#include "support/fakes.h"
-#include "support/manualclock.h"
+#include "headless/fixedservices.h"
+#include "headless/manualclock.h"
+#include "headless/recordingsound.h"
+#include "headless/scripteddialogs.h"
+#include "shell/random.h"
+#include "shell/records/records.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -181,7 +185,7 @@ class Runner
 public:
     Runner(const QString &appDir, std::optional<std::uint64_t> seed)
         : m_random(seed), m_records(recordsIn(appDir), m_wallClock),
-          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets, m_records,
+          m_host({m_clock, m_random, m_dialogs, m_sound, m_assets, m_records, m_keyboard,
                   AppDir(QDir(appDir).absolutePath().toStdString())},
                  gameScreens()),
           m_files(appDir)
@@ -377,13 +381,15 @@ private:
             print(QStringLiteral("shot %1 %2").arg(screen->name(), path));
     }
 
-    test::ManualClock m_clock;
+    headless::ManualClock m_clock;
     StdRandom m_random;
-    test::ScriptedDialogs m_dialogs;
-    test::RecordingSoundService m_sound;
+    headless::ScriptedDialogs m_dialogs;
+    headless::RecordingSoundService m_sound;
     AssetStore m_assets;
     // A fixed wall clock, so a script's records are the same at every replay.
-    test::FixedWallClock m_wallClock;
+    headless::FixedWallClock m_wallClock;
+    // US, whatever the machine: a script's records window is the same everywhere.
+    headless::FixedKeyboardSettings m_keyboard;
     Records m_records;
     ScreenHost m_host;
     FileWatch m_files;

@@ -1,6 +1,6 @@
-#include "support/manualclock.h"
+#include "manualclock.h"
 
-namespace ks::test {
+namespace ks::headless {
 
 void ManualClock::advance(qint64 ms)
 {
@@ -40,4 +40,4 @@ void ManualClock::timerGone(Timer &timer)
     m_order.erase(&timer);
 }
 
-} // namespace ks::test
+} // namespace ks::headless

@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace ks::test {
+namespace ks::headless {
 
 // Time moves only when the test says so; due ticks fire in time order, and
 // ticks due at the same moment in the order the timers were created (a
@@ -33,4 +33,4 @@ private:
     std::map<Timer *, Due> m_due;
 };
 
-} // namespace ks::test
+} // namespace ks::headless
