@@ -53,12 +53,42 @@ Result<void> writeSettings(const std::string &path, const std::vector<std::strin
     return writeFileAtomic(path, bytes, beforeCommit);
 }
 
-std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines)
+SettingsLines SettingsLines::fromLines(const std::vector<std::string> &lines)
+{
+    const auto line = [&lines](std::size_t i) {
+        return i < lines.size() ? lines[i] : std::string();
+    };
+    SettingsLines settings;
+    settings.highScore30 = line(kHighScore30);
+    settings.highScore60 = line(kHighScore60);
+    for (std::size_t i = 0; i < settings.music.size(); ++i)
+        settings.music[i] = line(kFirstPlayMusic + i);
+    return settings;
+}
+
+std::vector<std::string> SettingsLines::lines() const
+{
+    std::vector<std::string> out{highScore30, highScore60};
+    out.insert(out.end(), music.begin(), music.end());
+    return out;
+}
+
+const std::string &SettingsLines::highScore(int course) const
+{
+    return course == 1 ? highScore30 : highScore60;
+}
+
+void SettingsLines::setHighScore(int course, int score)
+{
+    (course == 1 ? highScore30 : highScore60) = std::to_string(score);
+}
+
+std::vector<std::string> SettingsLines::musicSlots() const
 {
     std::vector<std::string> slots;
-    for (std::size_t i = kFirstPlayMusic; i <= kEndingMusic && i < settingsLines.size(); ++i) {
-        if (settingsLines[i] != kNoMusic)
-            slots.push_back(settingsLines[i]);
+    for (const std::string &slot : music) {
+        if (slot != kNoMusic)
+            slots.push_back(slot);
     }
     return slots;
 }

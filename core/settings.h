@@ -3,6 +3,7 @@
 #include "result.h"
 #include "textfile.h"
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -36,9 +37,31 @@ Result<std::vector<std::string>> readSettings(const std::string &path, std::size
 Result<void> writeSettings(const std::string &path, const std::vector<std::string> &lines,
                            const std::function<bool()> &beforeCommit = {});
 
-// The music pick of the play screens: the slots 2 to 7 that are not "nodata",
-// in order.
-std::vector<std::string> musicSlots(const std::vector<std::string> &settingsLines);
+// settei.dat's lines by what they hold, as the screens use them. The file's
+// text stays as it was read: a high score is the line's text ("150", or
+// whatever a hand-edited file says), an empty music slot "nodata".
+struct SettingsLines
+{
+    std::string highScore30;
+    std::string highScore60;
+    // The options' boxes in order: five play-music slots, then the ending's.
+    std::array<std::string, 6> music;
+
+    static constexpr std::size_t kEndingSlot = 5;
+
+    // From the lines as read; a line missing is empty.
+    static SettingsLines fromLines(const std::vector<std::string> &lines);
+    // The file's eight lines.
+    std::vector<std::string> lines() const;
+
+    // Course 1 is the 30-second course, any other the 60-second one.
+    const std::string &highScore(int course) const;
+    void setHighScore(int course, int score);
+    const std::string &endingMusic() const { return music[kEndingSlot]; }
+    // The music pick of the play screens: the slots, play and ending, that
+    // are not "nodata", in order.
+    std::vector<std::string> musicSlots() const;
+};
 
 // What settei.dat, a code page 932 file, can keep of a music path the
 // player chose. A path that comes back as written is kept. One that comes

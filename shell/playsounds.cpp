@@ -21,7 +21,7 @@ void openEffects(const EffectPlayers &effects, const QString &folder)
 }
 
 void openPickedMusic(SoundPlayer &player, const SettingsFile &settings,
-                     const std::vector<std::string> &settingsLines, RandomSource &random)
+                     const SettingsLines &settingsLines, RandomSource &random)
 {
     random.seedFromClock();
     player.setFileName(settings.pickMusic(settingsLines, random));

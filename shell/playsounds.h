@@ -2,14 +2,12 @@
 
 #include <QString>
 
-#include <string>
-#include <vector>
-
 namespace ks {
 
 class RandomSource;
 class SettingsFile;
 class SoundPlayer;
+struct SettingsLines;
 
 // The effect players of a play screen. Their files lie together in one
 // folder: the shipped practice\standard\, or a practice file's own.
@@ -27,6 +25,6 @@ void openEffects(const EffectPlayers &effects, const QString &folder);
 // The play music: a slot of the settings picked at random (the clock seeds
 // the draw), opened in player; an empty name when no slot is set.
 void openPickedMusic(SoundPlayer &player, const SettingsFile &settings,
-                     const std::vector<std::string> &settingsLines, RandomSource &random);
+                     const SettingsLines &settingsLines, RandomSource &random);
 
 } // namespace ks

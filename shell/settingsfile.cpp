@@ -7,40 +7,39 @@
 
 namespace ks {
 
-Result<std::vector<std::string>> SettingsFile::read(std::size_t capacity) const
+Result<SettingsLines> SettingsFile::read(std::size_t capacity) const
 {
-    return readSettings(m_dir.playerFile(kSettingsFile), capacity);
+    Result<std::vector<std::string>> lines =
+        readSettings(m_dir.playerFile(kSettingsFile), capacity);
+    if (!lines)
+        return lines.error();
+    return SettingsLines::fromLines(*lines);
 }
 
-Result<void> SettingsFile::writeHighScore(const std::vector<std::string> &lines, int course,
-                                          int score) const
+Result<void> SettingsFile::writeHighScore(SettingsLines settings, int course, int score) const
 {
-    std::vector<std::string> updated = lines;
-    updated.resize(std::max(updated.size(), kSettingsLines));
-    updated[course == 1 ? kHighScore30 : kHighScore60] = std::to_string(score);
-    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), updated);
+    settings.setHighScore(course, score);
+    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), settings.lines());
 }
 
-Result<void> SettingsFile::writeOptions(const std::vector<std::string> &lines,
+Result<void> SettingsFile::writeOptions(SettingsLines settings,
                                         const std::array<QString, 6> &musicBoxes,
                                         bool resetScores) const
 {
-    std::vector<std::string> updated = lines;
-    updated.resize(kSettingsLines);
     if (resetScores) {
-        updated[kHighScore30] = "100";
-        updated[kHighScore60] = "200";
+        settings.highScore30 = "100";
+        settings.highScore60 = "200";
     }
     for (std::size_t i = 0; i < musicBoxes.size(); ++i) {
         const QString &box = musicBoxes[i];
-        updated[kFirstPlayMusic + i] = box.isEmpty() ? kNoMusic : box.toStdString();
+        settings.music[i] = box.isEmpty() ? kNoMusic : box.toStdString();
     }
-    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), updated);
+    return writeSettings(m_dir.playerFileToWrite(kSettingsFile), settings.lines());
 }
 
-QString SettingsFile::pickMusic(const std::vector<std::string> &lines, RandomSource &random) const
+QString SettingsFile::pickMusic(const SettingsLines &settings, RandomSource &random) const
 {
-    const std::vector<std::string> music = musicSlots(lines);
+    const std::vector<std::string> music = settings.musicSlots();
     const int count = static_cast<int>(music.size());
     if (count == 0)
         return {};
@@ -48,11 +47,11 @@ QString SettingsFile::pickMusic(const std::vector<std::string> &lines, RandomSou
     return musicPath(music[static_cast<std::size_t>(entry - 1)]);
 }
 
-QString SettingsFile::endingMusic(const std::vector<std::string> &lines) const
+QString SettingsFile::endingMusic(const SettingsLines &settings) const
 {
-    if (lines.size() <= kEndingMusic || lines[kEndingMusic] == kNoMusic)
+    if (settings.endingMusic() == kNoMusic)
         return {};
-    return musicPath(lines[kEndingMusic]);
+    return musicPath(settings.endingMusic());
 }
 
 QString SettingsFile::musicPath(const std::string &line) const

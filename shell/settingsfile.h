@@ -2,13 +2,13 @@
 
 #include "core/appdir.h"
 #include "core/result.h"
+#include "core/settings.h"
 
 #include <QString>
 
 #include <array>
 #include <cstddef>
 #include <string>
-#include <vector>
 
 namespace ks {
 
@@ -22,26 +22,26 @@ class SettingsFile
 public:
     explicit SettingsFile(AppDir dir) : m_dir(std::move(dir)) {}
 
-    // capacity lines (8 or 11, by screen); missing lines are empty, more lines
-    // than capacity is an error.
-    Result<std::vector<std::string>> read(std::size_t capacity) const;
+    // The file, read into capacity lines (8 or 11, by screen): missing lines
+    // are empty, more lines than capacity is an error.
+    Result<SettingsLines> read(std::size_t capacity) const;
 
-    // The lines as read, with the course's high score replaced (course 1 is
-    // the 30-second course).
-    Result<void> writeHighScore(const std::vector<std::string> &lines, int course, int score) const;
+    // The settings as read, with the course's high score replaced (course 1
+    // is the 30-second course).
+    Result<void> writeHighScore(SettingsLines settings, int course, int score) const;
 
     // The options: the six music boxes (an empty box is "nodata") and the
     // scores as read, or "100" and "200" when reset.
-    Result<void> writeOptions(const std::vector<std::string> &lines,
-                              const std::array<QString, 6> &musicBoxes, bool resetScores) const;
+    Result<void> writeOptions(SettingsLines settings, const std::array<QString, 6> &musicBoxes,
+                              bool resetScores) const;
 
-    // The play music: among the set slots of lines 2 to 7, entry
-    // Int(r × (count − 1)) + 1, so with two or more the last one is never
-    // picked. Empty when no slot is set; r is drawn only when one is.
-    QString pickMusic(const std::vector<std::string> &lines, RandomSource &random) const;
+    // The play music: among the set slots, entry Int(r × (count − 1)) + 1, so
+    // with two or more the last one is never picked. Empty when no slot is
+    // set; r is drawn only when one is.
+    QString pickMusic(const SettingsLines &settings, RandomSource &random) const;
 
     // The ending-music slot, or empty when it is "nodata".
-    QString endingMusic(const std::vector<std::string> &lines) const;
+    QString endingMusic(const SettingsLines &settings) const;
 
     // What is wrong with the file, in one sentence that names it.
     static QString readProblem(const Error &error);

@@ -105,14 +105,14 @@ void Settei::createControls()
 
 void Settei::Form_Load()
 {
-    Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
+    Result<SettingsLines> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
         tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);
     for (std::size_t i = 0; i < BGName.size(); ++i) {
-        const std::string &line = settingsLines[kFirstPlayMusic + i];
+        const std::string &line = settingsLines.music[i];
         BGName[i]->setText(line == kNoMusic ? QString() : QString::fromStdString(line));
     }
     BGName[0]->setFocus();

@@ -2,6 +2,7 @@
 
 #include "screens/screennames.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <string>
@@ -46,7 +47,7 @@ private:
     Button *Ok = nullptr;
     Button *No = nullptr;
 
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
 };
 
 } // namespace ks

@@ -192,7 +192,7 @@ void FileLoad::Form_Load()
 QString FileLoad::loadSettingsAndFiles()
 {
     const SettingsFile settings(appDir());
-    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityWide);
+    Result<SettingsLines> lines = settings.read(kSettingsCapacityWide);
     if (!lines)
         return SettingsFile::readProblem(lines.error());
     settingsLines = std::move(*lines);

@@ -8,6 +8,7 @@
 #include "screens/practice/practicerun.h"
 #include "screens/screennames.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <optional>
@@ -104,7 +105,7 @@ private:
     TimerControl *MisTime = nullptr;
 
     RomajiTable romajiTable;
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
     std::array<QString, 51> comments;
 
     // Everything of one visit to the screen, the selection and the run, made

@@ -97,7 +97,7 @@ void Ending::Form_Load()
     Oto->open();
 
     const SettingsFile settings(appDir());
-    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityNarrow);
+    Result<SettingsLines> lines = settings.read(kSettingsCapacityNarrow);
     if (!lines) {
         tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;

@@ -2,6 +2,7 @@
 
 #include "screens/screennames.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <string>
@@ -50,7 +51,7 @@ private:
     qint16 charIndex = 1;
     qint16 jingleStep = 0;
     int page = 0;
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
 };
 
 } // namespace ks

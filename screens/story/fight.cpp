@@ -284,7 +284,7 @@ void Fight::Form_Load()
 bool Fight::loadFiles()
 {
     const SettingsFile settings(appDir());
-    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityNarrow);
+    Result<SettingsLines> lines = settings.read(kSettingsCapacityNarrow);
     if (!lines) {
         tellAndClose(SettingsFile::readFailureText(lines.error()));
         return false;

@@ -9,6 +9,7 @@
 #include "screens/screennames.h"
 #include "screens/story/storyprogress.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <memory>
@@ -139,7 +140,7 @@ private:
 
     std::array<QString, 9> comments;
     RomajiTable romajiTable;
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
 };
 
 } // namespace ks

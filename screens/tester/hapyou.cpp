@@ -82,13 +82,12 @@ void Hapyou::createControls()
 void Hapyou::Form_Load()
 {
     closeReady = false;
-    const std::size_t courseLine = m_course == 1 ? kHighScore30 : kHighScore60;
     const SettingsFile settings(appDir());
-    Result<std::vector<std::string>> lines = settings.read(kSettingsCapacityWide);
+    Result<SettingsLines> lines = settings.read(kSettingsCapacityWide);
     const bool haveSettings = lines.ok();
     if (haveSettings) {
         settingsLines = std::move(*lines);
-        Hi->setCaption(QString::fromStdString(settingsLines[courseLine]));
+        Hi->setCaption(QString::fromStdString(settingsLines.highScore(m_course)));
     }
 
     const RatingCounts &counts = m_run.counts;
@@ -112,7 +111,7 @@ void Hapyou::Form_Load()
 
     // Without a readable settings file there is no score to beat and nothing
     // is written; the results are still shown.
-    const double highScore = haveSettings ? numberValue(settingsLines[courseLine])
+    const double highScore = haveSettings ? numberValue(settingsLines.highScore(m_course))
                                           : std::numeric_limits<double>::infinity();
     const Verdict v = speedTestVerdict(m_course, total, highScore, counts.count(Rating::Miss),
                                        counts.count(Rating::Bad));

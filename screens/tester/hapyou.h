@@ -2,6 +2,7 @@
 
 #include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <string>
@@ -39,7 +40,7 @@ private:
     Image *Kao = nullptr;
     TimerControl *Timer1 = nullptr;
 
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
     std::array<QString, 9> verdictLines;
     bool closeReady = false;
 };

@@ -58,15 +58,15 @@ void Tester1::Form_Load()
                        "決まったらリターンキーで決定だ。"));
     selectedCourse = 1;
     startingTest = false;
-    Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
+    Result<SettingsLines> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
         // Without the file there are no scores to show or beat: back to the menu.
         tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;
     }
     settingsLines = std::move(*lines);
-    Scoa[0]->setCaption(QString::fromStdString(settingsLines[kHighScore30]));
-    Scoa[1]->setCaption(QString::fromStdString(settingsLines[kHighScore60]));
+    Scoa[0]->setCaption(QString::fromStdString(settingsLines.highScore30));
+    Scoa[1]->setCaption(QString::fromStdString(settingsLines.highScore60));
 }
 
 void Tester1::highlight(int course)

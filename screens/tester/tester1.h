@@ -3,6 +3,7 @@
 #include "screens/screennames.h"
 #include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <string>
 #include <vector>
@@ -38,7 +39,7 @@ private:
 
     qint16 selectedCourse = 1;
     bool startingTest = false;
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
 };
 
 } // namespace ks

@@ -114,7 +114,7 @@ void Tester2::Form_Load()
     m_play.secondsLeft = m_run.Tlimit1;
     Lim->setCaption(QString::number(m_play.secondsLeft));
 
-    Result<std::vector<std::string>> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
+    Result<SettingsLines> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
         tellAndClose(SettingsFile::readFailureText(lines.error()));
         return;
@@ -145,7 +145,7 @@ void Tester2::startRun()
     openEffects({Gunsound, Setsound, Misssound},
                 QString::fromStdString(appDir().path("practice\\standard\\")));
 
-    if (!musicSlots(settingsLines).empty()) {
+    if (!settingsLines.musicSlots().empty()) {
         openPickedMusic(*Ongaku, SettingsFile(appDir()), settingsLines, services().random);
         Ongaku->restart();
     }

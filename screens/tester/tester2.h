@@ -5,6 +5,7 @@
 #include "screens/screennames.h"
 #include "screens/tester/speedtestrun.h"
 #include "shell/screen.h"
+#include "core/settings.h"
 
 #include <array>
 #include <optional>
@@ -96,7 +97,7 @@ private:
     TimerControl *Mtime = nullptr;
     TimerControl *Mtime2 = nullptr;
 
-    std::vector<std::string> settingsLines;
+    SettingsLines settingsLines;
     std::array<QString, 12> instructorLines;
 
     // One run, made afresh whole when the screen loads: nothing of a run left

@@ -98,8 +98,27 @@ TEST(WriteSettings, LinesTheGameDidNotChangeKeepTheirBytes)
 TEST(MusicSlots, OnlyNodataIsEmpty)
 {
     const Lines lines{"100", "200", "nodata", "/a.mid", "", "nodata", "/b.wav", "/end.mid", "x"};
-    EXPECT_EQ(musicSlots(lines), (Lines{"/a.mid", "", "/b.wav", "/end.mid"}));
-    EXPECT_TRUE(musicSlots({"100", "200"}).empty());
+    EXPECT_EQ(SettingsLines::fromLines(lines).musicSlots(),
+              (Lines{"/a.mid", "", "/b.wav", "/end.mid"}));
+    const Lines none{"100", "200", "nodata", "nodata", "nodata", "nodata", "nodata", "nodata"};
+    EXPECT_TRUE(SettingsLines::fromLines(none).musicSlots().empty());
+}
+
+// The lines by what they hold, and back: the eight lines as read, a line
+// past them left out; a line the file lacks is empty.
+TEST(SettingsLines, NamesEachLineAndGivesTheEightBack)
+{
+    const Lines lines{"150",    "260",    "/1.mid", "/2.mid", "/3.mid",
+                      "/4.mid", "/5.mid", "/e.mid", "x"};
+    SettingsLines settings = SettingsLines::fromLines(lines);
+    EXPECT_EQ(settings.highScore(1), "150");
+    EXPECT_EQ(settings.highScore(2), "260");
+    EXPECT_EQ(settings.endingMusic(), "/e.mid");
+    EXPECT_EQ(settings.lines(), Lines(lines.begin(), lines.begin() + 8));
+    settings.setHighScore(2, 301);
+    EXPECT_EQ(settings.lines()[1], "301");
+    EXPECT_EQ(SettingsLines::fromLines({"100"}).lines(),
+              (Lines{"100", "", "", "", "", "", "", ""}));
 }
 
 } // namespace
