@@ -4,7 +4,7 @@
 #include "screens/options/settei.h"
 #include "screens/practice/fileload.h"
 #include "screens/practice/kekka.h"
-#include "screens/practice/practicerun.h"
+#include "screens/practice/practiceshared.h"
 #include "screens/records/kiroku.h"
 #include "screens/screennames.h"
 #include "screens/startup/kakunin.h"
@@ -12,11 +12,11 @@
 #include "screens/story/fight.h"
 #include "screens/story/mission.h"
 #include "screens/story/missionresult.h"
-#include "screens/story/storyprogress.h"
+#include "screens/story/storyshared.h"
 #include "screens/startup/kidou.h"
 #include "screens/startup/logo.h"
 #include "screens/tester/hapyou.h"
-#include "screens/tester/speedtestrun.h"
+#include "screens/tester/speedtestshared.h"
 #include "screens/tester/tester1.h"
 #include "screens/tester/tester2.h"
 
@@ -42,9 +42,9 @@ ScreenHost::Factory withState(std::shared_ptr<State> state, Args... args)
 
 ScreenHost::ScreenTable gameScreens()
 {
-    auto speedTest = std::make_shared<SpeedTestRun>();
-    auto practice = std::make_shared<PracticeRun>();
-    auto story = std::make_shared<StoryProgress>();
+    auto speedTest = std::make_shared<SpeedTestShared>();
+    auto practice = std::make_shared<PracticeShared>();
+    auto story = std::make_shared<StoryShared>();
     return {
         {ScreenName::Kakunin, make<Kakunin>},
         {ScreenName::Logo, make<Logo>},

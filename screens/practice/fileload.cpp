@@ -169,24 +169,24 @@ void FileLoad::Form_Load()
     Panel1->setGeometry(client()->rect());
     Panel2->move(0, client()->height());
 
-    m_run = PracticeRun();
-    m_visit = {};
-    m_visit.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
+    m_shared = PracticeShared();
+    m_run = {};
+    m_run.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
 
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji
     // table a file would play with nothing to type.)
     const QString loadProblem = loadSettingsAndFiles();
-    m_visit.loaded = loadProblem.isEmpty();
+    m_run.loaded = loadProblem.isEmpty();
     const auto tellNoFiles = [this, loadProblem] {
-        if (!m_visit.loaded)
+        if (!m_run.loaded)
             services().dialogs.message(window(), loadProblem, {});
     };
     // Files that cannot be read are named once, and the others are played.
-    if (m_visit.skippedFiles.empty())
+    if (m_run.skippedFiles.empty())
         tellNoFiles();
     else
-        services().dialogs.message(window(), skippedFilesText(m_visit.skippedFiles), tellNoFiles);
+        services().dialogs.message(window(), skippedFilesText(m_run.skippedFiles), tellNoFiles);
 }
 
 QString FileLoad::loadSettingsAndFiles()
@@ -218,11 +218,11 @@ QString FileLoad::loadSettingsAndFiles()
     Label2->setCaption(comments[kWelcome]);
 
     PracticeFileList list = listPracticeFiles(appDir());
-    m_visit.fileNames = std::move(list.paths);
-    m_visit.skippedFiles = std::move(list.skipped);
-    if (m_visit.fileNames.empty())
+    m_run.fileNames = std::move(list.paths);
+    m_run.skippedFiles = std::move(list.skipped);
+    if (m_run.fileNames.empty())
         return kNoFiles;
-    if (m_visit.fileNames.size() > kMaxListedFiles)
+    if (m_run.fileNames.size() > kMaxListedFiles)
         return kTooManyFiles;
     // Listed a moment ago, so gone or changed since.
     if (!readSelectedFile())
@@ -237,22 +237,21 @@ QString FileLoad::loadSettingsAndFiles()
 
 bool FileLoad::readSelectedFile()
 {
-    const int index = m_visit.selectedFile - 1;
-    if (index < 0 || index >= static_cast<int>(m_visit.fileNames.size()))
+    const int index = m_run.selectedFile - 1;
+    if (index < 0 || index >= static_cast<int>(m_run.fileNames.size()))
         return false;
     Result<std::vector<std::string>> items =
-        ReadProblemItems(m_visit.fileNames[static_cast<std::size_t>(index)], kPracticeItemCapacity);
+        ReadProblemItems(m_run.fileNames[static_cast<std::size_t>(index)], kPracticeItemCapacity);
     if (!items)
         return false;
-    m_visit.problemItems = std::move(*items);
+    m_run.problemItems = std::move(*items);
     return true;
 }
 
 void FileLoad::showHeader()
 {
-    const PracticeHeader header = practiceHeader(m_visit.problemItems);
-    LabNum->setCaption(
-        QStringLiteral("%1/%2").arg(m_visit.selectedFile).arg(m_visit.fileNames.size()));
+    const PracticeHeader header = practiceHeader(m_run.problemItems);
+    LabNum->setCaption(QStringLiteral("%1/%2").arg(m_run.selectedFile).arg(m_run.fileNames.size()));
     LabTitle->setCaption(fromUtf8(header.title));
     // The bar is clipped to its design width whatever level a file claims.
     Level->resize(std::clamp(levelBarWidth(numberValue(header.level)), 0, twips(4575)),
@@ -271,11 +270,11 @@ void FileLoad::fail()
 
 void FileLoad::Form_KeyDown(int &keyCode, int)
 {
-    if (m_run.Stage == PracticeStage::Selecting) {
-        const int count = static_cast<int>(m_visit.fileNames.size());
+    if (m_shared.Stage == PracticeStage::Selecting) {
+        const int count = static_cast<int>(m_run.fileNames.size());
         const bool choosing =
             keyCode == KeyCode::Left || keyCode == KeyCode::Right || keyCode == KeyCode::Return;
-        if (choosing && !m_visit.loaded) {
+        if (choosing && !m_run.loaded) {
             fail();
             return;
         }
@@ -283,11 +282,11 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
         case KeyCode::Left:
         case KeyCode::Right:
             if (keyCode == KeyCode::Left)
-                m_visit.selectedFile = static_cast<qint16>(
-                    m_visit.selectedFile == 1 ? count : m_visit.selectedFile - 1);
+                m_run.selectedFile =
+                    static_cast<qint16>(m_run.selectedFile == 1 ? count : m_run.selectedFile - 1);
             else
-                m_visit.selectedFile = static_cast<qint16>(
-                    m_visit.selectedFile == count ? 1 : m_visit.selectedFile + 1);
+                m_run.selectedFile =
+                    static_cast<qint16>(m_run.selectedFile == count ? 1 : m_run.selectedFile + 1);
             if (!readSelectedFile()) {
                 fail();
                 return;
@@ -303,7 +302,7 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
         default:
             break;
         }
-    } else if (m_run.Stage == PracticeStage::Prepared && keyCode == KeyCode::Return) {
+    } else if (m_shared.Stage == PracticeStage::Prepared && keyCode == KeyCode::Return) {
         keyCode = 0;
         startRun();
     }
@@ -313,24 +312,25 @@ void FileLoad::Form_KeyDown(int &keyCode, int)
 
 void FileLoad::Form_Unload()
 {
-    const bool ended = m_run.Stage == PracticeStage::Done || m_run.Stage == PracticeStage::TimeUp;
+    const bool ended =
+        m_shared.Stage == PracticeStage::Done || m_shared.Stage == PracticeStage::TimeUp;
     // A run left with Esc is kept as abandoned; one never started is none.
-    if (m_visit.log) {
+    if (m_run.log) {
         if (ended) {
-            m_visit.log->finish(m_run.Stage == PracticeStage::Done ? RunEnd::Finished
-                                                                   : RunEnd::TimeUp,
-                                services().clock.now(), std::nullopt, Kekka::verdictWord(m_run));
+            m_run.log->finish(m_shared.Stage == PracticeStage::Done ? RunEnd::Finished
+                                                                    : RunEnd::TimeUp,
+                              services().clock.now(), std::nullopt, Kekka::verdictWord(m_shared));
         }
-        keepRun(services().records, services().dialogs, *m_visit.log);
+        keepRun(services().records, services().dialogs, *m_run.log);
     }
     host().show(ended ? ScreenName::Kekka : ScreenName::Kidou);
 }
 
 void FileLoad::writeVariables(StateWriter &out) const
 {
-    out.add(name() + QStringLiteral(".Stage"), QString::number(static_cast<int>(m_run.Stage)));
-    out.add(name() + QStringLiteral(".Miss"), QString::number(m_run.Miss));
-    out.add(name() + QStringLiteral(".Tipe"), QString::number(m_run.Tipe));
+    out.add(name() + QStringLiteral(".Stage"), QString::number(static_cast<int>(m_shared.Stage)));
+    out.add(name() + QStringLiteral(".Miss"), QString::number(m_shared.Miss));
+    out.add(name() + QStringLiteral(".Tipe"), QString::number(m_shared.Tipe));
 }
 
 // ---------------------------------------------------------------- the play page
@@ -340,8 +340,8 @@ void FileLoad::writeVariables(StateWriter &out) const
 bool FileLoad::prepareRun()
 {
     Result<PlayablePractice> playable = confirmPracticeFile(
-        m_visit.problemItems, romajiTable,
-        m_visit.fileNames[static_cast<std::size_t>(m_visit.selectedFile - 1)], appDir());
+        m_run.problemItems, romajiTable,
+        m_run.fileNames[static_cast<std::size_t>(m_run.selectedFile - 1)], appDir());
     if (!playable)
         return false;
     const QString folder = fromUtf8(playable->assetFolder);
@@ -352,25 +352,25 @@ bool FileLoad::prepareRun()
 
     Panel1->move(0, client()->height());
     Panel2->setGeometry(client()->rect());
-    if (const std::optional<double> points = romajiLinePoints(m_visit.problemItems))
+    if (const std::optional<double> points = romajiLinePoints(m_run.problemItems))
         Alufabet->setFontPoints(*points, true);
-    m_visit.problemsLeft = problems->problemsToPlay;
-    m_visit.seconds = problems->timeLimit;
-    LMondai->setCaption(QString::number(m_visit.problemsLeft));
-    LZikan->setCaption(QString::number(m_visit.seconds));
+    m_run.problemsLeft = problems->problemsToPlay;
+    m_run.seconds = problems->timeLimit;
+    LMondai->setCaption(QString::number(m_run.problemsLeft));
+    LZikan->setCaption(QString::number(m_run.seconds));
 
     mato = SpriteSheet(target, 2, 4);
     openEffects({Gunsound, Setsound, Misssound, Brakesound}, folder);
 
     showTarget(kTargetWaiting);
     Kao->setPicture(PCmika.cell(0));
-    m_run.Stage = PracticeStage::Prepared;
+    m_shared.Stage = PracticeStage::Prepared;
 
-    m_visit.displayTexts = std::move(problems->displayTexts);
-    m_visit.problems = std::move(problems->kanaProblems);
-    m_visit.romajiTotal = static_cast<float>(problems->romajiTotal);
-    m_visit.pace = m_visit.romajiTotal / static_cast<float>(m_visit.seconds);
-    m_visit.commentIndex = kPressReturn;
+    m_run.displayTexts = std::move(problems->displayTexts);
+    m_run.problems = std::move(problems->kanaProblems);
+    m_run.romajiTotal = static_cast<float>(problems->romajiTotal);
+    m_run.pace = m_run.romajiTotal / static_cast<float>(m_run.seconds);
+    m_run.commentIndex = kPressReturn;
     Label3->setCaption(comments[kPressReturn]);
     return true;
 }
@@ -380,20 +380,20 @@ void FileLoad::startRun()
     showTarget(kTargetPutUp);
     Label3->setCaption(QString());
     Atime->setEnabled(true);
-    m_visit.commentIndex = kRunStarts;
+    m_run.commentIndex = kRunStarts;
     Timer1->setEnabled(true);
     Label3->setCaption(comments[kRunStarts]);
-    m_run.Stage = PracticeStage::Between;
+    m_shared.Stage = PracticeStage::Between;
     Mtimer->setEnabled(true);
     Ongaku->restart();
-    const std::string &path = m_visit.fileNames[static_cast<std::size_t>(m_visit.selectedFile - 1)];
-    m_visit.log = services().records.startRun(
+    const std::string &path = m_run.fileNames[static_cast<std::size_t>(m_run.selectedFile - 1)];
+    m_run.log = services().records.startRun(
         RunMode::Practice, std::filesystem::path(path).filename().string(), services().clock.now());
-    m_visit.log->setTitle(practiceHeader(m_visit.problemItems).title);
+    m_run.log->setTitle(practiceHeader(m_run.problemItems).title);
     // A file whose first problem is the end marker has nothing to type: the
     // run is over as it starts. (A count of 0 instead waits for Esc.)
-    if (m_visit.problemsLeft >= 1 && noProblemLeft()) {
-        m_run.Stage = PracticeStage::Done;
+    if (m_run.problemsLeft >= 1 && noProblemLeft()) {
+        m_shared.Stage = PracticeStage::Done;
         host().unload(*this);
         return;
     }
@@ -404,58 +404,57 @@ void FileLoad::startRun()
 // that announces more problems than it holds ends there, as finished.
 bool FileLoad::noProblemLeft() const
 {
-    const auto index = static_cast<std::size_t>(m_visit.problemIndex);
-    if (index >= m_visit.problems.size())
+    const auto index = static_cast<std::size_t>(m_run.problemIndex);
+    if (index >= m_run.problems.size())
         return true;
-    return index + 1 == m_visit.problems.size() && index < m_visit.displayTexts.size() &&
-           m_visit.displayTexts[index] == kEndSentinel;
+    return index + 1 == m_run.problems.size() && index < m_run.displayTexts.size() &&
+           m_run.displayTexts[index] == kEndSentinel;
 }
 
 void FileLoad::putUpProblem()
 {
-    const auto index = static_cast<std::size_t>(m_visit.problemIndex);
-    Mondai->setCaption(index < m_visit.displayTexts.size() ? fromUtf8(m_visit.displayTexts[index])
-                                                           : QString());
-    m_visit.matcher =
-        ProblemMatcher(m_visit.spelling,
-                       index < m_visit.problems.size() ? m_visit.problems[index] : KanaProblem());
+    const auto index = static_cast<std::size_t>(m_run.problemIndex);
+    Mondai->setCaption(index < m_run.displayTexts.size() ? fromUtf8(m_run.displayTexts[index])
+                                                         : QString());
+    m_run.matcher = ProblemMatcher(
+        m_run.spelling, index < m_run.problems.size() ? m_run.problems[index] : KanaProblem());
     showRemaining();
 }
 
 void FileLoad::showRemaining()
 {
-    Alufabet->setCaption(fromUtf8(m_visit.matcher.guide()));
+    Alufabet->setCaption(fromUtf8(m_run.matcher.guide()));
 }
 
 void FileLoad::Form_KeyPress(int &keyAscii)
 {
-    if (m_run.Stage != PracticeStage::Typing)
+    if (m_shared.Stage != PracticeStage::Typing)
         return;
-    m_run.Tipe += 1;
+    m_shared.Tipe += 1;
     judge(static_cast<char32_t>(keyAscii));
 }
 
 void FileLoad::judge(char32_t typed)
 {
-    const char32_t awaited = firstUtf8Char(m_visit.matcher.guide()).code;
-    const std::size_t unit = m_visit.matcher.unitIndex();
-    const KeyOutcome outcome = m_visit.matcher.judge(typed);
-    if (m_visit.log) {
-        const auto index = static_cast<std::size_t>(m_visit.problemIndex);
+    const char32_t awaited = firstUtf8Char(m_run.matcher.guide()).code;
+    const std::size_t unit = m_run.matcher.unitIndex();
+    const KeyOutcome outcome = m_run.matcher.judge(typed);
+    if (m_run.log) {
+        const auto index = static_cast<std::size_t>(m_run.problemIndex);
         const KanaProblem *problem =
-            index < m_visit.problems.size() ? &m_visit.problems[index] : nullptr;
-        m_visit.log->addKey(outcome == KeyOutcome::KeyWrong ? awaited : typed, typed,
-                            problem && unit < problem->size()
-                                ? std::string_view((*problem)[unit].kana)
-                                : std::string_view(),
-                            services().clock.now());
+            index < m_run.problems.size() ? &m_run.problems[index] : nullptr;
+        m_run.log->addKey(outcome == KeyOutcome::KeyWrong ? awaited : typed, typed,
+                          problem && unit < problem->size()
+                              ? std::string_view((*problem)[unit].kana)
+                              : std::string_view(),
+                          services().clock.now());
     }
     switch (outcome) {
     case KeyOutcome::KeyAdvanced:
         Gunsound->restart();
         showRemaining();
         showTarget(kTargetHit);
-        m_visit.targetIdle = 0;
+        m_run.targetIdle = 0;
         MatoT->setEnabled(true);
         break;
     case KeyOutcome::KeyCompleted:
@@ -466,9 +465,9 @@ void FileLoad::judge(char32_t typed)
         break;
     case KeyOutcome::KeyWrong:
         Misssound->restart();
-        m_run.Miss += 1;
+        m_shared.Miss += 1;
         showTarget(kTargetMissed);
-        m_visit.targetIdle = 0;
+        m_run.targetIdle = 0;
         MatoT->setEnabled(true);
         MisTime->setEnabled(true);
         Atime->setEnabled(false);
@@ -479,14 +478,14 @@ void FileLoad::judge(char32_t typed)
 
 void FileLoad::problemFinished()
 {
-    ++m_visit.problemIndex;
-    m_visit.riseStep = 0;
+    ++m_run.problemIndex;
+    m_run.riseStep = 0;
     // A restore still due from the keys before must leave the broken target
     // alone, also when a problem with nothing to type breaks on its own.
     MatoT->setEnabled(false);
-    m_visit.targetIdle = 1;
+    m_run.targetIdle = 1;
     Picture2->hide();
-    m_run.Stage = PracticeStage::Between;
+    m_shared.Stage = PracticeStage::Between;
     showTarget(kTargetBroken);
     Matot2->setEnabled(true);
     LimitT->setEnabled(false);
@@ -499,44 +498,44 @@ void FileLoad::showTarget(int cell)
 
 float FileLoad::remainingCharacters() const
 {
-    return m_visit.romajiTotal - (m_run.Tipe - m_run.Miss);
+    return m_run.romajiTotal - (m_shared.Tipe - m_shared.Miss);
 }
 
 void FileLoad::Timer1_Timer()
 {
-    if (m_visit.problemsLeft < 1) {
+    if (m_run.problemsLeft < 1) {
         // Nothing to play: the run waits until Esc.
         LimitT->setEnabled(false);
         Timer1->setEnabled(false);
         return;
     }
-    if (m_visit.riseStep == 0) {
+    if (m_run.riseStep == 0) {
         showTarget(kTargetRising);
-        m_visit.riseStep = 1;
+        m_run.riseStep = 1;
         return;
     }
     showTarget(kTargetReady);
     Picture2->show();
-    m_run.Stage = PracticeStage::Typing;
+    m_shared.Stage = PracticeStage::Typing;
     Timer1->setEnabled(false);
     LimitT->setEnabled(true);
     traceReady();
     // A problem with nothing to type (none of its tokens has a romaji) is
     // done as soon as it is up, so the run goes on without a key.
-    if (m_visit.matcher.guide().empty())
+    if (m_run.matcher.guide().empty())
         problemFinished();
 }
 
 void FileLoad::Matot2_Timer()
 {
-    if (m_visit.problemsLeft == 1 || noProblemLeft()) {
-        m_run.Stage = PracticeStage::Done;
+    if (m_run.problemsLeft == 1 || noProblemLeft()) {
+        m_shared.Stage = PracticeStage::Done;
         host().unload(*this);
         return;
     }
     putUpProblem();
-    --m_visit.problemsLeft;
-    LMondai->setCaption(QString::number(m_visit.problemsLeft));
+    --m_run.problemsLeft;
+    LMondai->setCaption(QString::number(m_run.problemsLeft));
     showTarget(kTargetPutUp);
     Setsound->restart();
     Timer1->setEnabled(true);
@@ -545,30 +544,30 @@ void FileLoad::Matot2_Timer()
 
 void FileLoad::LimitT_Timer()
 {
-    if (m_visit.seconds != 1) {
-        --m_visit.seconds;
-        LZikan->setCaption(QString::number(m_visit.seconds));
+    if (m_run.seconds != 1) {
+        --m_run.seconds;
+        LZikan->setCaption(QString::number(m_run.seconds));
         return;
     }
-    m_run.Stage = PracticeStage::TimeUp;
+    m_shared.Stage = PracticeStage::TimeUp;
     Timer1->setEnabled(false);
     host().unload(*this);
 }
 
 void FileLoad::MatoT_Timer()
 {
-    if (m_visit.targetIdle != 0)
+    if (m_run.targetIdle != 0)
         return;
     showTarget(kTargetReady);
     MatoT->setEnabled(false);
-    m_visit.targetIdle = 1;
+    m_run.targetIdle = 1;
 }
 
 void FileLoad::Mtimer_Timer()
 {
     const double needed =
-        static_cast<double>(remainingCharacters()) / static_cast<double>(m_visit.seconds);
-    const int first = static_cast<double>(m_visit.pace) > needed ? kOnPace : kBehind;
+        static_cast<double>(remainingCharacters()) / static_cast<double>(m_run.seconds);
+    const int first = static_cast<double>(m_run.pace) > needed ? kOnPace : kBehind;
     const int line = first + choose(services().random, 4);
     Label3->setCaption(comments[static_cast<std::size_t>(line)]);
 }
@@ -577,9 +576,9 @@ void FileLoad::Atime_Timer()
 {
     // A glint once a second, smiling while the player keeps the pace the
     // file asks for, stern when behind it; the mood is read at each glint.
-    FaceAnimation &face = m_visit.face;
+    FaceAnimation &face = m_run.face;
     if (face.atRunStart()) {
-        const float expected = m_visit.pace * static_cast<float>(m_visit.seconds);
+        const float expected = m_run.pace * static_cast<float>(m_run.seconds);
         face.setStern(expected < remainingCharacters());
         Atime->setInterval(50);
     }
@@ -591,7 +590,7 @@ void FileLoad::Atime_Timer()
 
 void FileLoad::MisTime_Timer()
 {
-    m_visit.face.restart();
+    m_run.face.restart();
     Kao->setPicture(PCmika.cell(0));
     Atime->setEnabled(true);
     MisTime->setEnabled(false);

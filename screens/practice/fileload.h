@@ -5,7 +5,7 @@
 #include "core/problemmatcher.h"
 #include "core/records/runlog.h"
 #include "core/romajitable.h"
-#include "screens/practice/practicerun.h"
+#include "screens/practice/practiceshared.h"
 #include "screens/screennames.h"
 #include "shell/screen.h"
 #include "core/settings.h"
@@ -25,16 +25,18 @@ namespace ks {
 class FileLoad final : public Screen
 {
 public:
-    FileLoad(ScreenHost &host, PracticeRun &run) : Screen(host, ScreenName::FileLoad), m_run(run) {}
+    FileLoad(ScreenHost &host, PracticeShared &run)
+        : Screen(host, ScreenName::FileLoad), m_shared(run)
+    {}
 
     void Form_Load() override;
     void Form_Unload() override;
     void Form_KeyDown(int &keyCode, int shift) override;
     void Form_KeyPress(int &keyAscii) override;
 
-    const PracticeRun &run() const { return m_run; }
+    const PracticeShared &shared() const { return m_shared; }
     // The result screen's tests set the counts a run would have left.
-    PracticeRun &run() { return m_run; }
+    PracticeShared &shared() { return m_shared; }
 
 protected:
     void createControls() override;
@@ -66,7 +68,7 @@ private:
     void Atime_Timer();
     void MisTime_Timer();
 
-    PracticeRun &m_run;
+    PracticeShared &m_shared;
 
     // Selection page
     Panel *Panel1 = nullptr;
@@ -111,7 +113,7 @@ private:
     // Everything of one visit to the screen, the selection and the run, made
     // afresh whole when the screen loads: nothing of the last run can leak
     // into the next.
-    struct Visit
+    struct Run
     {
         qint16 selectedFile = 1;
         std::vector<std::string> fileNames;                  // full paths, in list order
@@ -135,7 +137,7 @@ private:
         qint16 targetIdle = 0;
         FaceAnimation face{glintThereAndBack()};
     };
-    Visit m_visit;
+    Run m_run;
 };
 
 } // namespace ks

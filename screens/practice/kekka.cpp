@@ -38,13 +38,13 @@ Kekka::Verdict Kekka::verdictOf(int hitRate)
     return {3, true};
 }
 
-int Kekka::hitRateOf(const PracticeRun &run)
+int Kekka::hitRateOf(const PracticeShared &run)
 {
     const double tipe = run.Tipe;
     return static_cast<int>(std::floor((tipe - run.Miss) / tipe * 100.0));
 }
 
-std::string Kekka::verdictWord(const PracticeRun &run)
+std::string Kekka::verdictWord(const PracticeShared &run)
 {
     if (run.Stage == PracticeStage::TimeUp)
         return "時間切れ";
@@ -77,25 +77,25 @@ void Kekka::Form_Load()
     AssetStore &assets = services().assets;
     const SpriteSheet faces = assets.sheet(QStringLiteral("PCmika"), 2, 4);
 
-    if (m_run.Stage == PracticeStage::TimeUp) {
+    if (m_shared.Stage == PracticeStage::TimeUp) {
         Label1->setCaption(QString());
         Saigo->setCaption(QStringLiteral("時間切れです。"));
         Coment->setCaption(verdicts[0]);
         Image2->setPicture(assets.picture(QStringLiteral("mika_dismayed")));
         return;
     }
-    if (m_run.Stage != PracticeStage::Done)
+    if (m_shared.Stage != PracticeStage::Done)
         return;
     // A run that judged no key (every problem had nothing to type) has no
     // hit rate to give.
-    if (m_run.Tipe <= 0) {
+    if (m_shared.Tipe <= 0) {
         Saigo->setCaption(QStringLiteral("命中率－％"));
         Coment->setCaption(QStringLiteral("打つ問題がありませんでした。別の問題ファイルを選んで"
                                           "下さい。"));
         Image2->setPicture(faces.cell(0));
         return;
     }
-    const int hitRate = hitRateOf(m_run);
+    const int hitRate = hitRateOf(m_shared);
     Saigo->setCaption(QStringLiteral("命中率%1％").arg(hitRate));
     const Verdict verdict = verdictOf(hitRate);
     Coment->setCaption(verdicts[static_cast<std::size_t>(verdict.line)]);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/practice/practicerun.h"
+#include "screens/practice/practiceshared.h"
 #include "screens/screennames.h"
 #include "shell/screen.h"
 
@@ -14,7 +14,9 @@ namespace ks {
 class Kekka final : public Screen
 {
 public:
-    Kekka(ScreenHost &host, const PracticeRun &run) : Screen(host, ScreenName::Kekka), m_run(run) {}
+    Kekka(ScreenHost &host, const PracticeShared &shared)
+        : Screen(host, ScreenName::Kekka), m_shared(shared)
+    {}
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -30,10 +32,10 @@ public:
     static Verdict verdictOf(int hitRate);
     // The verdict in a word or two, as the records keep it: "合格",
     // "ぎりぎり合格", "不合格", "時間切れ"; empty for a run with no key.
-    static std::string verdictWord(const PracticeRun &run);
+    static std::string verdictWord(const PracticeShared &shared);
     // Keys right of keys judged, in whole percent rounded down; the run
     // judged at least one key.
-    static int hitRateOf(const PracticeRun &run);
+    static int hitRateOf(const PracticeShared &shared);
 
 protected:
     void createControls() override;
@@ -42,7 +44,7 @@ private:
     void Timer1_Timer();
     void closeIfReady();
 
-    const PracticeRun &m_run;
+    const PracticeShared &m_shared;
     Panel *Panel3 = nullptr;
     Label *Label1 = nullptr;
     Label *Saigo = nullptr;

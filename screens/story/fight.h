@@ -7,7 +7,7 @@
 #include "core/records/runlog.h"
 #include "core/romajitable.h"
 #include "screens/screennames.h"
-#include "screens/story/storyprogress.h"
+#include "screens/story/storyshared.h"
 #include "shell/screen.h"
 #include "core/settings.h"
 
@@ -27,7 +27,7 @@ namespace ks {
 class Fight final : public Screen
 {
 public:
-    Fight(ScreenHost &host, StoryProgress &story) : Screen(host, ScreenName::Fight), m_story(story)
+    Fight(ScreenHost &host, StoryShared &shared) : Screen(host, ScreenName::Fight), m_shared(shared)
     {}
 
     void Form_Load() override;
@@ -50,7 +50,7 @@ protected:
     void writeVariables(StateWriter &out) const override;
 
 private:
-    int n() const { return m_story.Stage; }
+    int n() const { return m_shared.Stage; }
     void createPanel(int panel);
     bool loadFiles();
     // exam1.ksd is index 0, exam5.ksd index 4.
@@ -77,7 +77,7 @@ private:
     void MissT_Timer();
     void Hanteit_Timer();
 
-    StoryProgress &m_story;
+    StoryShared &m_shared;
 
     // Per panel; mission 2 has no time display.
     std::array<Panel *, 4> Panel_ = {};

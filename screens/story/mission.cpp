@@ -62,7 +62,7 @@ void Mission::Form_KeyDown(int &keyCode, int)
         const int stage = stageOfCode(CodeT->caption());
         if (stage < 0)
             return;
-        m_story.Stage = static_cast<qint16>(stage);
+        m_shared.Stage = static_cast<qint16>(stage);
         host().unload(*this);
         host().show(ScreenName::Fight);
     }
@@ -81,7 +81,7 @@ void Mission::leave()
 
 void Mission::writeVariables(StateWriter &out) const
 {
-    out.add(name() + QStringLiteral(".Stage"), QString::number(m_story.Stage));
+    out.add(name() + QStringLiteral(".Stage"), QString::number(m_shared.Stage));
 }
 
 } // namespace ks

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "screens/screennames.h"
-#include "screens/story/storyprogress.h"
+#include "screens/story/storyshared.h"
 #include "shell/screen.h"
 
 namespace ks {
@@ -12,8 +12,8 @@ namespace ks {
 class Mission final : public Screen
 {
 public:
-    Mission(ScreenHost &host, StoryProgress &story)
-        : Screen(host, ScreenName::Mission), m_story(story)
+    Mission(ScreenHost &host, StoryShared &shared)
+        : Screen(host, ScreenName::Mission), m_shared(shared)
     {}
 
     void Form_Load() override;
@@ -22,7 +22,7 @@ public:
     // The window's close button leaves as Esc on an empty code does.
     void closeRequested() override;
 
-    const StoryProgress &story() const { return m_story; }
+    const StoryShared &shared() const { return m_shared; }
 
     // The mission a code opens, 0 to 3, or -1 for a code that opens none.
     static int stageOfCode(const QString &code);
@@ -32,7 +32,7 @@ protected:
     void writeVariables(StateWriter &out) const override;
 
 private:
-    StoryProgress &m_story;
+    StoryShared &m_shared;
     Label *KomentG = nullptr;
     Label *CodeT = nullptr;
 

@@ -9,8 +9,9 @@
 
 namespace ks {
 
-MissionResult::MissionResult(ScreenHost &host, const StoryProgress &story, bool won)
-    : Screen(host, won ? ScreenName::Complete : ScreenName::Incomplete), m_story(story), m_won(won)
+MissionResult::MissionResult(ScreenHost &host, const StoryShared &shared, bool won)
+    : Screen(host, won ? ScreenName::Complete : ScreenName::Incomplete), m_shared(shared),
+      m_won(won)
 {}
 
 void MissionResult::createControls()
@@ -57,7 +58,7 @@ void MissionResult::Form_Load()
                                   QStringLiteral("次も上手くやってくれよ。"),
                                   QStringLiteral("この調子で一気に行け！"),
                                   QStringLiteral("それじゃあ、また今度。")};
-    if (m_story.Stage == 3) {
+    if (m_shared.Stage == 3) {
         KomentG->setCaption(QStringLiteral("ありがとう、よくやってくれた！"
                                            "だが奴らがこれであきらめたとはおもわん。\n"
                                            "今後に備えてトレーニングを怠るなよ。"));
@@ -68,7 +69,7 @@ void MissionResult::Form_Load()
     const int a = choose(random, 3);
     const int b = choose(random, 3) + 3;
     const int c = choose(random, 3) + 11;
-    const int code = std::clamp<int>(m_story.Stage, 0, 2) + 8;
+    const int code = std::clamp<int>(m_shared.Stage, 0, 2) + 8;
     KomentG->setCaption(messages[a] + '\n' + messages[b] + '\n' + messages[6] + messages[code] +
                         messages[7] + '\n' + messages[c]);
 }

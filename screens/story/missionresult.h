@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/story/storyprogress.h"
+#include "screens/story/storyshared.h"
 #include "shell/screen.h"
 
 #include <array>
@@ -14,7 +14,7 @@ namespace ks {
 class MissionResult final : public Screen
 {
 public:
-    MissionResult(ScreenHost &host, const StoryProgress &story, bool won);
+    MissionResult(ScreenHost &host, const StoryShared &shared, bool won);
 
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;
@@ -25,7 +25,7 @@ protected:
 private:
     void Timer1_Timer();
 
-    const StoryProgress &m_story;
+    const StoryShared &m_shared;
     bool m_won;
     Image *Image1 = nullptr;
     Label *KomentG = nullptr;

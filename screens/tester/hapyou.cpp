@@ -22,8 +22,8 @@ constexpr int kWidths[6] = {1935, 855, 375, 735, 375, 1455};
 
 } // namespace
 
-Hapyou::Hapyou(ScreenHost &host, SpeedTestRun &run, int course)
-    : Screen(host, course == 1 ? ScreenName::Hapyou1 : ScreenName::Hapyou2), m_run(run),
+Hapyou::Hapyou(ScreenHost &host, SpeedTestShared &shared, int course)
+    : Screen(host, course == 1 ? ScreenName::Hapyou1 : ScreenName::Hapyou2), m_shared(shared),
       m_course(course)
 {}
 
@@ -90,7 +90,7 @@ void Hapyou::Form_Load()
         Hi->setCaption(QString::fromStdString(settingsLines.highScore(m_course)));
     }
 
-    const RatingCounts &counts = m_run.counts;
+    const RatingCounts &counts = m_shared.counts;
     for (Rating rating : kRatings) {
         const auto r = static_cast<std::size_t>(rating);
         Ten[r]->setCaption(QString::number(counts.count(rating)));
@@ -119,7 +119,7 @@ void Hapyou::Form_Load()
     showFace(v.face);
 
     if (!haveSettings) {
-        m_run.settingsLost = true;
+        m_shared.settingsLost = true;
         services().dialogs.message(
             window(),
             SettingsFile::readProblem(lines.error()) +

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screens/tester/speedtestrun.h"
+#include "screens/tester/speedtestshared.h"
 #include "shell/screen.h"
 #include "core/settings.h"
 
@@ -16,7 +16,7 @@ namespace ks {
 class Hapyou final : public Screen
 {
 public:
-    Hapyou(ScreenHost &host, SpeedTestRun &run, int course);
+    Hapyou(ScreenHost &host, SpeedTestShared &shared, int course);
 
     void Form_Load() override;
     void Form_KeyDown(int &keyCode, int shift) override;
@@ -30,7 +30,7 @@ private:
     void closeIfReady();
     void showFace(VerdictFace face);
 
-    SpeedTestRun &m_run;
+    SpeedTestShared &m_shared;
     int m_course;
     std::array<Label *, 6> Ten = {};  // Ten(10) to Ten(15), in rating order
     std::array<Label *, 6> Kei1 = {}; // in rating order

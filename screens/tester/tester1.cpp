@@ -89,7 +89,7 @@ void Tester1::Form_KeyDown(int &keyCode, int)
         break;
     case KeyCode::Return:
         // Set before the run loads: it reads the course length at once.
-        m_run.Tlimit1 = selectedCourse == 1 ? 30 : 60;
+        m_shared.Tlimit1 = selectedCourse == 1 ? 30 : 60;
         host().show(ScreenName::Tester2);
         startingTest = true;
         host().unload(*this);
@@ -110,7 +110,7 @@ void Tester1::Form_Unload()
 
 void Tester1::writeVariables(StateWriter &out) const
 {
-    out.add(name() + QStringLiteral(".Tlimit1"), QString::number(m_run.Tlimit1));
+    out.add(name() + QStringLiteral(".Tlimit1"), QString::number(m_shared.Tlimit1));
 }
 
 } // namespace ks

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "screens/screennames.h"
-#include "screens/tester/speedtestrun.h"
+#include "screens/tester/speedtestshared.h"
 #include "shell/screen.h"
 #include "core/settings.h"
 
@@ -14,13 +14,15 @@ namespace ks {
 class Tester1 final : public Screen
 {
 public:
-    Tester1(ScreenHost &host, SpeedTestRun &run) : Screen(host, ScreenName::Tester1), m_run(run) {}
+    Tester1(ScreenHost &host, SpeedTestShared &shared)
+        : Screen(host, ScreenName::Tester1), m_shared(shared)
+    {}
 
     void Form_Load() override;
     void Form_Unload() override;
     void Form_KeyDown(int &keyCode, int shift) override;
 
-    const SpeedTestRun &run() const { return m_run; }
+    const SpeedTestShared &shared() const { return m_shared; }
 
 protected:
     void createControls() override;
@@ -29,7 +31,7 @@ protected:
 private:
     void highlight(int course);
 
-    SpeedTestRun &m_run;
+    SpeedTestShared &m_shared;
 
     Image *Image1 = nullptr;
     Label *KomentG = nullptr;

@@ -106,13 +106,13 @@ void Tester2::Form_Load()
 {
     services().random.seedFromClock();
 
-    m_play = {};
-    m_run.counts = RatingCounts();
-    m_run.settingsLost = false;
+    m_run = {};
+    m_shared.counts = RatingCounts();
+    m_shared.settingsLost = false;
 
     instructorLoad();
-    m_play.secondsLeft = m_run.Tlimit1;
-    Lim->setCaption(QString::number(m_play.secondsLeft));
+    m_run.secondsLeft = m_shared.Tlimit1;
+    Lim->setCaption(QString::number(m_run.secondsLeft));
 
     Result<SettingsLines> lines = SettingsFile(appDir()).read(kSettingsCapacityWide);
     if (!lines) {
@@ -130,7 +130,7 @@ void Tester2::Form_KeyDown(int &keyCode, int)
         host().unload(*this);
         return;
     }
-    if (keyCode == KeyCode::Return && m_play.runState == RunState::Waiting) {
+    if (keyCode == KeyCode::Return && m_run.runState == RunState::Waiting) {
         keyCode = 0;
         startRun();
     }
@@ -138,9 +138,9 @@ void Tester2::Form_KeyDown(int &keyCode, int)
 
 void Tester2::startRun()
 {
-    m_play.runState = RunState::Starting;
-    m_play.log = services().records.startRun(
-        RunMode::SpeedTest, QStringLiteral("%1秒").arg(m_run.Tlimit1).toStdString(),
+    m_run.runState = RunState::Starting;
+    m_run.log = services().records.startRun(
+        RunMode::SpeedTest, QStringLiteral("%1秒").arg(m_shared.Tlimit1).toStdString(),
         services().clock.now());
     openEffects({Gunsound, Setsound, Misssound},
                 QString::fromStdString(appDir().path("practice\\standard\\")));
@@ -159,7 +159,7 @@ void Tester2::startRun()
 
 void Tester2::drawLetters()
 {
-    for (int &letter : m_play.targetLetters)
+    for (int &letter : m_run.targetLetters)
         letter = choose(services().random, 26);
 }
 
@@ -168,17 +168,17 @@ void Tester2::raiseRow(Row row)
     const int first = row == Row::Upper ? 0 : kRowLength;
     for (int i = first; i < first + kRowLength; ++i)
         Target[i]->setPicture(Mato[1].cell(kLowOutline));
-    m_play.riseStep = 0;
+    m_run.riseStep = 0;
     Timer1->setEnabled(true);
 }
 
 void Tester2::Form_KeyPress(int &keyAscii)
 {
-    if (m_play.runState != RunState::Typing)
+    if (m_run.runState != RunState::Typing)
         return;
-    const char32_t awaited = U'a' + static_cast<char32_t>(m_play.targetLetters[m_play.targetPos]);
-    if (m_play.log)
-        m_play.log->addKey(awaited, static_cast<char32_t>(keyAscii), services().clock.now());
+    const char32_t awaited = U'a' + static_cast<char32_t>(m_run.targetLetters[m_run.targetPos]);
+    if (m_run.log)
+        m_run.log->addKey(awaited, static_cast<char32_t>(keyAscii), services().clock.now());
     if (keyAscii == static_cast<int>(awaited))
         hit();
     else
@@ -187,33 +187,34 @@ void Tester2::Form_KeyPress(int &keyAscii)
 
 void Tester2::count(Rating rating)
 {
-    m_run.counts.add(rating);
+    m_shared.counts.add(rating);
     Label1->setCaption(ratingText(ratingRule(rating).flash));
-    Ten[static_cast<std::size_t>(rating)]->setCaption(QString::number(m_run.counts.count(rating)));
+    Ten[static_cast<std::size_t>(rating)]->setCaption(
+        QString::number(m_shared.counts.count(rating)));
 }
 
 void Tester2::hit()
 {
-    const bool rowEnd = m_play.targetPos == kUpperRowEnd || m_play.targetPos == kLowerRowEnd;
+    const bool rowEnd = m_run.targetPos == kUpperRowEnd || m_run.targetPos == kLowerRowEnd;
     if (rowEnd)
-        m_play.runState = RunState::Rising;
+        m_run.runState = RunState::Rising;
     Gunsound->restart();
-    count(ratingOfHit(m_play.hitTicks));
+    count(ratingOfHit(m_run.hitTicks));
 
-    Target[m_play.targetPos]->setPicture(Mato[1].cell(kBareBase));
-    m_play.hitTicks = 0;
+    Target[m_run.targetPos]->setPicture(Mato[1].cell(kBareBase));
+    m_run.hitTicks = 0;
     if (!rowEnd) {
-        ++m_play.targetPos;
+        ++m_run.targetPos;
         return;
     }
     // The end of a row: the other row rises with fresh letters.
     drawLetters();
-    if (m_play.targetPos == kUpperRowEnd) {
+    if (m_run.targetPos == kUpperRowEnd) {
         raiseRow(Row::Lower);
-        m_play.targetPos = kRowLength;
+        m_run.targetPos = kRowLength;
     } else {
         raiseRow(Row::Upper);
-        m_play.targetPos = 0;
+        m_run.targetPos = 0;
     }
 }
 
@@ -226,33 +227,33 @@ void Tester2::miss()
 
 void Tester2::Timer1_Timer()
 {
-    const int first = m_play.risingRow == Row::Upper ? 0 : kRowLength;
-    if (m_play.riseStep == 0) {
-        if (m_play.risingRow == Row::Upper)
+    const int first = m_run.risingRow == Row::Upper ? 0 : kRowLength;
+    if (m_run.riseStep == 0) {
+        if (m_run.risingRow == Row::Upper)
             Setsound->restart();
         for (int i = first; i < first + kRowLength; ++i)
             Target[i]->setPicture(Mato[1].cell(kHalfOutline));
-        m_play.riseStep = 1;
+        m_run.riseStep = 1;
         return;
     }
     for (int i = first; i < first + kRowLength; ++i)
-        Target[i]->setPicture(Mato[0].cell(m_play.targetLetters[i]));
-    if (m_play.risingRow == Row::Lower)
-        m_play.hitTicks = 0;
-    m_play.risingRow = m_play.risingRow == Row::Upper ? Row::Lower : Row::Upper;
+        Target[i]->setPicture(Mato[0].cell(m_run.targetLetters[i]));
+    if (m_run.risingRow == Row::Lower)
+        m_run.hitTicks = 0;
+    m_run.risingRow = m_run.risingRow == Row::Upper ? Row::Lower : Row::Upper;
     Timer1->setEnabled(false);
-    m_play.runState = RunState::Typing;
+    m_run.runState = RunState::Typing;
     // The row's letters, for whoever drives the game from outside.
     QString letters;
     for (int i = first; i < first + kRowLength; ++i)
-        letters += QChar(u'a' + m_play.targetLetters[static_cast<std::size_t>(i)]);
+        letters += QChar(u'a' + m_run.targetLetters[static_cast<std::size_t>(i)]);
     traceReady(letters);
 }
 
 void Tester2::GoodT_Timer()
 {
-    if (m_play.hitTicks < 32767)
-        ++m_play.hitTicks;
+    if (m_run.hitTicks < 32767)
+        ++m_run.hitTicks;
 }
 
 void Tester2::Timer2_Timer()
@@ -264,28 +265,28 @@ void Tester2::Timer3_Timer()
 {
     // A course length of 1 or less is time up at the first tick, never a
     // countdown that cannot end.
-    if (m_play.secondsLeft >= 2) {
-        --m_play.secondsLeft;
-        Lim->setCaption(QString::number(m_play.secondsLeft));
+    if (m_run.secondsLeft >= 2) {
+        --m_run.secondsLeft;
+        Lim->setCaption(QString::number(m_run.secondsLeft));
         return;
     }
-    m_play.runState = RunState::TimeUp;
+    m_run.runState = RunState::TimeUp;
     host().unload(*this);
 }
 
 void Tester2::Form_Unload()
 {
     // A run left with Esc is kept as abandoned; one never started is none.
-    if (m_play.log) {
-        if (m_play.runState == RunState::TimeUp)
-            m_play.log->finish(RunEnd::Finished, services().clock.now(), m_run.counts.total());
-        keepRun(services().records, services().dialogs, *m_play.log);
+    if (m_run.log) {
+        if (m_run.runState == RunState::TimeUp)
+            m_run.log->finish(RunEnd::Finished, services().clock.now(), m_shared.counts.total());
+        keepRun(services().records, services().dialogs, *m_run.log);
     }
-    if (m_play.runState != RunState::TimeUp) {
+    if (m_run.runState != RunState::TimeUp) {
         host().show(ScreenName::Kidou);
         return;
     }
-    const int seconds = m_run.Tlimit1;
+    const int seconds = m_shared.Tlimit1;
     if (seconds != 30 && seconds != 60) {
         host().show(ScreenName::Tester1);
         return;
@@ -294,7 +295,7 @@ void Tester2::Form_Unload()
     host().showModal(seconds == 30 ? ScreenName::Hapyou1 : ScreenName::Hapyou2, [this] {
         // Results that could not read the settings have said so; the course
         // screen would only fail on the same file.
-        host().show(m_run.settingsLost ? ScreenName::Kidou : ScreenName::Tester1);
+        host().show(m_shared.settingsLost ? ScreenName::Kidou : ScreenName::Tester1);
     });
 }
 
@@ -320,7 +321,7 @@ QString Tester2::lineOfGroup(int first)
 
 bool Tester2::onPace() const
 {
-    return onSpeedTestPace(m_run.counts.rated(), m_run.Tlimit1 - m_play.secondsLeft);
+    return onSpeedTestPace(m_shared.counts.rated(), m_shared.Tlimit1 - m_run.secondsLeft);
 }
 
 void Tester2::instructorStart()
@@ -342,7 +343,7 @@ void Tester2::Atime_Timer()
 {
     // Calm: a glint crosses the glasses once a second. Angry: the red face
     // cycles every 50 ms without rest. The mood is decided at each run's start.
-    FaceAnimation &face = m_play.face;
+    FaceAnimation &face = m_run.face;
     if (face.atRunStart()) {
         face.setStern(!onPace());
         Atime->setInterval(50);
@@ -362,8 +363,8 @@ void Tester2::Mtime2_Timer()
 {
     Label3->setCaption(lineOfGroup(onPace() ? kOnPaceLines : kBehindLines));
     Kao->setPicture(PCforest.cell(1));
-    m_play.face.setStern(false);
-    m_play.face.restart();
+    m_run.face.setStern(false);
+    m_run.face.restart();
     Mtime2->setEnabled(false);
     Mtime->setEnabled(true);
     Atime->setEnabled(true);
@@ -377,7 +378,7 @@ void Tester2::writeVariables(StateWriter &out) const
         {"Grate", Rating::Grate}, {"Fervor", Rating::Fervor}, {"Ok", Rating::Ok}};
     for (const auto &[counter, rating] : counters)
         out.add(name() + '.' + QString::fromLatin1(counter),
-                QString::number(m_run.counts.count(rating)));
+                QString::number(m_shared.counts.count(rating)));
 }
 
 } // namespace ks

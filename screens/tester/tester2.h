@@ -3,7 +3,7 @@
 #include "core/faceanimation.h"
 #include "core/records/runlog.h"
 #include "screens/screennames.h"
-#include "screens/tester/speedtestrun.h"
+#include "screens/tester/speedtestshared.h"
 #include "shell/screen.h"
 #include "core/settings.h"
 
@@ -20,7 +20,9 @@ namespace ks {
 class Tester2 final : public Screen
 {
 public:
-    Tester2(ScreenHost &host, SpeedTestRun &run) : Screen(host, ScreenName::Tester2), m_run(run) {}
+    Tester2(ScreenHost &host, SpeedTestShared &shared)
+        : Screen(host, ScreenName::Tester2), m_shared(shared)
+    {}
 
     void Form_Load() override;
     void Form_Unload() override;
@@ -35,10 +37,10 @@ public:
         Rising, // a row knocked down, the other one rising
         TimeUp
     };
-    RunState state() const { return m_play.runState; }
-    const SpeedTestRun &run() const { return m_run; }
+    RunState state() const { return m_run.runState; }
+    const SpeedTestShared &shared() const { return m_shared; }
     // The results' tests set the counts a run would have left.
-    SpeedTestRun &run() { return m_run; }
+    SpeedTestShared &shared() { return m_shared; }
 
 protected:
     void createControls() override;
@@ -73,7 +75,7 @@ private:
     void Mtime_Timer();
     void Mtime2_Timer();
 
-    SpeedTestRun &m_run;
+    SpeedTestShared &m_shared;
 
     Panel *Target[20] = {};
     Label *Label4 = nullptr;
@@ -116,7 +118,7 @@ private:
         // The run for the records, from the Return that starts it.
         std::optional<RunLog> log;
     };
-    Run m_play;
+    Run m_run;
 };
 
 } // namespace ks

@@ -70,7 +70,7 @@ public:
             press(letter ? Qt::Key_A + (c.unicode() - 'a') : Qt::Key_unknown, QString(c));
         }
     }
-    PracticeStage stage() { return m_host.screenAs<FileLoad>(ScreenName::FileLoad).run().Stage; }
+    PracticeStage stage() { return m_host.screenAs<FileLoad>(ScreenName::FileLoad).shared().Stage; }
 
     test::ManualClock clock;
     test::ScriptedRandom random;
@@ -141,7 +141,7 @@ TEST(TeachersPath, TheReadmesExampleMakesAFileTheInstalledGameListsAndPlays)
     EXPECT_EQ(game.caption(ScreenName::FileLoad, "Alufabet"), "sarumokikaraochiru");
     game.type(game.caption(ScreenName::FileLoad, "Alufabet"));
     EXPECT_EQ(game.stage(), PracticeStage::Between);
-    EXPECT_EQ(game.host().screenAs<FileLoad>(ScreenName::FileLoad).run().Miss, 0);
+    EXPECT_EQ(game.host().screenAs<FileLoad>(ScreenName::FileLoad).shared().Miss, 0);
     EXPECT_TRUE(game.sound.log.contains(QString::fromStdString(
         "sound FileLoad.Brakesound: play " + program + "/practice/standard/brake.wav")))
         << game.sound.log.join('\n').toStdString();

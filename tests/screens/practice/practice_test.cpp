@@ -117,7 +117,7 @@ protected:
     }
 
     FileLoad &fileLoad() { return host().screenAs<FileLoad>(ScreenName::FileLoad); }
-    PracticeStage stage() { return fileLoad().run().Stage; }
+    PracticeStage stage() { return fileLoad().shared().Stage; }
     QString fl(const char *id) { return caption(ScreenName::FileLoad, QString::fromLatin1(id)); }
     QString targetCell()
     {
@@ -557,7 +557,7 @@ TEST_F(PracticeTest, TheRunStartsAndTheTargetRises)
     EXPECT_EQ(targetCell(), "2");
     EXPECT_TRUE(visible(ScreenName::FileLoad, "Picture2"));
     EXPECT_EQ(stage(), PracticeStage::Typing);
-    EXPECT_EQ(fileLoad().run().Tipe, 0);
+    EXPECT_EQ(fileLoad().shared().Tipe, 0);
     EXPECT_EQ(fl("Alufabet"), "aka");
 }
 
@@ -594,9 +594,9 @@ TEST_F(PracticeTest, ARunTypesTheHeadersCountOfProblems)
     EXPECT_TRUE(screen(ScreenName::FileLoad).isLoaded());
     clock.advance(1);
     EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded());
-    EXPECT_EQ(fileLoad().run().Stage, PracticeStage::Done);
-    EXPECT_EQ(fileLoad().run().Tipe, 6);
-    EXPECT_EQ(fileLoad().run().Miss, 0);
+    EXPECT_EQ(fileLoad().shared().Stage, PracticeStage::Done);
+    EXPECT_EQ(fileLoad().shared().Tipe, 6);
+    EXPECT_EQ(fileLoad().shared().Miss, 0);
     ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
     EXPECT_EQ(kekka("Saigo"), "命中率100％");
     EXPECT_EQ(kekka("Coment"), "まっ、参りました。");
@@ -615,8 +615,8 @@ TEST_F(PracticeTest, AWrongKeyCountsAndShowsTheDismayedFace)
     press(Qt::Key_Space, " ");
     press(Qt::Key_Backspace, "\b");
     type("A"); // Caps Lock on: a capital is wrong
-    EXPECT_EQ(fileLoad().run().Tipe, 4);
-    EXPECT_EQ(fileLoad().run().Miss, 4);
+    EXPECT_EQ(fileLoad().shared().Tipe, 4);
+    EXPECT_EQ(fileLoad().shared().Miss, 4);
     EXPECT_EQ(fl("Alufabet"), "aka");
     EXPECT_EQ(targetCell(), "4");
     EXPECT_EQ(face(), "mika_dismayed");
@@ -656,7 +656,7 @@ TEST_F(PracticeTest, TimeUpCountsTypingTimeOnly)
     EXPECT_TRUE(screen(ScreenName::FileLoad).isLoaded());
     clock.advance(1);
     EXPECT_FALSE(screen(ScreenName::FileLoad).isLoaded());
-    EXPECT_EQ(fileLoad().run().Stage, PracticeStage::TimeUp);
+    EXPECT_EQ(fileLoad().shared().Stage, PracticeStage::TimeUp);
     ASSERT_TRUE(screen(ScreenName::Kekka).isShown());
     EXPECT_EQ(kekka("Label1"), "");
     EXPECT_EQ(kekka("Saigo"), "時間切れです。");
@@ -852,7 +852,7 @@ TEST_F(PracticeTest, TheHitRateBandsAtTheirBorders)
         {100, 1, "命中率99％", 4, "PCmika#0"},  {1, 1, "命中率0％", 3, "PCmika#4"},
     };
     for (const RateCase &c : cases) {
-        PracticeRun &run = fileLoad().run();
+        PracticeShared &run = fileLoad().shared();
         run.Stage = PracticeStage::Done;
         run.Tipe = c.tipe;
         run.Miss = c.miss;
@@ -1024,7 +1024,7 @@ TEST_F(PracticeTest, KeysAreJudgedByTheSpellingThePlayerChose)
             dir.write("keystorm.ini", c.settings);
         startRun();
         type(QString::fromLatin1(c.keys));
-        EXPECT_EQ(fileLoad().run().Miss, static_cast<float>(c.misses)) << c.keys;
+        EXPECT_EQ(fileLoad().shared().Miss, static_cast<float>(c.misses)) << c.keys;
         EXPECT_EQ(fl("Alufabet"), QString::fromLatin1(c.guide)) << c.keys;
         EXPECT_EQ(stage() != PracticeStage::Typing, c.done) << c.keys;
         press(Qt::Key_Escape, "\x1b");

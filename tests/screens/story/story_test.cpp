@@ -84,7 +84,7 @@ protected:
         clock.advance(5);
     }
 
-    int n() { return host().screenAs<Mission>(ScreenName::Mission).story().Stage; }
+    int n() { return host().screenAs<Mission>(ScreenName::Mission).shared().Stage; }
     QString code() { return caption(ScreenName::Mission, QStringLiteral("CodeT")); }
     QString fight(const QString &id) { return caption(ScreenName::Fight, id); }
     QString indexed(const char *name) { return QStringLiteral("%1(%2)").arg(name).arg(n()); }

@@ -73,8 +73,8 @@ protected:
             press(c.isUpper() ? Qt::Key_A + (c.unicode() - 'A') : Qt::Key_A + (c.unicode() - 'a'),
                   QString(c));
     }
-    int hits() { return run().run().counts.rated(); }
-    int count(Rating rating) { return run().run().counts.count(rating); }
+    int hits() { return run().shared().counts.rated(); }
+    int count(Rating rating) { return run().shared().counts.count(rating); }
 };
 
 // ---------------------------------------------------------------- courses
@@ -111,7 +111,7 @@ TEST_F(TesterTest, UpAndDownChooseTheCourseWithoutWrapping)
         for (int key : c.keys)
             press(key);
         press(Qt::Key_Return, "\r");
-        EXPECT_EQ(host().screenAs<Tester1>("Tester1").run().Tlimit1, c.tlimit);
+        EXPECT_EQ(host().screenAs<Tester1>("Tester1").shared().Tlimit1, c.tlimit);
         EXPECT_TRUE(screen("Tester2").isShown());
         EXPECT_FALSE(screen("Tester1").isLoaded());
         EXPECT_FALSE(screen("Kidou").isShown()); // Return never shows the menu
@@ -131,7 +131,7 @@ TEST_F(TesterTest, ReopeningTheCoursesStartsOnCourseOne)
     press(Qt::Key_Return, "\r");
     EXPECT_EQ(control<Label>("Tester1", "Zikan(0)").backColor(), QColor(Qt::red));
     press(Qt::Key_Return, "\r");
-    EXPECT_EQ(host().screenAs<Tester1>("Tester1").run().Tlimit1, 30);
+    EXPECT_EQ(host().screenAs<Tester1>("Tester1").shared().Tlimit1, 30);
 }
 
 // Without a usable settings file there is nothing to show or beat: the player
@@ -421,7 +421,7 @@ TEST_F(TesterTest, RunsAreRecordedFinishedOrAbandoned)
     type("ab");
     clock.advance(300);
     type("a");
-    const int points = run().run().counts.total();
+    const int points = run().shared().counts.total();
     clock.advance(30000);
     ASSERT_TRUE(screen("Hapyou1").isShown());
     clock.advance(1000);
@@ -683,7 +683,7 @@ protected:
         startRun(course, settings);
         clock.advance((course == 1 ? 30000 : 60000) - 61);
         for (Rating rating : kRatings)
-            run().run().counts.set(rating, counts[static_cast<std::size_t>(rating)]);
+            run().shared().counts.set(rating, counts[static_cast<std::size_t>(rating)]);
         clock.advance(1);
         ASSERT_TRUE(screen(course == 1 ? "Hapyou1" : "Hapyou2").isLoaded());
     }
@@ -831,7 +831,7 @@ TEST_F(ResultsTest, ASettingsFileBrokenDuringTheRunIsToldOnceAndNothingIsWritten
 {
     startRun(1);
     clock.advance(30000 - 61);
-    run().run().counts.set(Rating::Fervor, 3);
+    run().shared().counts.set(Rating::Fervor, 3);
     std::string twelve;
     for (int i = 0; i < 12; ++i)
         twelve += "1\r\n";

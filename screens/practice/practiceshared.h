@@ -19,7 +19,7 @@ enum class PracticeStage : qint16
 // What the practice screens share: how the run ended and its counts, which
 // the result screen reads after the practice screen has closed. Owned by the
 // screen table, one for the game.
-struct PracticeRun
+struct PracticeShared
 {
     PracticeStage Stage = PracticeStage::Selecting;
     float Miss = 0; // wrong keys

@@ -9,7 +9,7 @@ namespace ks {
 // What the speed tester's screens share: the course chosen on Tester1 and the
 // counts of the run, which the results read after the run's window has gone.
 // Owned by the screen table, one for the game.
-struct SpeedTestRun
+struct SpeedTestShared
 {
     // Length of the chosen course in seconds, 30 or 60.
     qint16 Tlimit1 = 0;
