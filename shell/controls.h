@@ -3,6 +3,7 @@
 #include "assetstore.h"
 #include "clock.h"
 #include "soundservice.h"
+#include "textfit.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -152,13 +153,10 @@ private:
         bool operator==(const Fit &) const = default;
     };
     void fitText();
-    void shrinkLine(QFont &font) const;
-    bool overflows(const QFont &font, bool oneLine) const;
     void showGuide(const QFont &font, bool oneLine);
     void showWhole(QFont font);
     void showLines(const QFont &font, QStringList lines);
-    int textWidth() const;
-    int linesThatFit(const QFont &font) const;
+    textfit::Room room() const;
 
     bool m_settingUp = true;
     Fit m_fitted;
