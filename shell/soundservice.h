@@ -52,6 +52,9 @@ struct SdlSoundOptions
     // Runs on the sound thread each time the device is about to open; tests
     // hold the opening there to see what happens to commands meanwhile.
     std::function<void()> beforeDeviceOpen;
+    // Runs on the sound thread each time the device has closed after the
+    // silence: what a test waits for, rather than polling the mixer.
+    std::function<void()> afterDeviceClose;
 };
 // The options take effect when no other service is alive: the sound thread
 // and the device are shared by all of them.

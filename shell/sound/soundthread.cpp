@@ -52,8 +52,8 @@ void SoundThread::release()
 }
 
 SoundThread::SoundThread(SdlSoundOptions options)
-    : m_idleClose(options.idleClose), m_mixer(std::move(options.beforeDeviceOpen)),
-      m_thread([this] { run(); })
+    : m_idleClose(options.idleClose), m_afterClose(std::move(options.afterDeviceClose)),
+      m_mixer(std::move(options.beforeDeviceOpen)), m_thread([this] { run(); })
 {}
 
 SoundThread::~SoundThread()
@@ -104,6 +104,8 @@ void SoundThread::run()
                     lock.unlock();
                     m_mixer.closeDevice();
                     silentSince = {};
+                    if (m_afterClose)
+                        m_afterClose();
                 }
             }
             continue;

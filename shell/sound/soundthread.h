@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -74,6 +75,7 @@ private:
 
     // The sound thread's own.
     const std::chrono::milliseconds m_idleClose;
+    const std::function<void()> m_afterClose;
     Mixer m_mixer;
     std::thread m_thread; // last: it runs on everything above
 };

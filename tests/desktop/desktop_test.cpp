@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 namespace ks::desktop {
 namespace {
 
+using namespace std::chrono_literals;
+
 const char *const kMenu = "キーストーム";
 const char *const kBoxTitle = "キーストーム";
 
@@ -172,7 +174,8 @@ public:
         desktop->key("Shift_L");
         menu();
     }
-    // The menu's item (1 the speed tester … 5 the end), opened with Return.
+    // The menu's item (1 the speed tester, 2 practice, 3 the missions, 4 the
+    // options, 5 the records, 6 the end), opened with Return.
     void openItem(int item)
     {
         for (int i = 1; i < item; ++i)

@@ -16,12 +16,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <unordered_set>
 
 namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
 namespace ks::desktop {
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -439,8 +442,17 @@ bool Desktop::waitFor(const std::function<bool()> &ready, GameProcess *game,
         }
         if (game)
             game->poll();
-        if (ready())
+        if (ready()) {
+            // Met only on the last look after the deadline, with no event
+            // to wake the wait: a missed wake-up, which would pass as a
+            // silent stall of the whole timeout.
+            if (SteadyClock::now() >= deadline) {
+                std::cerr << "waitFor: the condition held only after the deadline; "
+                             "no event woke the wait\n";
+                return false;
+            }
             return true;
+        }
         // Looking at the windows reads from the server, and events that came
         // meanwhile wait in Xlib's queue, not on the socket: take them first.
         if (XQLength(m_display) > 0)

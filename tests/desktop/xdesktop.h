@@ -15,7 +15,6 @@ class QImage;
 namespace ks::desktop {
 
 using XWindow = unsigned long;
-using namespace std::chrono_literals;
 
 // One top-level window of a program, as the X server and the window manager
 // see it.
@@ -44,7 +43,8 @@ public:
     Desktop(const Desktop &) = delete;
     Desktop &operator=(const Desktop &) = delete;
 
-    // Empty when the display could not be started (then every test skips).
+    // Why the display or its window manager could not be started; empty when
+    // they were. A test fails at once on it.
     const std::string &failure() const { return m_failure; }
     const std::string &displayName() const { return m_name; }
     bool hasWindowManager() const { return m_wmPid > 0; }
@@ -77,7 +77,7 @@ public:
     // Runs until ready() holds or the time is up; wakes on X events and on
     // the game's log. Returns ready().
     bool waitFor(const std::function<bool()> &ready, GameProcess *game,
-                 std::chrono::milliseconds timeout = 10s);
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // The whole screen, for a failing test's evidence.
     QImage screenshot();

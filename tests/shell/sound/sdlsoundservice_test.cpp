@@ -11,6 +11,7 @@
 #include "core/soundfont.h"
 #include "shell/soundservice.h"
 #include "support/runprogram.h"
+#include "support/scopedenv.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>
@@ -30,10 +31,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <numbers>
 #include <string>
 #include <string_view>
@@ -48,6 +51,7 @@ namespace {
 
 using ks::SoundCommand;
 using ks::SoundService;
+using ks::test::ScopedEnv;
 using ks::test::TempDir;
 
 const std::string kSoundcheck = KS_SOUNDCHECK_PATH;
@@ -331,10 +335,27 @@ int tuneSoundfontsOpen()
 }
 
 std::atomic<int> g_channelsFinished{0};
+std::mutex g_finishedMutex;
+std::condition_variable g_finishedChanged;
 
+// SDL_mixer calls this on its audio thread when a channel ends by itself,
+// and on the caller's thread when a channel is halted.
 void countFinished(int)
 {
-    ++g_channelsFinished;
+    {
+        std::lock_guard lock(g_finishedMutex);
+        ++g_channelsFinished;
+    }
+    g_finishedChanged.notify_all();
+}
+
+// Waits for a channel to finish on the audio thread. Not a timing: the
+// limit only ends a test whose mixer never renders.
+bool awaitFinished(int count)
+{
+    std::unique_lock lock(g_finishedMutex);
+    return g_finishedChanged.wait_for(lock, std::chrono::seconds(10),
+                                      [count] { return g_channelsFinished >= count; });
 }
 
 // The service with a wait after every call: commands run on the service's
@@ -378,7 +399,6 @@ class SoundServiceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
         // Long enough never to end by itself while a test runs.
         m_dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
         m_dir.write("short.wav", sineWave(8000, 0.05, 440, 8000));
@@ -401,7 +421,6 @@ protected:
     {
         Mix_ChannelFinished(nullptr);
         m_service.reset();
-        unsetenv("SDL_AUDIODRIVER");
     }
 
     QString file(const char *name) const { return QString::fromStdString(m_dir.path(name)); }
@@ -428,6 +447,8 @@ protected:
         }
     }
 
+    // Set before the service is made, put back after it has gone.
+    const ScopedEnv m_driver{"SDL_AUDIODRIVER", "dummy"};
     TempDir m_dir;
     Synchronous m_service;
 };
@@ -480,11 +501,8 @@ TEST_F(SoundServiceTest, PlayAtTheEndSoundsNothingUntilRestart)
     const int hit = openPlayer("short.wav");
     sound(hit);
     ASSERT_EQ(playingChannels(), 1);
-    // The 50 ms sound has to be rendered to its end; this only waits for
-    // that, the limit is there for a mixer that never finishes.
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (playingChannels() != 0 && std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The 50 ms sound is rendered to its end on the audio thread.
+    ASSERT_TRUE(awaitFinished(1));
     ASSERT_EQ(playingChannels(), 0);
 
     send(hit, SoundCommand::Play);
@@ -692,28 +710,45 @@ TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
     EXPECT_TRUE(mixerOpen()) << "the device stays open for the rest";
 }
 
-// Polls the mixer for what the sound thread does in its own time, up to a
-// limit that only a broken service reaches.
-bool eventually(const std::function<bool()> &done)
+// Something the sound thread does in its own time, waited for: the limit
+// only ends a test whose service never does it.
+class Signal
 {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return done();
-}
+public:
+    void raise()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_count;
+        }
+        m_changed.notify_all();
+    }
+    bool await(int count)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_count >= count; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_count = 0;
+};
 
 // An idle game keeps no audio thread spinning: the device opens for the
 // first sound, closes after the silence that follows, and opens again for
 // the next sound, effects and music alike playing as before.
 TEST(SoundServiceDevice, OpensForASoundAndClosesAfterSilence)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     TempDir dir;
     dir.write("short.wav", sineWave(8000, 0.05, 440, 8000));
     dir.write("tune.mid", pianoTune());
     {
+        Signal closed;
         ks::SdlSoundOptions options;
         options.idleClose = std::chrono::milliseconds(100);
+        options.afterDeviceClose = [&closed] { closed.raise(); };
         Synchronous service(ks::createSdlSoundService(options));
         const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
         const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
@@ -728,46 +763,41 @@ TEST(SoundServiceDevice, OpensForASoundAndClosesAfterSilence)
             service->command(music, SoundCommand::Restart, QString());
             EXPECT_EQ(playingMusic(), 1) << round;
             service->command(music, SoundCommand::Stop, QString());
-            EXPECT_TRUE(eventually([] { return !mixerOpen(); })) << round;
+            ASSERT_TRUE(closed.await(round + 1)) << round;
+            EXPECT_FALSE(mixerOpen()) << round;
         }
     }
-    unsetenv("SDL_AUDIODRIVER");
 }
 
 // Commands never wait for the device: while it is still opening they are
-// queued, and once it is open they run in order, none lost, the sound late
-// by no more than the opening took.
+// queued, and once it is open they run in order, none lost. The opening is
+// held until the commands are given, so a command that waited for it would
+// never return.
 TEST(SoundServiceDevice, CommandsGivenWhileItOpensRunOnceItIsThere)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     TempDir dir;
     dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
     {
         std::promise<void> release;
         std::shared_future<void> released = release.get_future().share();
-        std::atomic<bool> opening = false;
+        Signal opening;
         ks::SdlSoundOptions options;
         options.beforeDeviceOpen = [&] {
-            opening = true;
+            opening.raise();
             released.wait();
         };
         auto service = ks::createSdlSoundService(options);
         const int player = service->createPlayer(QStringLiteral("Logo.Oto"));
-        const auto given = std::chrono::steady_clock::now();
         service->command(player, SoundCommand::Open, QString::fromStdString(dir.path("long.wav")));
         service->command(player, SoundCommand::Restart, QString());
-        EXPECT_LT(std::chrono::steady_clock::now() - given, std::chrono::milliseconds(100))
-            << "a command waited for the device";
-        ASSERT_TRUE(eventually([&] { return opening.load(); }));
+        ASSERT_TRUE(opening.await(1));
         EXPECT_FALSE(mixerOpen());
-        const auto opened = std::chrono::steady_clock::now();
         release.set_value();
         service->waitForCommands();
-        EXPECT_LT(std::chrono::steady_clock::now() - opened, std::chrono::seconds(1));
         EXPECT_TRUE(mixerOpen());
         EXPECT_EQ(playingChannels(), 1) << "the queued Play was lost";
     }
-    unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
@@ -775,7 +805,7 @@ TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
     TempDir dir;
     dir.write("tone.wav", sineWave(8000, 1.0, 440, 8000));
     dir.write("tune.mid", pianoTune());
-    setenv("SDL_AUDIODRIVER", "ks_no_such_driver", 1);
+    const ScopedEnv driver("SDL_AUDIODRIVER", "ks_no_such_driver");
     {
         Synchronous service(ks::createSdlSoundService());
         EXPECT_FALSE(mixerOpen());
@@ -791,7 +821,6 @@ TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
         EXPECT_FALSE(mixerOpen());
         service->destroyPlayer(effect);
     }
-    unsetenv("SDL_AUDIODRIVER");
 }
 
 } // namespace
