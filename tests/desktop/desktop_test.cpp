@@ -93,6 +93,8 @@ public:
 
     void TearDown() override
     {
+        if (desktop && desktop->missedWakeUps() > 0)
+            RecordProperty("missed_wake_ups", desktop->missedWakeUps());
         if (HasFailure() && desktop && desktop->failure().empty()) {
             const fs::path shot =
                 fs::temp_directory_path() /

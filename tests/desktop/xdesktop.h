@@ -47,6 +47,9 @@ public:
     // they were. A test fails at once on it.
     const std::string &failure() const { return m_failure; }
     const std::string &displayName() const { return m_name; }
+    // Waits whose condition held only once they had run out, with no event
+    // to wake them: each one a test stalled for its whole timeout.
+    int missedWakeUps() const { return m_missedWakeUps; }
     bool hasWindowManager() const { return m_wmPid > 0; }
 
     // The viewable windows of a process, bottom to top.
@@ -90,6 +93,7 @@ private:
     long cardinal(XWindow window, const char *property);
 
     std::string m_failure;
+    int m_missedWakeUps = 0;
     std::string m_name;
     pid_t m_xvfbPid = -1;
     pid_t m_wmPid = -1;
