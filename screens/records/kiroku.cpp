@@ -203,7 +203,7 @@ void Kiroku::showPage(Page page)
     Empty->setVisible(!hasRuns);
     if (!m_readable) {
         Empty->setCaption(QStringLiteral("記録（records.sqlite3）を読み込めませんでした。"
-                                         "ほかのキーストームが使っているか、新しい版の記録か、"
+                                         "ほかのプログラムが使っているか、新しい版の記録か、"
                                          "フォルダに書き込めません。"));
     } else {
         Empty->setCaption(QStringLiteral("まだ記録がありません。プレイすると、ここに記録が"

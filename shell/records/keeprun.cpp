@@ -10,7 +10,8 @@ QString lostRunText(RecordsFault fault)
         QStringLiteral("今回のプレイは記録（records.sqlite3）に残せませんでした。");
     switch (fault) {
     case RecordsFault::Locked:
-        return head + QStringLiteral("ほかのキーストームが記録を使っています。");
+        return head + QStringLiteral("ほかのプログラム（もう一つのキーストームなど）が記録のファイ"
+                                     "ルを使っています。");
     case RecordsFault::ReadOnly:
         return head + QStringLiteral("記録のファイルに書き込めません（読み取り専用です）。");
     case RecordsFault::DiskFull:

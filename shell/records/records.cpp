@@ -1,6 +1,7 @@
 #include "records.h"
 
 #include "schema.h"
+#include "sidefiles.h"
 #include "sqlite.h"
 
 #include "core/textfile.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcRecords, "ks.records", QtWarningMsg)
@@ -48,6 +50,19 @@ std::string localIsoTimeOf(const std::string &iso)
         .toOffsetFromUtc(utc.toLocalTime().offsetFromUtc())
         .toString(Qt::ISODate)
         .toStdString();
+}
+
+bool isWritableMode(unsigned int mode)
+{
+    return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+bool writable(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.c_str(), &st) == 0 && isWritableMode(st.st_mode);
 }
 
 bool fileExists(const std::string &path)
@@ -93,9 +108,11 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
 
 void Records::close()
 {
-    if (m_db)
-        api().sqlite3_close_v2(m_db);
+    if (!m_db)
+        return;
+    api().sqlite3_close_v2(m_db);
     m_db = nullptr;
+    records::removeSideFilesMadeSince(m_path, m_sideFilesBefore);
 }
 
 RecordsFault Records::faultOf(int code) const
@@ -108,13 +125,34 @@ RecordsFault Records::faultOf(int code) const
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return RecordsFault::ReadOnly;
-    case SQLITE_CANTOPEN:
-        return folderWritable(m_path) ? RecordsFault::Unavailable : RecordsFault::ReadOnly;
     case SQLITE_FULL:
         return RecordsFault::DiskFull;
+    case SQLITE_CANTOPEN:
+        if (!folderWritable(m_path))
+            return RecordsFault::ReadOnly;
+        break;
     default:
-        return RecordsFault::Unavailable;
+        break;
     }
+    // A full disk shows as a file that cannot be opened or an I/O error when
+    // the journal files cannot be made beside an existing file.
+    if (folderFull(m_path))
+        return RecordsFault::DiskFull;
+    return RecordsFault::Unavailable;
+}
+
+bool Records::folderFull(const std::string &path) const
+{
+    if (m_options.freeBytes)
+        return m_options.freeBytes(path) < kFullBelowBytes;
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    struct statvfs fs
+    {
+    };
+    if (::statvfs(folder.c_str(), &fs) != 0)
+        return false;
+    return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize < kFullBelowBytes;
 }
 
 bool Records::open()
@@ -144,11 +182,20 @@ int Records::openOnce()
     {
     };
     const bool exists = ::stat(m_path.c_str(), &st) == 0;
-    m_readOnly = exists && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-    const int flags =
-        (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-        SQLITE_OPEN_NOMUTEX;
-    int code = api().sqlite3_open_v2(m_path.c_str(), &m_db, flags, nullptr);
+    m_readOnly = exists && !isWritableMode(st.st_mode);
+    if (exists && !m_readOnly)
+        records::healSideFiles(m_path, st.st_mode);
+    m_sideFilesBefore = records::sideFilesOf(m_path);
+    // Reading a file no log adds to needs neither a lock nor a journal, so
+    // it is read as it lies and nothing is made beside it.
+    std::string name = m_path;
+    int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                SQLITE_OPEN_NOMUTEX;
+    if (m_readOnly && !records::walHasPages(m_path)) {
+        name = records::immutableUri(m_path);
+        flags |= SQLITE_OPEN_URI;
+    }
+    int code = api().sqlite3_open_v2(name.c_str(), &m_db, flags, nullptr);
     if (code == SQLITE_OK) {
         api().sqlite3_extended_result_codes(m_db, 1);
         api().sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
@@ -272,6 +319,11 @@ int Records::insert(const RunLog &log)
 SaveResult Records::save(const RunLog &log) noexcept
 {
     try {
+        // A file read while it was read-only, and writable again since, is
+        // opened afresh for writing: the player who put it right is recorded
+        // from the next run on.
+        if (m_db && m_readOnly && writable(m_path))
+            close();
         for (int attempt = 0; attempt < 2; ++attempt) {
             m_lastFault = RecordsFault::None;
             if (!open())

@@ -3,9 +3,11 @@
 #include "core/records/runlog.h"
 #include "core/records/runstats.h"
 #include "schema.h"
+#include "sidefiles.h"
 #include "shell/clock.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +51,9 @@ public:
         int busyTimeoutMs = 2000;
         // Tests cap the file's size, as a full disk would.
         std::optional<int> maxPageCount;
+        // The bytes free in a file's folder; tests stand in for a full disk.
+        // Unset: the file system's own figure.
+        std::function<std::uint64_t(const std::string &path)> freeBytes;
     };
 
     explicit Records(std::string path, const WallClock &wall, Options options);
@@ -105,12 +110,16 @@ private:
     bool moveAside();
     int insert(const RunLog &log);
     RecordsFault faultOf(int code) const;
+    bool folderFull(const std::string &path) const;
+    // Below this a folder counts as full: SQLite needs room for its journal.
+    static constexpr std::uint64_t kFullBelowBytes = 64 * 1024;
 
     std::string m_path;
     const WallClock &m_wall;
     Options m_options;
     sqlite3 *m_db = nullptr;
     bool m_readOnly = false;
+    records::SideFiles m_sideFilesBefore;
     RecordsFault m_lastFault = RecordsFault::None;
     std::string m_movedAside;
 };

@@ -127,4 +127,26 @@ int lastError(sqlite3 *db)
     return api().sqlite3_extended_errcode(db);
 }
 
+std::string immutableUri(const std::string &path)
+{
+    // Every byte but the plainest is escaped: a folder's name may hold "?",
+    // "#" or "%", which a URI reads otherwise.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') || c == '/' || c == '.' || c == '-' ||
+                           c == '_' || c == '~';
+        if (plain) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0x0F];
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 } // namespace ks::records

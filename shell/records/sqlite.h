@@ -87,5 +87,8 @@ bool stepOnce(sqlite3 *db, const char *sql);
 bool isCorrupt(int code);
 // The code of the last call that failed on db.
 int lastError(sqlite3 *db);
+// A URI that opens the file at path as it lies: no lock, no journal, nothing
+// made beside it (for SQLITE_OPEN_URI).
+std::string immutableUri(const std::string &path);
 
 } // namespace ks::records

@@ -327,8 +327,9 @@ TEST_F(RecordsTest, EveryLostRunIsTold)
     test::ScriptedDialogs dialogs;
     auto holder = std::make_unique<Db>(file());
     ASSERT_EQ(holder->exec("BEGIN IMMEDIATE"), SQLITE_OK);
-    const QString locked = "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"
-                           "ほかのキーストームが記録を使っています。";
+    const QString locked =
+        "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"
+        "ほかのプログラム（もう一つのキーストームなど）が記録のファイルを使っています。";
     keepRun(records, dialogs, practiceRun(records, 5));
     dialogs.answerAll();
     keepRun(records, dialogs, practiceRun(records, 5));
@@ -348,7 +349,8 @@ TEST(LostRunText, NamesTheCause)
         RecordsFault fault;
         const char *cause;
     } cases[] = {
-        {RecordsFault::Locked, "ほかのキーストームが記録を使っています。"},
+        {RecordsFault::Locked,
+         "ほかのプログラム（もう一つのキーストームなど）が記録のファイルを使っています。"},
         {RecordsFault::ReadOnly, "記録のファイルに書き込めません（読み取り専用です）。"},
         {RecordsFault::DiskFull, "ディスクに空きがありません。"},
         {RecordsFault::NewerVersion,
@@ -363,6 +365,107 @@ TEST(LostRunText, NamesTheCause)
 }
 
 // A folder that cannot be made into a file is no reason to stop a game.
+// The journal files beside the file, and whether each can be written.
+std::string sideFileModes(const std::string &database)
+{
+    std::string out;
+    for (const char *suffix : {"-wal", "-shm"}) {
+        struct stat st
+        {
+        };
+        const std::string path = database + suffix;
+        if (::stat(path.c_str(), &st) == 0)
+            out += std::string(suffix) + ((st.st_mode & S_IWUSR) ? " writable " : " read-only ");
+    }
+    return out;
+}
+
+// A player's read-only spell: runs are not recorded while the file is
+// read-only, nothing is left beside it that would outlast the spell, and the
+// first run after the player makes it writable again is recorded, in the
+// same game and in the next. Permissions bind only a player who is not
+// root: run as root, the test plays it in a child process as nobody.
+TEST_F(RecordsTest, RecordingComesBackAfterAReadOnlySpell)
+{
+    const auto spell = [this]() -> int {
+        {
+            Records before(file(), wall);
+            if (!before.save(practiceRun(before, 5)).recorded)
+                return 10;
+        }
+        ::chmod(file().c_str(), 0444);
+        Records records(file(), wall);
+        const SaveResult refused = records.save(practiceRun(records, 5));
+        if (refused.recorded || refused.fault != RecordsFault::ReadOnly)
+            return 11;
+        if (!records.runs() || records.runs()->size() != 1)
+            return 12; // still readable
+        if (sideFileModes(file()).find("read-only") != std::string::npos)
+            return 13;
+        {
+            Records another(file(), wall);
+            if (another.save(practiceRun(another, 5)).recorded)
+                return 14;
+        }
+        if (sideFileModes(file()).find("read-only") != std::string::npos)
+            return 15;
+        ::chmod(file().c_str(), 0644);
+        if (!records.save(practiceRun(records, 5)).recorded)
+            return 16; // the same game
+        Records next(file(), wall);
+        if (!next.save(practiceRun(next, 5)).recorded)
+            return 17; // the next game
+        return next.runs() && next.runs()->size() == 3 ? 0 : 18;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(spell(), 0);
+        return;
+    }
+    ASSERT_EQ(::chmod(dir.root().c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(2);
+        ::_exit(spell());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the step that failed, as numbered in the test";
+}
+
+// A full disk is named as such, also when the file is there already and
+// it is the journal files that cannot be made (an I/O error, not SQLITE_FULL).
+TEST_F(RecordsTest, AFullDiskIsNamedWhenTheJournalCannotBeMade)
+{
+    {
+        Records first(file(), wall);
+        ASSERT_TRUE(first.save(practiceRun(first, 5)).recorded);
+    }
+    // The log cannot be made: the open fails as on a full disk.
+    std::filesystem::remove(file() + "-wal");
+    std::filesystem::create_directory(file() + "-wal");
+    const struct
+    {
+        std::uint64_t free;
+        RecordsFault fault;
+    } cases[] = {
+        {0, RecordsFault::DiskFull},
+        {4096, RecordsFault::DiskFull},
+        {std::uint64_t{1} << 30, RecordsFault::Unavailable},
+    };
+    for (const auto &c : cases) {
+        Records::Options options;
+        options.freeBytes = [&c](const std::string &) { return c.free; };
+        Records records(file(), wall, options);
+        const SaveResult saved = records.save(practiceRun(records, 5));
+        EXPECT_FALSE(saved.recorded) << c.free;
+        EXPECT_EQ(saved.fault, c.fault) << c.free;
+    }
+}
+
 TEST_F(RecordsTest, AMissingFolderIsAFailureNotACrash)
 {
     Records records(dir.path("no/such/folder/") + kRecordsFile, wall);
