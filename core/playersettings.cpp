@@ -60,12 +60,19 @@ PlayerSettings playerSettingsFrom(const IniFile &file)
 {
     PlayerSettings settings;
     read(file, kSpelling, settings.spelling);
+    settings.recordsMovedAside = file.value("records", "moved_aside").value_or(std::string());
     return settings;
 }
 
 Result<void> putPlayerSettings(IniFile &file, const PlayerSettings &settings)
 {
-    return put(file, kSpelling, settings.spelling);
+    if (Result<void> spelling = put(file, kSpelling, settings.spelling); !spelling)
+        return spelling;
+    // Nothing to tell writes nothing: a file that never had the key keeps
+    // not having it.
+    if (settings.recordsMovedAside.empty() && !file.value("records", "moved_aside"))
+        return {};
+    return file.setValue("records", "moved_aside", settings.recordsMovedAside);
 }
 
 PlayerSettings readPlayerSettings(const std::string &path)

@@ -24,6 +24,9 @@ inline constexpr const char *kPlayerSettingsFile = "keystorm.ini";
 struct PlayerSettings
 {
     SpellingMode spelling = SpellingMode::Table;
+    // [records] moved_aside: where a damaged records file was moved, until
+    // the player has been told; empty when there is nothing to tell.
+    std::string recordsMovedAside;
 };
 
 // The choices a file holds; every failure gives the defaults.

@@ -321,7 +321,7 @@ void FileLoad::Form_Unload()
                                                                     : RunEnd::TimeUp,
                               services().clock.now(), std::nullopt, Kekka::verdictWord(m_shared));
         }
-        keepRun(services().records, services().dialogs, *m_run.log);
+        keepRun(services().records, services().dialogs, appDir(), *m_run.log);
     }
     host().show(ended ? ScreenName::Kekka : ScreenName::Kidou);
 }

@@ -3,6 +3,7 @@
 #include "recordviews.h"
 #include "shell/dialogs.h"
 #include "shell/keyboardsettings.h"
+#include "shell/records/keeprun.h"
 #include "shell/records/records.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
@@ -163,15 +164,7 @@ void Kiroku::Form_Load()
     readRecords();
     showPage(Page::Progress);
 
-    Records &records = services().records;
-    const std::string aside = records.takeMovedAside();
-    if (!aside.empty()) {
-        services().dialogs.message(
-            window(),
-            QStringLiteral("記録のファイルが壊れていたので、%1 に移して新しい記録を始めました。")
-                .arg(QString::fromStdString(aside)),
-            {});
-    }
+    tellMovedAside(services().records, services().dialogs, appDir());
 }
 
 void Kiroku::readRecords()

@@ -241,7 +241,7 @@ void Fight::Form_Unload()
 {
     // A battle left with Esc is kept as abandoned; one never started is none.
     if (m_run.log)
-        keepRun(services().records, services().dialogs, *m_run.log);
+        keepRun(services().records, services().dialogs, appDir(), *m_run.log);
     host().show(ScreenName::Kidou);
 }
 
@@ -530,7 +530,7 @@ void Fight::keepFinishedRun()
 {
     if (!m_run.log)
         return;
-    keepRun(services().records, services().dialogs, *m_run.log);
+    keepRun(services().records, services().dialogs, appDir(), *m_run.log);
     m_run.log.reset();
 }
 

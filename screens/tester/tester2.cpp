@@ -280,7 +280,7 @@ void Tester2::Form_Unload()
     if (m_run.log) {
         if (m_run.runState == RunState::TimeUp)
             m_run.log->finish(RunEnd::Finished, services().clock.now(), m_shared.counts.total());
-        keepRun(services().records, services().dialogs, *m_run.log);
+        keepRun(services().records, services().dialogs, appDir(), *m_run.log);
     }
     if (m_run.runState != RunState::TimeUp) {
         host().show(ScreenName::Kidou);

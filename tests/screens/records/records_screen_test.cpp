@@ -297,7 +297,8 @@ TEST_F(KirokuTest, ACorruptFileIsMovedAsideAndThePlayerTold)
     dir.write(kRecordsFile, std::string(4096, '#'));
     toRecords();
     ASSERT_EQ(dialogs.log.size(), 1);
-    EXPECT_TRUE(dialogs.log[0].startsWith("message: 記録のファイルが壊れていたので、"));
+    EXPECT_TRUE(
+        dialogs.log[0].startsWith("message: 記録のファイル（records.sqlite3）が壊れていたので、"));
     EXPECT_TRUE(dialogs.log[0].contains(".corrupt-20240501-123456"));
     EXPECT_EQ(dir.read("records.sqlite3.corrupt-20240501-123456"), std::string(4096, '#'));
     EXPECT_FALSE(screen(ScreenName::Kiroku).isShown()); // the box comes first

@@ -1,3 +1,4 @@
+#include "core/appdir.h"
 #include "shell/records/keeprun.h"
 #include "shell/records/records.h"
 #include "support/fakes.h"
@@ -330,15 +331,49 @@ TEST_F(RecordsTest, EveryLostRunIsTold)
     const QString locked =
         "message: 今回のプレイは記録（records.sqlite3）に残せませんでした。"
         "ほかのプログラム（もう一つのキーストームなど）が記録のファイルを使っています。";
-    keepRun(records, dialogs, practiceRun(records, 5));
+    keepRun(records, dialogs, AppDir(dir.root()), practiceRun(records, 5));
     dialogs.answerAll();
-    keepRun(records, dialogs, practiceRun(records, 5));
+    keepRun(records, dialogs, AppDir(dir.root()), practiceRun(records, 5));
     dialogs.answerAll();
     EXPECT_EQ(dialogs.log, (QStringList{locked, locked}));
     holder.reset();
-    keepRun(records, dialogs, practiceRun(records, 5));
+    keepRun(records, dialogs, AppDir(dir.root()), practiceRun(records, 5));
     EXPECT_EQ(dialogs.log.size(), 2); // recorded: nothing to tell
     EXPECT_FALSE(dialogs.isOpen());
+}
+
+// A damaged file moved aside to make room for a run is told with that run,
+// naming where it went; a notice never answered (the game closed first) is
+// told again at the next chance, and once answered, never again.
+TEST_F(RecordsTest, AFileMovedAsideIsToldUntilThePlayerHasSeenIt)
+{
+    {
+        Records first(file(), wall);
+        for (int run = 0; run < 3; ++run)
+            ASSERT_TRUE(first.save(practiceRun(first, 40)).recorded);
+    }
+    std::string bytes = dir.read(kRecordsFile);
+    std::fill(bytes.begin() + 4096, bytes.begin() + 8192, '\xA5');
+    dir.write(kRecordsFile, bytes);
+    const AppDir folder(dir.root());
+    const QString told = "message: 記録のファイル（records.sqlite3）が壊れていたので、" +
+                         QString::fromStdString(file()) +
+                         ".corrupt-20240501-123456 に移して、新しい記録を始めました。";
+    {
+        Records records(file(), wall);
+        test::ScriptedDialogs dialogs;
+        keepRun(records, dialogs, folder, practiceRun(records, 5));
+        EXPECT_EQ(dialogs.log, QStringList{told}); // the run itself was kept
+        EXPECT_EQ(records.runs()->size(), 1u);
+        // The game closes with the box unanswered.
+    }
+    for (int start = 0; start < 2; ++start) {
+        Records records(file(), wall);
+        test::ScriptedDialogs dialogs;
+        tellMovedAside(records, dialogs, folder);
+        EXPECT_EQ(dialogs.log, start == 0 ? QStringList{told} : QStringList{}) << start;
+        dialogs.answerAll();
+    }
 }
 
 // What each fault tells the player.
