@@ -102,7 +102,7 @@ Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::
     return items;
 }
 
-PracticeFileList listPracticeFiles(const AppDir &game)
+PracticeFileList listPracticeFiles(const AppDir &game, std::size_t capacity)
 {
     std::vector<std::pair<std::string, std::string>> named; // name, full path
     for (const std::string &folder : game.practiceFolders()) {
@@ -115,12 +115,28 @@ PracticeFileList listPracticeFiles(const AppDir &game)
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     PracticeFileList list;
     for (auto &[name, path] : named) {
+        if (list.paths.size() == capacity) {
+            ++list.leftOut;
+            continue;
+        }
         if (Result<std::vector<std::string>> items = ReadProblemItems(path, kPracticeItemCapacity))
             list.paths.push_back(std::move(path));
         else
             list.skipped.push_back({std::move(path), items.error()});
     }
     return list;
+}
+
+std::string shownText(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F)
+            shown += c;
+    }
+    return shown;
 }
 
 PracticeHeader practiceHeader(const std::vector<std::string> &items)

@@ -52,10 +52,15 @@ Result<std::vector<std::string>> listProblemFiles(const std::string &folder);
 // as UTF-8.
 Result<std::vector<std::string>> ReadProblemItems(const std::string &path, std::size_t capacity);
 
+// How many practice files the selection page lists.
+inline constexpr std::size_t kMaxListedPracticeFiles = 1000;
+
 // The practice files a game lists: those of every practice folder (the
 // shipped one, then the player's), in one list by name, the shipped one
 // first where both hold a name. A file that cannot be read is left out of
 // the list and named in skipped, so one broken file never hides the others.
+// A folder of more files than the page lists gives the first ones by name,
+// capacity of them, and counts the rest, which are not read.
 struct PracticeFileList
 {
     struct Skipped
@@ -65,8 +70,14 @@ struct PracticeFileList
     };
     std::vector<std::string> paths;
     std::vector<Skipped> skipped;
+    std::size_t leftOut = 0;
 };
-PracticeFileList listPracticeFiles(const AppDir &game);
+PracticeFileList listPracticeFiles(const AppDir &game,
+                                   std::size_t capacity = kMaxListedPracticeFiles);
+
+// Text from a file as a label may show it: control characters (a NUL, a
+// tab) left out.
+std::string shownText(std::string_view text);
 
 // The header items a practice screen shows or uses, as the file spells them;
 // the screens read the numbers with numberValue. Missing items are empty.

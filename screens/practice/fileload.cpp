@@ -42,26 +42,37 @@ constexpr int kOnPace = 11;
 constexpr int kBehind = 15;
 
 const QString kNoFiles = QStringLiteral("練習問題ファイルが見付かりません。");
-const QString kTooManyFiles = QStringLiteral("練習問題ファイルが多すぎます。");
 const QString kBadFile = QStringLiteral("問題が見付からないか、不正な問題ファイルがあります。");
-
-// More files than the list holds is a folder the screen cannot show.
-constexpr std::size_t kMaxListedFiles = 1000;
 
 QString fromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString skippedFilesText(const std::vector<PracticeFileList::Skipped> &skipped)
+// The files the list does without, in one box: those that cannot be read
+// by name (the first few, then how many more), and how many a folder of
+// more than the list holds left out.
+QString listNoticeText(const std::vector<PracticeFileList::Skipped> &skipped, std::size_t leftOut)
 {
+    constexpr std::size_t kNamed = 5;
     QStringList lines;
-    for (const PracticeFileList::Skipped &file : skipped) {
-        const QString name = fromUtf8(file.path.substr(file.path.rfind('/') + 1));
-        lines << fileProblemText(QStringLiteral("練習問題ファイル「%1」").arg(name), file.error);
+    for (std::size_t i = 0; i < skipped.size() && i < kNamed; ++i) {
+        const std::string &path = skipped[i].path;
+        const QString name = fromUtf8(shownText(path.substr(path.rfind('/') + 1)));
+        lines << fileProblemText(QStringLiteral("練習問題ファイル「%1」").arg(name),
+                                 skipped[i].error);
     }
-    lines << (skipped.size() == 1 ? QStringLiteral("このファイルは一覧から外しました。")
-                                  : QStringLiteral("これらのファイルは一覧から外しました。"));
+    if (skipped.size() > kNamed)
+        lines
+            << QStringLiteral("ほかに %1 個のファイルも読めません。").arg(skipped.size() - kNamed);
+    if (!skipped.empty())
+        lines << (skipped.size() == 1 ? QStringLiteral("このファイルは一覧から外しました。")
+                                      : QStringLiteral("これらのファイルは一覧から外しました。"));
+    if (leftOut > 0)
+        lines << QStringLiteral("練習問題ファイルが多すぎるので、名前の順に %1 個までを一覧にして、"
+                                "残りの %2 個は外しました。")
+                     .arg(kMaxListedPracticeFiles)
+                     .arg(leftOut);
     return lines.join('\n');
 }
 
@@ -182,11 +193,12 @@ void FileLoad::Form_Load()
         if (!m_run.loaded)
             services().dialogs.message(window(), loadProblem, {});
     };
-    // Files that cannot be read are named once, and the others are played.
-    if (m_run.skippedFiles.empty())
+    // Files the list does without are named once, and the others are played.
+    if (m_run.skippedFiles.empty() && m_run.leftOutFiles == 0)
         tellNoFiles();
     else
-        services().dialogs.message(window(), skippedFilesText(m_run.skippedFiles), tellNoFiles);
+        services().dialogs.message(window(), listNoticeText(m_run.skippedFiles, m_run.leftOutFiles),
+                                   tellNoFiles);
 }
 
 QString FileLoad::loadSettingsAndFiles()
@@ -220,10 +232,9 @@ QString FileLoad::loadSettingsAndFiles()
     PracticeFileList list = listPracticeFiles(appDir());
     m_run.fileNames = std::move(list.paths);
     m_run.skippedFiles = std::move(list.skipped);
+    m_run.leftOutFiles = list.leftOut;
     if (m_run.fileNames.empty())
         return kNoFiles;
-    if (m_run.fileNames.size() > kMaxListedFiles)
-        return kTooManyFiles;
     // Listed a moment ago, so gone or changed since.
     if (!readSelectedFile())
         return fileProblemText(QStringLiteral("練習問題ファイル"), Error{});
@@ -252,15 +263,15 @@ void FileLoad::showHeader()
 {
     const PracticeHeader header = practiceHeader(m_run.problemItems);
     LabNum->setCaption(QStringLiteral("%1/%2").arg(m_run.selectedFile).arg(m_run.fileNames.size()));
-    LabTitle->setCaption(fromUtf8(header.title));
+    LabTitle->setCaption(fromUtf8(shownText(header.title)));
     // The bar is clipped to its design width whatever level a file claims.
     Level->resize(std::clamp(levelBarWidth(numberValue(header.level)), 0, twips(4575)),
                   Level->height());
-    LabTime->setCaption(QStringLiteral("制限時間　") + fromUtf8(header.timeLimit) +
+    LabTime->setCaption(QStringLiteral("制限時間　") + fromUtf8(shownText(header.timeLimit)) +
                         QStringLiteral("秒"));
-    LabKazu->setCaption(QStringLiteral("問題数　") + fromUtf8(header.problems) +
+    LabKazu->setCaption(QStringLiteral("問題数　") + fromUtf8(shownText(header.problems)) +
                         QStringLiteral("問"));
-    LabSakusya->setCaption(fromUtf8(header.author));
+    LabSakusya->setCaption(fromUtf8(shownText(header.author)));
 }
 
 void FileLoad::fail()
@@ -389,7 +400,7 @@ void FileLoad::startRun()
     const std::string &path = m_run.fileNames[static_cast<std::size_t>(m_run.selectedFile - 1)];
     m_run.log = services().records.startRun(
         RunMode::Practice, std::filesystem::path(path).filename().string(), services().clock.now());
-    m_run.log->setTitle(practiceHeader(m_run.problemItems).title);
+    m_run.log->setTitle(shownText(practiceHeader(m_run.problemItems).title));
     // A file whose first problem is the end marker has nothing to type: the
     // run is over as it starts. (A count of 0 instead waits for Esc.)
     if (m_run.problemsLeft >= 1 && noProblemLeft()) {

@@ -118,6 +118,7 @@ private:
         qint16 selectedFile = 1;
         std::vector<std::string> fileNames;                  // full paths, in list order
         std::vector<PracticeFileList::Skipped> skippedFiles; // unreadable, left out of the list
+        std::size_t leftOutFiles = 0;                        // past the list's capacity, not read
         std::vector<std::string> problemItems;
         bool loaded = false; // the load got through: files, settings and table are there
         qint16 commentIndex = 0;

@@ -238,13 +238,6 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
              dir.write("practice/read.txt", "x");
          },
          "練習問題ファイルが見付かりません。"},
-        {"more files than the list holds",
-         [&] {
-             const std::string bytes = dir.read("practice/a.ksd");
-             for (int i = 0; i < 1000; ++i)
-                 dir.write("practice/" + std::to_string(i) + ".ksd", bytes);
-         },
-         "練習問題ファイルが多すぎます。"},
         {"settings too long", [&] { dir.write("settei.dat", twelveLines); },
          "設定ファイル（settei.dat）の行が多すぎます。"},
         {"settings missing", [&] { std::filesystem::remove(dir.path("settei.dat")); },
@@ -291,6 +284,53 @@ TEST_F(PracticeTest, LoadFailuresTellTheFirstMessageThenTheSecond)
         EXPECT_TRUE(screen(ScreenName::Kidou).isShown()) << c.what;
         EXPECT_EQ(dir.read("settei.dat"), settings) << c.what;
     }
+}
+
+// A folder of more files than the page lists: the first 1000 by name are
+// listed and played, and one box says how many were left out and names the
+// unreadable ones among the listed, the first five and how many more.
+TEST_F(PracticeTest, AFolderOfTooManyFilesListsTheFirstThousand)
+{
+    Header header;
+    for (int i = 0; i < 1010; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d.ksd", i);
+        header.title = name;
+        if (i % 100 == 1 && i < 800)
+            dir.write(std::string("practice/") + name, "\x81\x20,x\r\n"); // 8 unreadable
+        else
+            writeFile(name, header);
+    }
+    openPractice();
+    ASSERT_EQ(dialogs.log.size(), 1);
+    const QString said = dialogs.log[0];
+    for (const char *named : {"0001.ksd", "0101.ksd", "0201.ksd", "0301.ksd", "0401.ksd"})
+        EXPECT_TRUE(said.contains(QStringLiteral("「%1」に読めない文字").arg(named))) << named;
+    EXPECT_FALSE(said.contains("0501.ksd"));
+    EXPECT_TRUE(said.contains("ほかに 3 個のファイルも読めません。"));
+    EXPECT_TRUE(said.endsWith("名前の順に 1000 個までを一覧にして、残りの 2 個は外しました。"))
+        << said.toStdString();
+    dialogs.answerAll();
+    EXPECT_EQ(dialogs.log.size(), 1);
+    EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"), "1/1000 0000.ksd");
+    press(Qt::Key_Left); // round to the last listed
+    EXPECT_EQ(fl("LabNum") + ' ' + fl("LabTitle"),
+              "1000/1000 " + QString("%1.ksd").arg(1007, 4, 10, QChar('0')));
+    press(Qt::Key_Return, "\r");
+    EXPECT_EQ(stage(), PracticeStage::Prepared);
+}
+
+// A header's control characters are never shown: a title with a NUL shows
+// the text around it.
+TEST_F(PracticeTest, ControlCharactersInTheHeaderAreNotShown)
+{
+    Header header;
+    header.title = std::string("花の\0名前", 13);
+    header.author = "山\t田";
+    writeFile("a.ksd", header);
+    openPractice();
+    EXPECT_EQ(fl("LabTitle"), "花の名前");
+    EXPECT_EQ(fl("LabSakusya"), "山田");
 }
 
 // A file that cannot be read is left out of the list, and the page names it
