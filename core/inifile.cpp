@@ -36,6 +36,51 @@ bool hasLineBreak(std::string_view text)
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// Where a comment after a value begins: a ";" or "#" with a blank before it,
+// outside the value's double quotes; the blanks before it count with it.
+// npos when the value has none. Neither character, nor a blank, is ever the
+// second byte of a code page 932 character, so this reads the raw bytes too.
+std::size_t commentStart(std::string_view value)
+{
+    std::size_t from = 0;
+    while (from < value.size() && isBlank(value[from]))
+        ++from;
+    if (from < value.size() && value[from] == '"') {
+        const std::size_t close = value.find('"', from + 1);
+        from = close == std::string_view::npos ? value.size() : close + 1;
+    }
+    for (std::size_t i = std::max<std::size_t>(from, 1); i < value.size(); ++i) {
+        if ((value[i] == ';' || value[i] == '#') && isBlank(value[i - 1])) {
+            std::size_t start = i;
+            while (start > 0 && isBlank(value[start - 1]))
+                --start;
+            return start;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The lines of bytes, each with its own end (CR LF, LF, a lone CR, or none
+// for a last line without one), so each goes back as it came.
+std::vector<std::pair<std::string, std::string>> linesWithEnds(std::string_view bytes)
+{
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(std::string(bytes.substr(start)), std::string());
+            break;
+        }
+        const std::size_t endBytes =
+            bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+        lines.emplace_back(std::string(bytes.substr(start, end - start)),
+                           std::string(bytes.substr(end, endBytes)));
+        start = end + endBytes;
+    }
+    return lines;
+}
+
 } // namespace
 
 IniFile::Line IniFile::parseLine(std::string raw, std::string_view text)
@@ -58,7 +103,8 @@ IniFile::Line IniFile::parseLine(std::string raw, std::string_view text)
         return line;
     line.kind = LineKind::Key;
     line.name = trimmed(content.substr(0, equals));
-    std::string_view value = trimmed(content.substr(equals + 1));
+    std::string_view value = content.substr(equals + 1);
+    value = trimmed(value.substr(0, commentStart(value)));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     line.value = value;
@@ -70,13 +116,15 @@ IniFile IniFile::parse(std::string_view bytes)
     IniFile file;
     std::string section;
     bool first = true;
-    for (std::string &raw : splitLines(bytes)) {
+    for (auto &[raw, ending] : linesWithEnds(bytes)) {
         std::string_view undecoded = raw;
         if (first && undecoded.starts_with(kUtf8Mark))
             undecoded.remove_prefix(kUtf8Mark.size());
         first = false;
         const Result<std::string> text = decodeCp932(undecoded);
         Line line = parseLine(std::move(raw), text ? std::string_view(*text) : std::string_view());
+        line.last = ending.empty();
+        line.ending = std::move(ending);
         if (line.kind == LineKind::Section)
             section = line.name;
         line.section = section;
@@ -120,7 +168,12 @@ Result<void> IniFile::setValue(std::string_view section, std::string_view key,
         std::size_t at = line.raw.find('=') + 1;
         while (at < line.raw.size() && isBlank(line.raw[at]))
             ++at;
-        line.raw = line.raw.substr(0, at) + *encodedValue;
+        // A comment after the value stays, as the player wrote it.
+        const std::string_view rest = std::string_view(line.raw).substr(at);
+        const std::size_t comment = commentStart(rest);
+        const std::string tail =
+            comment == std::string_view::npos ? std::string() : std::string(rest.substr(comment));
+        line.raw = line.raw.substr(0, at) + *encodedValue + tail;
         line.value = value;
         return {};
     }
@@ -162,9 +215,15 @@ Result<void> IniFile::setValue(std::string_view section, std::string_view key,
 std::string IniFile::bytes() const
 {
     std::string out;
-    for (const Line &line : m_lines) {
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line &line = m_lines[i];
         out += line.raw;
-        out += "\r\n";
+        // A last line without an end keeps having none, unless lines were
+        // added after it.
+        if (!line.ending.empty())
+            out += line.ending;
+        else if (!line.last || i + 1 < m_lines.size())
+            out += "\r\n";
     }
     return out;
 }

@@ -12,10 +12,11 @@ namespace ks {
 
 // A settings file in the INI form players know from Windows, which they may
 // edit by hand: "[section]" lines, "key = value" lines, comments starting
-// with ";" or "#". It is kept line by line as read, so whatever the game does
+// with ";" or "#", and a ";" or "#" after a value's blank starts a comment
+// too. It is kept line by line as read, so whatever the game does
 // not understand (other sections, other keys, comments, odd lines, bytes
-// that are not code page 932) is written back byte for byte; only a line the
-// game sets is written anew.
+// that are not code page 932, each line's own end) is written back byte for
+// byte; only the value of a line the game sets is written anew.
 //
 // Section and key names are compared without regard to ASCII case. Where a
 // key stands twice, the first one counts, as Windows reads such files.
@@ -38,7 +39,8 @@ public:
     // is UnsafeItem / Unencodable and changes nothing.
     Result<void> setValue(std::string_view section, std::string_view key, std::string_view value);
 
-    // The whole file as bytes, each line ending in CR LF.
+    // The whole file as bytes: each line as read with its own end, an added
+    // line ending in CR LF.
     std::string bytes() const;
 
 private:
@@ -56,6 +58,8 @@ private:
         std::string name;    // the section's or key's name as written
         std::string value;   // a key's value, decoded and trimmed
         std::string section; // the section the line is in; empty before the first
+        std::string ending;  // as read: CR LF, LF or CR; empty for an added line (CR LF)
+        bool last = false;   // the file's last line as read, which had no end
     };
 
     static Line parseLine(std::string raw, std::string_view text);

@@ -75,6 +75,14 @@ Result<void> putPlayerSettings(IniFile &file, const PlayerSettings &settings)
     return file.setValue("records", "moved_aside", settings.recordsMovedAside);
 }
 
+Result<PlayerSettings> loadPlayerSettings(const std::string &path)
+{
+    const Result<IniFile> file = readIniFile(path);
+    if (!file && file.error().code != ErrorCode::NotFound)
+        return file.error();
+    return file ? playerSettingsFrom(*file) : PlayerSettings{};
+}
+
 PlayerSettings readPlayerSettings(const std::string &path)
 {
     const Result<IniFile> file = readIniFile(path);

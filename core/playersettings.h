@@ -31,6 +31,9 @@ struct PlayerSettings
 
 // The choices a file holds; every failure gives the defaults.
 PlayerSettings readPlayerSettings(const std::string &path);
+// The same, telling a file that is there but cannot be read (too large,
+// unreadable) from one that is missing, which is the defaults.
+Result<PlayerSettings> loadPlayerSettings(const std::string &path);
 PlayerSettings playerSettingsFrom(const IniFile &file);
 
 // Sets every choice in file (the rest of it untouched).

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace ks {
@@ -58,6 +59,9 @@ public:
     Screen *activeScreen() const;
     bool anyLoaded() const;
     bool hasEnded() const { return m_ended; }
+    // True the first time a notice is asked for: what the player is told
+    // once a game, whichever screen meets it first.
+    bool firstTime(const QString &notice) { return m_notices.insert(notice).second; }
 
     // One key as a keyboard gives it: key down with its key code, then, unless
     // the key down consumed it, a key press with the character it produces.
@@ -106,6 +110,7 @@ private:
     std::vector<Screen *> m_unloading;
     std::function<void(const QString &)> m_trace;
     QIcon m_icon;
+    std::set<QString> m_notices;
     int m_depth = 0;
     bool m_ended = false;
 };

@@ -3,6 +3,7 @@
 #include "core/playersettings.h"
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
+#include "shell/playerchoices.h"
 #include "shell/screenhost.h"
 #include "shell/units.h"
 
@@ -92,7 +93,7 @@ void romacast::Form_Load()
         return;
     }
     romajiTable = std::move(*table);
-    showSpelling(readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling);
+    showSpelling(readPlayerChoices(host(), window()).spelling);
     for (std::size_t i = 0; i < kEditablePairs; ++i) {
         hira[i]->setCaption(QString::fromStdString(romajiTable.kana(i)));
         alfa[i]->setText(QString::fromStdString(romajiTable.romaji(i)));

@@ -9,6 +9,7 @@
 #include "shell/dialogs.h"
 #include "shell/fileproblem.h"
 #include "screens/practice/kekka.h"
+#include "shell/playerchoices.h"
 #include "shell/playsounds.h"
 #include "shell/random.h"
 #include "shell/records/keeprun.h"
@@ -182,7 +183,7 @@ void FileLoad::Form_Load()
 
     m_shared = PracticeShared();
     m_run = {};
-    m_run.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
+    m_run.spelling = readPlayerChoices(host(), window()).spelling;
 
     // The screen stays up as far as it got: Left, Right and Return then tell
     // the player there is nothing to play, and Esc leaves. (Without the romaji

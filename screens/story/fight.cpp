@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "screens/story/missiontexts.h"
 #include "shell/fileproblem.h"
+#include "shell/playerchoices.h"
 #include "shell/playsounds.h"
 #include "shell/records/keeprun.h"
 #include "shell/random.h"
@@ -147,7 +148,7 @@ void Fight::Form_Load()
     random.seedFromClock();
     m_run = {};
     m_run.rules = MissionRules::forStage(n());
-    m_run.spelling = readPlayerSettings(appDir().playerFile(kPlayerSettingsFile)).spelling;
+    m_run.spelling = readPlayerChoices(host(), window()).spelling;
     Kao[n()]->setPicture(PCforest.cell(0));
     comments = {QStringLiteral("その調子だ！"),
                 QStringLiteral("結構上手いぞ。"),

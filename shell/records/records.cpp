@@ -93,7 +93,7 @@ std::string csvField(std::string text)
 } // namespace
 
 Records::Records(std::string path, const WallClock &wall, Options options)
-    : m_path(std::move(path)), m_wall(wall), m_options(options)
+    : m_path(std::move(path)), m_wall(wall), m_options(std::move(options))
 {}
 
 Records::~Records()

@@ -66,8 +66,9 @@ TEST(IniFile, UnchangedItGivesBackItsBytes)
     const std::string bytes = "; \x83\x52\x83\x81\x83\x93\x83\x67\r\n[a]\r\n k = v \r\n"
                               "\x80\xFF\r\n\r\n[b]\r\nx=\xED\x40\xFA\x5C\r\n";
     EXPECT_EQ(IniFile::parse(bytes).bytes(), bytes);
-    // Other line ends become CR LF, nothing else changes.
-    EXPECT_EQ(IniFile::parse("[a]\nk=v\rx").bytes(), "[a]\r\nk=v\r\nx\r\n");
+    // Each line keeps its own end, a last line without one too.
+    EXPECT_EQ(IniFile::parse("[a]\nk=v\rx").bytes(), "[a]\nk=v\rx");
+    EXPECT_EQ(IniFile::parse("[a]\r\nk=v\n\n").bytes(), "[a]\r\nk=v\n\n");
 }
 
 struct SetCase
@@ -80,6 +81,23 @@ struct SetCase
 void PrintTo(const SetCase &c, std::ostream *os)
 {
     *os << c.name;
+}
+
+// A ";" or "#" after a value's blank starts a comment: the value is what
+// comes before it, and setting the value keeps the comment and the line's
+// own end.
+TEST(IniFile, ACommentAfterAValueIsKept)
+{
+    IniFile file = IniFile::parse("[typing]\nspelling=any ; mine\nname = \"a ; b\" # quoted\n"
+                                  "path=/x;y#z\r");
+    EXPECT_EQ(file.value("typing", "spelling"), "any");
+    EXPECT_EQ(file.value("typing", "name"), "a ; b");
+    EXPECT_EQ(file.value("typing", "path"), "/x;y#z"); // no blank before: part of the value
+    ASSERT_TRUE(file.setValue("typing", "spelling", "table").ok());
+    ASSERT_TRUE(file.setValue("typing", "path", "/q").ok());
+    ASSERT_TRUE(file.setValue("other", "k", "v").ok());
+    EXPECT_EQ(file.bytes(), "[typing]\nspelling=table ; mine\nname = \"a ; b\" # quoted\n"
+                            "path=/q\r\r\n[other]\r\nk=v\r\n");
 }
 
 class IniSetValue : public ::testing::TestWithParam<SetCase>

@@ -55,8 +55,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"CommentedOut", "[typing]\r\n;spelling=any\r\n#spelling=any\r\n",
                  SpellingMode::Table},
         FileCase{"UnknownValue", "[typing]\r\nspelling=sometimes\r\n", SpellingMode::Table},
-        FileCase{"InlineCommentIsPartOfTheValue", "[typing]\r\nspelling=any ; yes\r\n",
-                 SpellingMode::Table},
+        FileCase{"InlineCommentAfterTheValue", "[typing]\r\nspelling=any ; yes\r\n",
+                 SpellingMode::Any},
+        FileCase{"HashCommentAfterTheValue", "[typing]\r\nspelling=any\t# mine\r\n",
+                 SpellingMode::Any},
         FileCase{"DuplicateKeysFirstCounts", "[typing]\r\nspelling=any\r\nspelling=table\r\n",
                  SpellingMode::Any},
         FileCase{"DuplicateKeysFirstUnknown", "[typing]\r\nspelling=both\r\nspelling=any\r\n",
@@ -93,19 +95,13 @@ TEST(WritePlayerSettings, KeepsEverythingElseByteForByte)
                              "name=\xED\x40\xFA\x5C\n\x80\xFF\x81\n[Typing]\nspeed=2\n";
     const std::string tail = "\n; later\n[other]\nspelling=table\n";
     dir.write(kPlayerSettingsFile, head + "Spelling = table\n" + tail);
-    const auto crlf = [](std::string text) {
-        std::string out;
-        for (char c : text)
-            out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-        return out;
-    };
-
+    // The file's LF line ends stay LF: every byte but the value is as it was.
     ASSERT_TRUE(writePlayerSettings(path, {SpellingMode::Any}).ok());
-    EXPECT_EQ(dir.read(kPlayerSettingsFile), crlf(head + "Spelling = any\n" + tail));
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), head + "Spelling = any\n" + tail);
     EXPECT_EQ(readPlayerSettings(path).spelling, SpellingMode::Any);
 
     ASSERT_TRUE(writePlayerSettings(path, {SpellingMode::Table}).ok());
-    EXPECT_EQ(dir.read(kPlayerSettingsFile), crlf(head + "Spelling = table\n" + tail));
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), head + "Spelling = table\n" + tail);
     EXPECT_EQ(readPlayerSettings(path).spelling, SpellingMode::Table);
 }
 

@@ -1,5 +1,6 @@
 // The practice mode as a player meets it: the selection page, a run against
 // the clock, and the result screen, on the manual clock.
+#include "core/textfile.h"
 #include "screens/practice/fileload.h"
 #include "shell/records/records.h"
 #include "shell/units.h"
@@ -1070,6 +1071,36 @@ TEST_F(PracticeTest, KeysAreJudgedByTheSpellingThePlayerChose)
         press(Qt::Key_Escape, "\x1b");
         ASSERT_FALSE(screen(ScreenName::FileLoad).isLoaded()) << c.keys;
     }
+}
+
+// A keystorm.ini that is there but cannot be read plays with the defaults,
+// and the player hears of it once a game, not at every screen that reads it.
+TEST_F(PracticeTest, AnUnreadableSettingsFileIsToldOnceAndPlaysTheDefaults)
+{
+    writeFile("a.ksd", Header(), {{"辻", {"つ", "じ"}}});
+    dir.write("keystorm.ini", "[typing]\r\nspelling=any\r\n" + std::string(kMaxTextFileBytes, ';'));
+    for (int visit = 0; visit < 2; ++visit) {
+        SCOPED_TRACE(visit);
+        dialogs.log.clear();
+        openPractice();
+        dialogs.answerAll();
+        if (visit == 0) {
+            ASSERT_EQ(dialogs.log.size(), 1);
+            EXPECT_TRUE(dialogs.log[0].contains(QStringLiteral("keystorm.ini")));
+            EXPECT_TRUE(dialogs.log[0].endsWith(
+                QStringLiteral("つづりの選び方などは初めの設定のまま遊びます。")));
+        } else {
+            EXPECT_TRUE(dialogs.log.isEmpty()) << dialogs.log.join('\n').toStdString();
+        }
+        press(Qt::Key_Return, "\r");
+        press(Qt::Key_Return, "\r");
+        clock.advance(200);
+        ASSERT_EQ(stage(), PracticeStage::Typing);
+        type(QStringLiteral("tuzi"));
+        EXPECT_EQ(fileLoad().shared().Miss, 3.0F);
+        press(Qt::Key_Escape, "\x1b");
+    }
+    EXPECT_EQ(dir.read("keystorm.ini").size(), kMaxTextFileBytes + 24);
 }
 
 // ---------------------------------------------------------------- long lines
