@@ -123,77 +123,40 @@ std::vector<KanaFigures> mostMissedKana(std::span<const KeyEvent> keys, std::siz
     return out;
 }
 
-std::vector<Subject> subjectsOf(std::span<const RunSummary> runs)
+std::vector<std::string> subjectLabels(std::span<const SubjectSummary> subjects)
 {
-    std::vector<Subject> out;
-    for (const RunSummary &run : runs) {
-        Subject subject{run.mode, run.subject};
-        if (std::find(out.begin(), out.end(), subject) == out.end())
-            out.push_back(std::move(subject));
-    }
-    std::sort(out.begin(), out.end(), [](const Subject &a, const Subject &b) {
-        return std::tie(a.mode, a.subject) < std::tie(b.mode, b.subject);
-    });
-    return out;
-}
-
-std::vector<std::string> subjectLabels(std::span<const RunSummary> runs,
-                                       std::span<const Subject> subjects)
-{
-    std::map<std::pair<RunMode, std::string>, std::string> titles;
-    for (const RunSummary &run : runs) {
-        if (!run.title.empty())
-            titles[{run.mode, run.subject}] = run.title; // runs come oldest first
-    }
     std::vector<std::string> labels;
     labels.reserve(subjects.size());
     std::map<std::pair<RunMode, std::string>, int> uses;
-    for (const Subject &subject : subjects) {
-        const auto found = titles.find({subject.mode, subject.subject});
-        labels.push_back(found == titles.end() ? subject.subject : found->second);
-        ++uses[{subject.mode, labels.back()}];
+    for (const SubjectSummary &s : subjects) {
+        labels.push_back(s.latestTitle.empty() ? s.subject.subject : s.latestTitle);
+        ++uses[{s.subject.mode, labels.back()}];
     }
     for (std::size_t i = 0; i < subjects.size(); ++i) {
-        if (labels[i] != subjects[i].subject && uses[{subjects[i].mode, labels[i]}] > 1)
-            labels[i] += "（" + subjects[i].subject + "）";
+        const Subject &subject = subjects[i].subject;
+        if (labels[i] != subject.subject && uses[{subject.mode, labels[i]}] > 1)
+            labels[i] += "（" + subject.subject + "）";
     }
     return labels;
 }
 
-std::vector<RunSummary> progressOf(std::span<const RunSummary> runs, const Subject &subject)
+void ProgressWindow::add(const RunSummary &run)
 {
-    std::vector<RunSummary> out;
-    for (const RunSummary &run : runs) {
-        if (run.isComplete() && run.mode == subject.mode && run.subject == subject.subject)
-            out.push_back(run);
-    }
-    std::stable_sort(out.begin(), out.end(), [](const RunSummary &a, const RunSummary &b) {
-        return std::tie(a.startedAtMs, a.id) < std::tie(b.startedAtMs, b.id);
-    });
-    return out;
-}
-
-std::vector<BestRuns> bestRuns(std::span<const RunSummary> runs)
-{
-    std::vector<BestRuns> out;
-    for (const Subject &subject : subjectsOf(runs)) {
-        const std::vector<RunSummary> played = progressOf(runs, subject);
-        if (played.empty())
-            continue;
-        // played is oldest first, so a strict comparison keeps the earlier of equals.
-        const RunSummary *fastest = &played.front();
-        const RunSummary *accurate = &played.front();
-        for (const RunSummary &run : played) {
-            if (std::pair(run.keysPerMinute(), run.hitRate()) >
-                std::pair(fastest->keysPerMinute(), fastest->hitRate()))
-                fastest = &run;
-            if (std::pair(run.hitRate(), run.keysPerMinute()) >
-                std::pair(accurate->hitRate(), accurate->keysPerMinute()))
-                accurate = &run;
-        }
-        out.push_back({subject, fastest->id, accurate->id});
-    }
-    return out;
+    if (!run.isComplete())
+        return;
+    const ProgressPoint point{run.id, m_total + 1, run.keysPerMinute(), run.hitRate()};
+    // Runs come oldest first, so only a strictly better one displaces the
+    // best: the earlier of equals stays.
+    if (m_total == 0 || std::pair(point.keysPerMinute, point.hitRate) >
+                            std::pair(m_fastest.keysPerMinute, m_fastest.hitRate))
+        m_fastest = point;
+    if (m_total == 0 || std::pair(point.hitRate, point.keysPerMinute) >
+                            std::pair(m_accurate.hitRate, m_accurate.keysPerMinute))
+        m_accurate = point;
+    ++m_total;
+    m_points.push_back(point);
+    if (m_points.size() > m_size)
+        m_points.pop_front();
 }
 
 } // namespace ks

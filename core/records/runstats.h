@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ks {
@@ -92,33 +94,64 @@ struct Subject
     RunMode mode = RunMode::SpeedTest;
     std::string subject;
     bool operator==(const Subject &) const = default;
+    // By mode (speed test, practice, mission), then subject.
+    bool operator<(const Subject &other) const
+    {
+        return std::tie(mode, subject) < std::tie(other.mode, other.subject);
+    }
 };
 
-// Every subject that was played, by mode (speed test, practice, mission),
-// then subject: one whose runs were all left early or had no key is still
-// the player's, though it has nothing to chart.
-std::vector<Subject> subjectsOf(std::span<const RunSummary> runs);
+// A subject that was played, and the title its latest titled run was played
+// under (a practice file's; empty for the others and for runs from before
+// titles were kept). One whose runs were all left early or had no key is
+// still the player's, though it has nothing to chart.
+struct SubjectSummary
+{
+    Subject subject;
+    std::string latestTitle;
+};
 
 // What the game calls each subject: a practice file by the title its latest
 // run was played under (the file name when it had none), told apart by its
 // file name where two files share a title; others by their subject.
 // One label per subject, in the order given.
-std::vector<std::string> subjectLabels(std::span<const RunSummary> runs,
-                                       std::span<const Subject> subjects);
+std::vector<std::string> subjectLabels(std::span<const SubjectSummary> subjects);
 
-// The complete runs of one subject, oldest first: one point each on the
-// progress charts.
-std::vector<RunSummary> progressOf(std::span<const RunSummary> runs, const Subject &subject);
-
-// The best of a subject's complete runs: the fastest (ties: the more
-// accurate, then the earlier) and the most accurate (ties: the faster, then
-// the earlier).
-struct BestRuns
+// One point on the progress charts.
+struct ProgressPoint
 {
-    Subject subject;
-    std::int64_t fastestId = 0;
-    std::int64_t mostAccurateId = 0;
+    std::int64_t id = 0;
+    int number = 0; // 1 for the subject's first complete run
+    double keysPerMinute = 0;
+    double hitRate = 0;
 };
-std::vector<BestRuns> bestRuns(std::span<const RunSummary> runs);
+
+// The progress charts of one subject, fed its runs oldest first: the latest
+// complete runs (a run left early or with no key typed says nothing about
+// the player's pace), and the best of all of them, however many there were:
+// the fastest (ties: the more accurate, then the earlier) and the most
+// accurate (ties: the faster, then the earlier).
+class ProgressWindow
+{
+public:
+    explicit ProgressWindow(std::size_t size) : m_size(size) {}
+
+    void add(const RunSummary &run);
+
+    // The complete runs added, the ones before the window among them.
+    int total() const { return m_total; }
+    // The latest of them, oldest first; at most the window's size.
+    std::vector<ProgressPoint> points() const { return {m_points.begin(), m_points.end()}; }
+    // Id 0 when there was no complete run.
+    const ProgressPoint &fastest() const { return m_fastest; }
+    const ProgressPoint &mostAccurate() const { return m_accurate; }
+
+private:
+    std::size_t m_size;
+    std::deque<ProgressPoint> m_points;
+    int m_total = 0;
+    ProgressPoint m_fastest;
+    ProgressPoint m_accurate;
+};
 
 } // namespace ks

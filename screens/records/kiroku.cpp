@@ -93,9 +93,9 @@ QString resultText(const RunSummary &run)
     }
 }
 
-QString subjectText(const Subject &subject, const std::string &label)
+QString subjectText(const Subject &subject, const QString &label)
 {
-    return modeText(subject.mode) + QStringLiteral("　") + QString::fromStdString(label);
+    return modeText(subject.mode) + QStringLiteral("　") + label;
 }
 
 void Kiroku::createControls()
@@ -170,13 +170,15 @@ void Kiroku::Form_Load()
 void Kiroku::readRecords()
 {
     Records &records = services().records;
-    std::optional<std::vector<RunSummary>> runs = records.runs();
+    std::optional<RecordsOverview> overview = records.overview();
     std::optional<std::vector<KeyEvent>> keys = records.keysOfLatestRuns(kWeakKeyRuns);
-    m_readable = runs && keys;
-    m_runs = runs ? std::move(*runs) : std::vector<RunSummary>();
+    m_readable = overview && keys;
+    m_overview = overview ? std::move(*overview) : RecordsOverview();
     m_keys = keys ? std::move(*keys) : std::vector<KeyEvent>();
-    m_subjects = subjectsOf(m_runs);
-    m_labels = subjectLabels(m_runs, m_subjects);
+    m_labels.clear();
+    const std::vector<std::string> labels = subjectLabels(m_overview.subjects);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        m_labels[m_overview.subjects[i].subject] = QString::fromStdString(labels[i]);
     showSubject();
     showWeakKeys();
     showHistory();
@@ -186,14 +188,13 @@ void Kiroku::showPage(Page page)
 {
     m_page = page;
     const auto index = static_cast<std::size_t>(page);
-    const bool hasRuns = m_readable && !m_runs.empty();
     for (std::size_t i = 0; i < Pages.size(); ++i) {
-        Pages[i]->setVisible(hasRuns && i == index);
+        Pages[i]->setVisible(hasRuns() && i == index);
         const bool current = i == index;
         Tab[i]->setForeColor(current ? RecordColors::BoltYellow : RecordColors::SteelShade);
         Tab[i]->setBorder(current);
     }
-    Empty->setVisible(!hasRuns);
+    Empty->setVisible(!hasRuns());
     if (!m_readable) {
         Empty->setCaption(QStringLiteral("記録（records.sqlite3）を読み込めませんでした。"
                                          "ほかのプログラムが使っているか、新しい版の記録か、"
@@ -208,7 +209,7 @@ void Kiroku::showPage(Page page)
 QString Kiroku::guideText() const
 {
     QString common = QStringLiteral("←→・Tab：ページ　Esc：メニューへ");
-    if (!m_readable || m_runs.empty())
+    if (!hasRuns())
         return QStringLiteral("Esc：メニューへ");
     switch (m_page) {
     case Page::Progress:
@@ -223,7 +224,8 @@ QString Kiroku::guideText() const
 
 void Kiroku::showSubject()
 {
-    if (m_subjects.empty()) {
+    const std::vector<SubjectSummary> &subjects = m_overview.subjects;
+    if (subjects.empty()) {
         Subject->setCaption(QString());
         Speed->setSeries(QStringLiteral("打鍵数／分"), QStringLiteral("正しく打った数"), {}, -1,
                          RecordColors::StormCyan);
@@ -231,31 +233,48 @@ void Kiroku::showSubject()
                             RecordColors::ChalkGreen);
         return;
     }
-    m_subject = std::min(m_subject, m_subjects.size() - 1);
-    const ks::Subject &subject = m_subjects[m_subject];
-    Subject->setCaption(QStringLiteral("▲ ") + subjectText(subject, m_labels[m_subject]) +
-                        QStringLiteral(" ▼　（%1／%2）").arg(m_subject + 1).arg(m_subjects.size()));
-    const std::vector<RunSummary> played = progressOf(m_runs, subject);
+    m_subject = std::min(m_subject, subjects.size() - 1);
+    const ks::Subject &subject = subjects[m_subject].subject;
+    Subject->setCaption(QStringLiteral("▲ ") + subjectText(subject, m_labels[subject]) +
+                        QStringLiteral(" ▼　（%1／%2）").arg(m_subject + 1).arg(subjects.size()));
+    const ProgressWindow progress =
+        services().records.progress(subject, kChartRuns).value_or(ProgressWindow(kChartRuns));
     // Played, but never to the end with a key typed: nothing to chart, and
     // the chart says why rather than "no records".
     const QString nothing = QStringLiteral("最後まで打った記録がまだありません");
     Speed->setEmptyText(nothing);
     Accuracy->setEmptyText(nothing);
-    const std::vector<BestRuns> best = bestRuns(m_runs);
-    const auto mine = std::find_if(best.begin(), best.end(),
-                                   [&](const BestRuns &b) { return b.subject == subject; });
+    const std::vector<ProgressPoint> points = progress.points();
     std::vector<double> speed;
     std::vector<double> accuracy;
     int fastest = -1;
     int accurate = -1;
-    for (const RunSummary &run : played) {
-        if (mine != best.end() && run.id == mine->fastestId)
+    for (const ProgressPoint &point : points) {
+        if (point.id == progress.fastest().id)
             fastest = static_cast<int>(speed.size());
-        if (mine != best.end() && run.id == mine->mostAccurateId)
+        if (point.id == progress.mostAccurate().id)
             accurate = static_cast<int>(accuracy.size());
-        speed.push_back(run.keysPerMinute());
-        accuracy.push_back(run.hitRate());
+        speed.push_back(point.keysPerMinute);
+        accuracy.push_back(point.hitRate);
     }
+    // A long history is charted from its latest runs; a best from before
+    // them is still named, with its run's number.
+    const int first = points.empty() ? 1 : points.front().number;
+    const auto note = [&](double best, int number, bool shown, const QString &unit) {
+        if (first == 1)
+            return QString();
+        QString text =
+            QStringLiteral("全%1回のうち最近%2回").arg(progress.total()).arg(points.size());
+        if (!shown)
+            text += QStringLiteral("　最高 %1%2（%3回目）")
+                        .arg(QLocale::c().toString(best, 'f', 1), unit)
+                        .arg(number);
+        return text;
+    };
+    Speed->setWindow(first, note(progress.fastest().keysPerMinute, progress.fastest().number,
+                                 fastest >= 0, QString()));
+    Accuracy->setWindow(first, note(progress.mostAccurate().hitRate, progress.mostAccurate().number,
+                                    accurate >= 0, QStringLiteral("%")));
     Speed->setSeries(QStringLiteral("打鍵数／分"), QStringLiteral("正しく打った数"),
                      std::move(speed), fastest, RecordColors::StormCyan);
     Accuracy->setSeries(QStringLiteral("命中率"), QStringLiteral("％"), std::move(accuracy),
@@ -267,11 +286,10 @@ void Kiroku::showWeakKeys()
     const bool byMisses = Keyboard->measure() == KeyMeasure::MissRate;
     const QString layout = Keyboard->kind() == KeyboardKind::Jis ? QStringLiteral("JIS配列")
                                                                  : QStringLiteral("US配列");
-    Measure->setCaption((byMisses ? QStringLiteral("▲ キーごとの誤打率 ▼")
-                                  : QStringLiteral("▲ キーごとの遅さ（中央値・ミリ秒） ▼")) +
-                        QStringLiteral("　%1　最近%2回")
-                            .arg(layout)
-                            .arg(std::min<std::size_t>(m_runs.size(), kWeakKeyRuns)));
+    Measure->setCaption(
+        (byMisses ? QStringLiteral("▲ キーごとの誤打率 ▼")
+                  : QStringLiteral("▲ キーごとの遅さ（中央値・ミリ秒） ▼")) +
+        QStringLiteral("　%1　最近%2回").arg(layout).arg(std::min(m_overview.runs, kWeakKeyRuns)));
     Keyboard->setFigures(keyFigures(m_keys));
 
     QStringList confusionLines;
@@ -291,30 +309,35 @@ void Kiroku::showWeakKeys()
                                          : kanaLines.join('\n'));
 }
 
-void Kiroku::showHistory()
+std::vector<QStringList> Kiroku::historyRows(int first, int count)
 {
-    std::map<std::pair<RunMode, std::string>, QString> labels;
-    for (std::size_t i = 0; i < m_subjects.size(); ++i)
-        labels[{m_subjects[i].mode, m_subjects[i].subject}] = QString::fromStdString(m_labels[i]);
     std::vector<QStringList> rows;
     const QLocale c = QLocale::c();
-    for (auto run = m_runs.rbegin(); run != m_runs.rend(); ++run) {
-        rows.push_back({QDateTime::fromMSecsSinceEpoch(run->startedAtMs)
+    for (const RunSummary &run :
+         services().records.latestRuns(first, count).value_or(std::vector<RunSummary>())) {
+        rows.push_back({QDateTime::fromMSecsSinceEpoch(run.startedAtMs)
                             .toLocalTime()
                             .toString(QStringLiteral("MM/dd HH:mm")),
-                        shortModeText(run->mode), labels[{run->mode, run->subject}],
-                        QString::number(run->keys), QString::number(run->misses), hitRateText(*run),
-                        c.toString(run->keysPerMinute(), 'f', 0), resultText(*run)});
+                        shortModeText(run.mode), m_labels[{run.mode, run.subject}],
+                        QString::number(run.keys), QString::number(run.misses), hitRateText(run),
+                        c.toString(run.keysPerMinute(), 'f', 0), resultText(run)});
     }
-    Table->setRows(std::move(rows));
+    return rows;
+}
+
+void Kiroku::showHistory()
+{
+    // Newest first, a page at a time as the player scrolls.
+    Table->setRows(m_overview.runs,
+                   [this](int first, int count) { return historyRows(first, count); });
 }
 
 void Kiroku::step(int delta)
 {
     switch (m_page) {
     case Page::Progress:
-        if (!m_subjects.empty()) {
-            const auto count = static_cast<int>(m_subjects.size());
+        if (!m_overview.subjects.empty()) {
+            const auto count = static_cast<int>(m_overview.subjects.size());
             m_subject =
                 static_cast<std::size_t>((static_cast<int>(m_subject) + delta + count) % count);
             showSubject();
@@ -333,7 +356,7 @@ void Kiroku::step(int delta)
 
 void Kiroku::Form_KeyDown(int &keyCode, int shift)
 {
-    const bool hasRuns = m_readable && !m_runs.empty();
+    const bool hasRuns = this->hasRuns();
     const auto pageBy = [this](int delta) {
         showPage(static_cast<Page>((static_cast<int>(m_page) + delta + 3) % 3));
     };
@@ -401,7 +424,7 @@ void Kiroku::exportCsv()
             services().dialogs.message(
                 window(),
                 written ? QStringLiteral("%1 回分の記録を %2 に書き出しました。")
-                              .arg(m_runs.size())
+                              .arg(m_overview.runs)
                               .arg(*path)
                         : QStringLiteral("%1 に書き出せませんでした。前のファイルはそのまま残って"
                                          "います。")
@@ -413,11 +436,16 @@ void Kiroku::exportCsv()
 void Kiroku::writeVariables(StateWriter &out) const
 {
     out.add(name() + QStringLiteral(".page"), kPageNames[static_cast<int>(m_page)]);
-    out.add(name() + QStringLiteral(".runs"), QString::number(m_runs.size()));
+    out.add(name() + QStringLiteral(".runs"), QString::number(m_overview.runs));
 }
 
 void Kiroku::Form_Unload()
 {
+    // Nothing of a long history stays behind the menu.
+    m_overview = {};
+    m_keys = {};
+    m_labels.clear();
+    Table->setRows({});
     host().show(ScreenName::Kidou);
 }
 

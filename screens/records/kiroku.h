@@ -3,9 +3,11 @@
 #include "core/records/runstats.h"
 #include "keyboardlayout.h"
 #include "screens/screennames.h"
+#include "shell/records/records.h"
 #include "shell/screen.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -39,6 +41,9 @@ public:
     // How many runs' keys the weak keys are taken from: recent play, not a
     // player's first day.
     static constexpr int kWeakKeyRuns = 100;
+    // How many of a subject's latest runs the progress charts show: more
+    // points than the chart has room for tell nothing more.
+    static constexpr std::size_t kChartRuns = 200;
 
 protected:
     void createControls() override;
@@ -46,6 +51,8 @@ protected:
 
 private:
     void readRecords();
+    bool hasRuns() const { return m_readable && m_overview.runs > 0; }
+    std::vector<QStringList> historyRows(int first, int count);
     void showPage(Page page);
     void showSubject();
     void showWeakKeys();
@@ -75,16 +82,15 @@ private:
 
     Page m_page = Page::Progress;
     bool m_readable = false;
-    std::vector<RunSummary> m_runs;
+    RecordsOverview m_overview;
     std::vector<KeyEvent> m_keys;
-    std::vector<ks::Subject> m_subjects;
-    std::vector<std::string> m_labels; // what the game calls each subject
+    std::map<ks::Subject, QString> m_labels; // what the game calls each subject
     std::size_t m_subject = 0;
 };
 
 // A run's result as the window shows it: the verdict, the points, or how it ended.
 QString resultText(const RunSummary &run);
 // "打速度テスター　30秒", "練習問題編　五十音のれんしゅう"
-QString subjectText(const Subject &subject, const std::string &label);
+QString subjectText(const Subject &subject, const QString &label);
 
 } // namespace ks

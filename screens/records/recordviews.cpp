@@ -105,6 +105,13 @@ void ChartView::setEmptyText(const QString &text)
     update();
 }
 
+void ChartView::setWindow(int firstNumber, const QString &note)
+{
+    m_firstNumber = std::max(firstNumber, 1);
+    m_note = note;
+    update();
+}
+
 void ChartView::writeState(StateWriter &out, const QString &prefix) const
 {
     writeCommon(out, prefix);
@@ -116,6 +123,8 @@ void ChartView::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".best"), QString::number(m_best));
     if (m_values.empty())
         out.add(prefix + QStringLiteral(".empty"), m_emptyText);
+    if (!m_note.isEmpty())
+        out.add(prefix + QStringLiteral(".note"), m_note);
 }
 
 void ChartView::paintEvent(QPaintEvent *)
@@ -132,6 +141,11 @@ void ChartView::paintEvent(QPaintEvent *)
     p.setPen(m_color);
     p.drawText(QRectF(12, 4, width() - 24, 20), Qt::AlignLeft | Qt::AlignVCenter,
                m_title + QStringLiteral("（") + m_unit + QStringLiteral("）"));
+    if (!m_note.isEmpty()) {
+        p.setFont(screenFont(11));
+        p.setPen(SteelShade);
+        p.drawText(QRectF(12, 4, width() - 24, 20), Qt::AlignRight | Qt::AlignVCenter, m_note);
+    }
 
     const QRectF plot(52, 30, width() - 70, height() - 54);
     if (m_values.empty()) {
@@ -171,12 +185,12 @@ void ChartView::paintEvent(QPaintEvent *)
     // Run numbers under the first and the last point, and a few between.
     const int labelEvery = std::max(1, count / 6);
     for (int i = 0; i < count; i += labelEvery) {
-        p.drawText(QRectF(xOf(i) - 20, plot.bottom() + 2, 40, 16), Qt::AlignCenter,
-                   QString::number(i + 1));
+        p.drawText(QRectF(xOf(i) - 24, plot.bottom() + 2, 48, 16), Qt::AlignCenter,
+                   QString::number(m_firstNumber + i));
     }
     if ((count - 1) % labelEvery != 0) {
-        p.drawText(QRectF(xOf(count - 1) - 20, plot.bottom() + 2, 40, 16), Qt::AlignCenter,
-                   QString::number(count));
+        p.drawText(QRectF(xOf(count - 1) - 24, plot.bottom() + 2, 48, 16), Qt::AlignCenter,
+                   QString::number(m_firstNumber + count - 1));
     }
 
     QPainterPath line;
@@ -397,11 +411,35 @@ void RunTable::setColumns(QStringList headers, std::vector<int> widths)
     update();
 }
 
+void RunTable::setRows(int count, RowSource source)
+{
+    m_count = std::max(count, 0);
+    m_source = std::move(source);
+    m_first = 0;
+    fetchShown();
+}
+
 void RunTable::setRows(std::vector<QStringList> rows)
 {
-    m_rows = std::move(rows);
-    m_first = 0;
+    const int count = static_cast<int>(rows.size());
+    setRows(count, [rows = std::move(rows)](int first, int wanted) {
+        const auto from = rows.begin() + first;
+        return std::vector<QStringList>(from,
+                                        from + std::min<std::ptrdiff_t>(wanted, rows.end() - from));
+    });
+}
+
+void RunTable::fetchShown()
+{
+    const int wanted = std::min(visibleRows(), m_count - m_first);
+    m_shown = m_source && wanted > 0 ? m_source(m_first, wanted) : std::vector<QStringList>();
     update();
+}
+
+void RunTable::resizeEvent(QResizeEvent *)
+{
+    // More room shows more rows, and the last of them may be needed.
+    setFirstRow(m_first);
 }
 
 namespace {
@@ -440,15 +478,14 @@ int RunTable::visibleRows() const
 void RunTable::setFirstRow(int first)
 {
     m_first = std::clamp(first, 0, std::max(0, rowCount() - visibleRows()));
-    update();
+    fetchShown();
 }
 
 QStringList RunTable::shownRows() const
 {
     QStringList out;
-    const int last = std::min(rowCount(), m_first + visibleRows());
-    for (int r = m_first; r < last; ++r)
-        out << m_rows[static_cast<std::size_t>(r)].join(QStringLiteral(" | "));
+    for (const QStringList &row : m_shown)
+        out << row.join(QStringLiteral(" | "));
     return out;
 }
 
@@ -491,13 +528,12 @@ void RunTable::paintEvent(QPaintEvent *)
     p.setPen(QPen(SteelShade, 1));
     p.drawLine(QPointF(4, kHeaderHeight - 1), QPointF(width() - 4, kHeaderHeight - 1));
 
-    const int last = std::min(rowCount(), m_first + visibleRows());
-    for (int r = m_first; r < last; ++r) {
-        const double y = kHeaderHeight + (r - m_first) * kRowHeight;
-        if ((r - m_first) % 2 == 1)
+    for (std::size_t i = 0; i < m_shown.size(); ++i) {
+        const double y = kHeaderHeight + static_cast<double>(i) * kRowHeight;
+        if (i % 2 == 1)
             p.fillRect(QRectF(4, y, width() - 8, kRowHeight), GreyShade);
         p.setPen(Steel);
-        drawRow(m_rows[static_cast<std::size_t>(r)], y, kRowHeight, false);
+        drawRow(m_shown[i], y, kRowHeight, false);
     }
     // Where the view lies in the whole list.
     if (rowCount() > visibleRows()) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 namespace ks {
@@ -53,6 +54,10 @@ public:
                    int bestIndex, const QColor &color, int decimals = 1);
     // What the chart says when it has no values.
     void setEmptyText(const QString &text);
+    // The values are runs firstNumber on of a longer list: the runs are
+    // numbered from there, and note is written at the top right.
+    void setWindow(int firstNumber, const QString &note);
+    const QString &note() const { return m_note; }
     const std::vector<double> &values() const { return m_values; }
     int bestIndex() const { return m_best; }
     void writeState(StateWriter &out, const QString &prefix) const override;
@@ -68,6 +73,8 @@ private:
     QColor m_color;
     int m_decimals = 1;
     QString m_emptyText = QStringLiteral("まだ記録がありません");
+    int m_firstNumber = 1;
+    QString m_note;
 };
 
 enum class KeyMeasure
@@ -122,11 +129,17 @@ class RunTable final : public QWidget, public WidgetControl
 public:
     RunTable(QWidget *parent, const QString &name, int index = -1);
 
+    // The rows from first on, as many as asked for (fewer at the end).
+    using RowSource = std::function<std::vector<QStringList>(int first, int count)>;
+
     void setColumns(QStringList headers, std::vector<int> widths);
+    // count rows in all, read from source only as they come into view: a
+    // list of tens of thousands costs no more than a page of it.
+    void setRows(int count, RowSource source);
     void setRows(std::vector<QStringList> rows);
     void setFirstRow(int first);
     int firstRow() const { return m_first; }
-    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    int rowCount() const { return m_count; }
     int visibleRows() const;
     // The rows in view, columns joined with " | ".
     QStringList shownRows() const;
@@ -139,11 +152,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fetchShown();
+
     QStringList m_headers;
     std::vector<int> m_widths;
-    std::vector<QStringList> m_rows;
+    RowSource m_source;
+    int m_count = 0;
+    std::vector<QStringList> m_shown; // the rows in view, from m_first on
     int m_first = 0;
 };
 

@@ -29,29 +29,6 @@ using records::Statement;
 
 namespace {
 
-char32_t charOf(const std::string &text)
-{
-    return firstUtf8Char(text).code;
-}
-
-std::int64_t unixMsOf(const std::string &iso)
-{
-    return QDateTime::fromString(QString::fromStdString(iso), Qt::ISODateWithMs)
-        .toMSecsSinceEpoch();
-}
-
-// "2026-12-11T14:00:00+09:00" for a stored "2026-12-11T05:00:00.000Z".
-std::string localIsoTimeOf(const std::string &iso)
-{
-    const QDateTime utc = QDateTime::fromString(QString::fromStdString(iso), Qt::ISODateWithMs);
-    if (!utc.isValid())
-        return iso;
-    return utc.toLocalTime()
-        .toOffsetFromUtc(utc.toLocalTime().offsetFromUtc())
-        .toString(Qt::ISODate)
-        .toStdString();
-}
-
 bool isWritableMode(unsigned int mode)
 {
     return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
@@ -65,29 +42,11 @@ bool writable(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && isWritableMode(st.st_mode);
 }
 
-bool fileExists(const std::string &path)
-{
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
 bool folderWritable(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     return ::access(folder.c_str(), W_OK) == 0;
-}
-
-std::string csvField(std::string text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
 }
 
 } // namespace
@@ -240,7 +199,11 @@ int Records::prepareSchema()
         if (!records::stepOnce(m_db, cap.c_str()))
             return lastError(m_db);
     }
-    return from == kSchemaVersion ? SQLITE_OK : records::migrate(m_db);
+    if (from != kSchemaVersion) {
+        if (const int code = records::migrate(m_db); code != SQLITE_OK)
+            return code;
+    }
+    return records::ensureIndexes(m_db);
 }
 
 bool Records::moveAside()
@@ -351,148 +314,6 @@ SaveResult Records::save(const RunLog &log) noexcept
     if (m_lastFault == RecordsFault::None)
         m_lastFault = RecordsFault::Unavailable;
     return {false, m_lastFault};
-}
-
-std::optional<std::vector<RunSummary>> Records::runs() noexcept
-{
-    try {
-        // Looking makes no file: no file is no runs yet.
-        if (!m_db && !fileExists(m_path))
-            return std::vector<RunSummary>();
-        if (!open())
-            return std::nullopt;
-        Statement query(m_db, "SELECT id, started_at, mode, subject, duration_ms, keys, misses, "
-                              "outcome, score, verdict, title FROM run ORDER BY started_at, id");
-        if (!query.ok())
-            return std::nullopt;
-        std::vector<RunSummary> out;
-        while (query.step() == SQLITE_ROW) {
-            RunSummary run;
-            run.id = query.integer(0);
-            run.startedAtMs = unixMsOf(query.text(1));
-            const std::optional<RunMode> mode = modeFromName(query.text(2));
-            if (!mode)
-                continue; // a mode of a newer game
-            run.mode = *mode;
-            run.subject = query.text(3);
-            run.durationMs = query.integer(4);
-            run.keys = static_cast<int>(query.integer(5));
-            run.misses = static_cast<int>(query.integer(6));
-            run.end = endFromName(query.text(7)).value_or(RunEnd::Finished);
-            if (!query.isNull(8))
-                run.score = static_cast<int>(query.integer(8));
-            run.verdict = query.text(9);
-            run.title = query.text(10);
-            out.push_back(std::move(run));
-        }
-        if (query.code() != SQLITE_DONE)
-            return std::nullopt;
-        return out;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::vector<KeyEvent>> Records::keysOfLatestRuns(int count) noexcept
-{
-    try {
-        if (!m_db && !fileExists(m_path))
-            return std::vector<KeyEvent>();
-        if (!open())
-            return std::nullopt;
-        Statement query(m_db, "SELECT expected, typed, kana, interval_ms FROM key_event "
-                              "WHERE run_id IN (SELECT id FROM run ORDER BY started_at DESC, id "
-                              "DESC LIMIT ?) ORDER BY run_id, seq");
-        if (!query.ok())
-            return std::nullopt;
-        query.bind(1, std::int64_t{count});
-        std::vector<KeyEvent> out;
-        while (query.step() == SQLITE_ROW) {
-            KeyEvent key;
-            key.expected = charOf(query.text(0));
-            key.typed = charOf(query.text(1));
-            key.kana = Kana(query.text(2));
-            key.intervalMs = static_cast<std::int32_t>(query.integer(3));
-            out.push_back(key);
-        }
-        if (query.code() != SQLITE_DONE)
-            return std::nullopt;
-        return out;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> Records::runsCsv() noexcept
-{
-    try {
-        if (!open())
-            return std::nullopt;
-        Statement query(m_db, "SELECT id, started_at, mode, subject, title, duration_ms, keys, "
-                              "misses, hit_rate, keys_per_minute, outcome, score, result FROM runs "
-                              "ORDER BY id");
-        if (!query.ok())
-            return std::nullopt;
-        const int columns = query.columnCount();
-        // The byte-order mark is how Excel on a Japanese Windows tells UTF-8
-        // from its own code page.
-        std::string csv = "\xEF\xBB\xBF";
-        for (int c = 0; c < columns; ++c)
-            csv += (c ? "," : "") + query.columnName(c);
-        csv += "\r\n";
-        while (query.step() == SQLITE_ROW) {
-            for (int c = 0; c < columns; ++c) {
-                if (c)
-                    csv += ',';
-                // The time as the player's clock showed it, with its offset,
-                // as the history shows it.
-                csv += csvField(c == 1 ? localIsoTimeOf(query.text(c)) : query.text(c));
-            }
-            csv += "\r\n";
-        }
-        if (query.code() != SQLITE_DONE)
-            return std::nullopt;
-        return csv;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::vector<std::string>> Records::viewRows(View view) noexcept
-{
-    try {
-        if (!m_db && !fileExists(m_path))
-            return std::vector<std::string>();
-        if (!open())
-            return std::nullopt;
-        Statement query(m_db, view == View::Runs
-                                  ? "SELECT mode, subject, title, duration_ms, keys, misses, "
-                                    "hit_rate, keys_per_minute, result FROM runs "
-                                    "ORDER BY started_at, id"
-                                  : "SELECT run_id, expected, typed, count FROM key_misses "
-                                    "ORDER BY run_id, count DESC, expected, typed");
-        if (!query.ok())
-            return std::nullopt;
-        const int columns = query.columnCount();
-        std::vector<std::string> rows;
-        while (query.step() == SQLITE_ROW) {
-            std::string row;
-            for (int c = 0; c < columns; ++c)
-                row += (c ? " | " : "") + query.text(c);
-            rows.push_back(std::move(row));
-        }
-        if (query.code() != SQLITE_DONE)
-            return std::nullopt;
-        return rows;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-bool Records::exportCsv(const std::string &path) noexcept
-{
-    const std::optional<std::string> csv = runsCsv();
-    return csv && writeFileAtomic(path, *csv).ok();
 }
 
 } // namespace ks

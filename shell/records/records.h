@@ -32,6 +32,14 @@ enum class RecordsFault
     Unavailable,  // cannot be opened at all (no folder, an I/O error)
 };
 
+// What the records window lists first: how many runs there are, and every
+// subject played, by mode then subject.
+struct RecordsOverview
+{
+    int runs = 0;
+    std::vector<SubjectSummary> subjects;
+};
+
 struct SaveResult
 {
     bool recorded = false;
@@ -75,6 +83,13 @@ public:
     // Every run, oldest first; nothing when the file cannot be read. Reading
     // never makes the file: before the first save there are no runs.
     std::optional<std::vector<RunSummary>> runs() noexcept;
+    // The count of runs and the subjects, without reading every run.
+    std::optional<RecordsOverview> overview() noexcept;
+    // One subject's complete runs through a window of the latest size.
+    std::optional<ProgressWindow> progress(const Subject &subject, std::size_t size) noexcept;
+    // count runs, newest first, after skipping the newest skip: a page of
+    // the history.
+    std::optional<std::vector<RunSummary>> latestRuns(int skip, int count) noexcept;
     // The keys of the latest count runs.
     std::optional<std::vector<KeyEvent>> keysOfLatestRuns(int count) noexcept;
     // Every run as CSV: UTF-8 with a byte-order mark, a header line, CR LF
@@ -102,6 +117,13 @@ public:
     static constexpr int kSchemaVersion = records::kSchemaVersion;
 
 private:
+    enum class Reading
+    {
+        NoFile,
+        Open,
+        Failed,
+    };
+    Reading openToRead();
     bool open();
     // SQLITE_OK, or the code that stopped it.
     int openOnce();

@@ -95,6 +95,19 @@ static_assert(std::size(kMigrations) == kSchemaVersion);
 
 } // namespace
 
+int ensureIndexes(sqlite3 *db)
+{
+    // Indexes change no row and no column, so they are not a version: an
+    // older game reads a file that has them, and a file made by one gets
+    // them at its next open here. The history and the latest runs go by
+    // time; a subject's charts and titles by subject, then time.
+    if (exec(db, "CREATE INDEX IF NOT EXISTS run_by_time ON run (started_at, id);"
+                 "CREATE INDEX IF NOT EXISTS run_by_subject "
+                 "ON run (mode, subject, started_at, id);") != SQLITE_OK)
+        return lastError(db);
+    return SQLITE_OK;
+}
+
 int readVersion(sqlite3 *db, int &version)
 {
     // Finished before anything else runs: a journal mode cannot change while

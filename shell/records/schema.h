@@ -18,4 +18,8 @@ int readVersion(sqlite3 *db, int &version);
 // nothing left to do.
 int migrate(sqlite3 *db);
 
+// Makes the indexes the records window reads by, where they are missing:
+// SQLITE_OK, or the code that stopped it.
+int ensureIndexes(sqlite3 *db);
+
 } // namespace ks::records

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace ks {
 namespace {
 
@@ -129,77 +131,101 @@ TEST(RunStats, MostMissedKana)
     EXPECT_EQ(mostMissedKana(keys, 1).size(), 1u);
 }
 
-// Subjects by mode, then name; abandoned runs and runs with no key are not
-// on the charts.
-// Every subject played is listed, even one whose only run had no key
-// (a.ksd), though only complete runs are charted.
-TEST(RunStats, ProgressLeavesOutAbandonedAndEmptyRunsOldestFirst)
+std::vector<std::int64_t> idsOf(const std::vector<ProgressPoint> &points)
 {
-    const std::vector<RunSummary> runs = {
-        run(1, 3000, RunMode::Practice, "b.ksd", 100, 5, 60000),
-        run(2, 1000, RunMode::Practice, "b.ksd", 100, 50, 60000),
-        run(3, 2000, RunMode::Practice, "b.ksd", 10, 0, 5000, RunEnd::Abandoned),
-        run(4, 4000, RunMode::SpeedTest, "60", 120, 3, 60000),
-        run(5, 5000, RunMode::Practice, "a.ksd", 0, 0, 60000, RunEnd::TimeUp),
-        run(6, 6000, RunMode::Mission, "1", 80, 4, 90000, RunEnd::Lost),
-    };
-    const std::vector<Subject> subjects = subjectsOf(runs);
-    ASSERT_EQ(subjects.size(), 4u);
-    EXPECT_EQ(subjects[0], (Subject{RunMode::SpeedTest, "60"}));
-    EXPECT_EQ(subjects[1], (Subject{RunMode::Practice, "a.ksd"}));
-    EXPECT_EQ(subjects[2], (Subject{RunMode::Practice, "b.ksd"}));
-    EXPECT_EQ(subjects[3], (Subject{RunMode::Mission, "1"}));
+    std::vector<std::int64_t> ids;
+    for (const ProgressPoint &p : points)
+        ids.push_back(p.id);
+    return ids;
+}
 
-    EXPECT_TRUE(progressOf(runs, subjects[1]).empty());
-    const std::vector<RunSummary> b = progressOf(runs, subjects[2]);
-    ASSERT_EQ(b.size(), 2u);
-    EXPECT_EQ(b[0].id, 2);
-    EXPECT_EQ(b[1].id, 1);
-    // The best runs skip a subject with nothing to chart.
-    EXPECT_EQ(bestRuns(runs).size(), 3u);
+// Subjects by mode, then name.
+TEST(RunStats, SubjectsGoByModeThenName)
+{
+    std::vector<Subject> subjects = {{RunMode::Mission, "1"},
+                                     {RunMode::Practice, "b.ksd"},
+                                     {RunMode::SpeedTest, "60"},
+                                     {RunMode::Practice, "a.ksd"}};
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (std::vector<Subject>{{RunMode::SpeedTest, "60"},
+                                              {RunMode::Practice, "a.ksd"},
+                                              {RunMode::Practice, "b.ksd"},
+                                              {RunMode::Mission, "1"}}));
+}
+
+// The charts leave out runs left early and runs with no key, and keep the
+// latest of the rest; the best runs are the best of all of them.
+TEST(RunStats, TheProgressWindowKeepsTheLatestAndTheBestOfAll)
+{
+    struct Case
+    {
+        const char *what;
+        std::vector<RunSummary> runs;
+        std::size_t window;
+        std::vector<std::int64_t> shown;
+        int total;
+        std::int64_t fastest, accurate;
+    } cases[] = {
+        {"nothing complete",
+         {run(1, 1000, RunMode::Practice, "a", 0, 0, 60000, RunEnd::TimeUp),
+          run(2, 2000, RunMode::Practice, "a", 10, 0, 5000, RunEnd::Abandoned)},
+         10,
+         {},
+         0,
+         0,
+         0},
+        {"ties",
+         {run(1, 1000, RunMode::SpeedTest, "30", 100, 10, 30000), // 180/min, 90 %
+          run(2, 2000, RunMode::SpeedTest, "30", 95, 5, 30000),   // 180/min, 94.7 %
+          run(3, 3000, RunMode::SpeedTest, "30", 60, 0, 30000),   // 120/min, 100 %
+          run(4, 4000, RunMode::SpeedTest, "30", 60, 0, 30000),   // the same again, later
+          run(5, 5000, RunMode::SpeedTest, "30", 200, 0, 30000, RunEnd::Abandoned)},
+         10,
+         {1, 2, 3, 4},
+         4,
+         2,  // equal speed: the more accurate
+         3}, // equal in both: the earlier
+        {"the best before the window",
+         {run(1, 1000, RunMode::SpeedTest, "30", 100, 0, 30000),
+          run(2, 2000, RunMode::SpeedTest, "30", 50, 5, 30000),
+          run(3, 3000, RunMode::SpeedTest, "30", 40, 0, 30000),
+          run(4, 4000, RunMode::SpeedTest, "30", 0, 0, 30000)},
+         2,
+         {2, 3},
+         3,
+         1,
+         1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgressWindow window(c.window);
+        for (const RunSummary &r : c.runs)
+            window.add(r);
+        EXPECT_EQ(idsOf(window.points()), c.shown);
+        if (!window.points().empty()) {
+            EXPECT_EQ(window.points().back().number, c.total);
+        }
+        EXPECT_EQ(window.total(), c.total);
+        EXPECT_EQ(window.fastest().id, c.fastest);
+        EXPECT_EQ(window.mostAccurate().id, c.accurate);
+    }
 }
 
 // A practice file is called by the title it was last played under, its
 // file name only where it had none or shares its title with another file.
 TEST(RunStats, SubjectLabelsAreTitlesToldApartByFileName)
 {
-    const auto titled = [](std::int64_t id, const char *file, const char *title) {
-        RunSummary r = run(id, id * 1000, RunMode::Practice, file, 10, 1, 10000);
-        r.title = title;
-        return r;
+    const std::vector<SubjectSummary> subjects = {
+        {{RunMode::SpeedTest, "30秒"}, ""},
+        {{RunMode::Practice, "01.ksd"}, "五十音のれんしゅう"},
+        {{RunMode::Practice, "02.ksd"}, "ことわざ"},
+        {{RunMode::Practice, "03.ksd"}, "ことわざ"},
+        {{RunMode::Practice, "04.ksd"}, ""}, // played before titles were kept
+        {{RunMode::Mission, "ミッション1"}, ""},
     };
-    std::vector<RunSummary> runs = {
-        titled(1, "01.ksd", "あいうえお"),
-        titled(2, "01.ksd", "五十音のれんしゅう"), // renamed since: the latest counts
-        titled(3, "02.ksd", "ことわざ"),
-        titled(4, "03.ksd", "ことわざ"),
-        titled(5, "04.ksd", ""), // played before titles were kept
-        run(6, 6000, RunMode::SpeedTest, "30秒", 10, 1, 30000),
-        run(7, 7000, RunMode::Mission, "ミッション1", 10, 1, 30000),
-    };
-    const std::vector<Subject> subjects = subjectsOf(runs);
-    EXPECT_EQ(subjectLabels(runs, subjects),
+    EXPECT_EQ(subjectLabels(subjects),
               (std::vector<std::string>{"30秒", "五十音のれんしゅう", "ことわざ（02.ksd）",
                                         "ことわざ（03.ksd）", "04.ksd", "ミッション1"}));
-}
-
-TEST(RunStats, BestRunsPerSubject)
-{
-    const std::vector<RunSummary> runs = {
-        run(1, 1000, RunMode::SpeedTest, "30", 100, 10, 30000), // 180/min, 90 %
-        run(2, 2000, RunMode::SpeedTest, "30", 95, 5, 30000),   // 180/min, 94.7 %
-        run(3, 3000, RunMode::SpeedTest, "30", 60, 0, 30000),   // 120/min, 100 %
-        run(4, 4000, RunMode::SpeedTest, "30", 60, 0, 30000),   // the same again, later
-        run(5, 5000, RunMode::SpeedTest, "30", 200, 0, 30000, RunEnd::Abandoned),
-        run(6, 6000, RunMode::Practice, "x.ksd", 50, 25, 60000),
-    };
-    const std::vector<BestRuns> best = bestRuns(runs);
-    ASSERT_EQ(best.size(), 2u);
-    EXPECT_EQ(best[0].subject, (Subject{RunMode::SpeedTest, "30"}));
-    EXPECT_EQ(best[0].fastestId, 2);      // equal speed: the more accurate
-    EXPECT_EQ(best[0].mostAccurateId, 3); // equal in both: the earlier
-    EXPECT_EQ(best[1].fastestId, 6);
-    EXPECT_EQ(best[1].mostAccurateId, 6);
 }
 
 } // namespace

@@ -137,6 +137,36 @@ TEST_F(KirokuTest, TheHistoryPageListsTheLastRunsFirst)
     EXPECT_EQ(kiroku().page(), Kiroku::Page::Progress);
 }
 
+// A long history is charted from its latest runs, its best named even when
+// it is older than them, and the history is read a page at a time.
+TEST_F(KirokuTest, ALongHistoryIsChartedFromItsLatestRunsAndPagedAsScrolled)
+{
+    const int runs = static_cast<int>(Kiroku::kChartRuns) + 5;
+    play(RunMode::SpeedTest, "30秒", 100, 0, 30000, RunEnd::Finished, 300); // 200/min, 100 %
+    for (int i = 1; i < runs; ++i)
+        play(RunMode::SpeedTest, "30秒", 60, 1 + i % 3, 30000, RunEnd::Finished, 100);
+    toRecords();
+    EXPECT_EQ(chart("Speed").values().size(), Kiroku::kChartRuns);
+    EXPECT_EQ(chart("Speed").bestIndex(), -1);
+    EXPECT_EQ(chart("Speed").note(), "全205回のうち最近200回　最高 200.0（1回目）");
+    EXPECT_EQ(chart("Accuracy").note(), "全205回のうち最近200回　最高 100.0%（1回目）");
+
+    press(Qt::Key_Left);
+    ASSERT_EQ(kiroku().page(), Kiroku::Page::History);
+    EXPECT_EQ(table().rowCount(), runs);
+    EXPECT_EQ(table().shownRows().size(), table().visibleRows());
+    EXPECT_TRUE(table().shownRows().front().endsWith(" | 60 | 1 | 98.3% | 118 | 100点"))
+        << table().shownRows().front().toStdString();
+    ;
+    for (int i = 0; i < runs; ++i)
+        press(Qt::Key_Down);
+    EXPECT_EQ(table().firstRow(), runs - table().visibleRows());
+    EXPECT_TRUE(table().shownRows().back().endsWith(" | 100 | 0 | 100.0% | 200 | 300点"))
+        << table().shownRows().back().toStdString();
+    press(Qt::Key_Up);
+    EXPECT_EQ(table().firstRow(), runs - table().visibleRows() - 1);
+}
+
 // Return on the history asks where to write, in the player's documents
 // folder, and the file holds every run as the players' view shows it, for
 // a spreadsheet on a Japanese Windows as much as here.

@@ -201,6 +201,137 @@ PRAGMA user_version = 1;
     EXPECT_EQ(db.rows(views), newFile.rows(views));
 }
 
+// A long history, written straight into the game's own tables: the first
+// run saved makes them, the rest are inserted in one transaction.
+void writeHistory(Records &records, const std::string &file, int runs)
+{
+    ASSERT_TRUE(records.save(practiceRun(records, 4)).recorded);
+    Db db(file);
+    std::string sql = "BEGIN;";
+    for (int i = 2; i <= runs; ++i) {
+        const char *mode = i % 3 == 0 ? "speedtest" : i % 3 == 1 ? "practice" : "mission";
+        const std::string subject = i % 3 == 1 ? "p" + std::to_string(i % 2) + ".ksd" : "s";
+        const std::string title =
+            i % 3 == 1 && i % 5 ? "'題" + std::to_string(i % 2) + "'" : "NULL";
+        // Every seventh left early, every eleventh without a key; times out
+        // of id order now and then.
+        const std::string outcome = i % 7 == 0 ? "abandoned" : "finished";
+        const int keys = i % 11 == 0 ? 0 : 50 + i % 37;
+        const int minute = (i * 7919) % runs;
+        sql += "INSERT INTO run (started_at, mode, subject, duration_ms, keys, misses, outcome, "
+               "title) VALUES ('2025-01-01T00:00:00.000Z', '" +
+               std::string(mode) + "', '" + subject + "', " +
+               std::to_string(20000 + i % 13 * 1000) + ", " + std::to_string(keys) + ", " +
+               std::to_string(keys ? i % 9 : 0) + ", '" + outcome + "', " + title + ");";
+        sql += "UPDATE run SET started_at = strftime('%Y-%m-%dT%H:%M:%fZ', '2025-01-01', '+" +
+               std::to_string(minute) + " minutes') WHERE id = last_insert_rowid();";
+    }
+    // A run of a mode of some newer game: in no list and no count.
+    sql += "INSERT INTO run (started_at, mode, subject, duration_ms, keys, misses, outcome) "
+           "VALUES ('2030-01-01T00:00:00.000Z', 'typingrace', 'x', 1000, 5, 0, 'finished');";
+    ASSERT_EQ(db.exec(sql + "COMMIT;"), SQLITE_OK);
+}
+
+// The records window reads a subject list, a chart window and a page of the
+// history at a time; each agrees with the whole list of runs, the slow way.
+TEST_F(RecordsTest, TheWindowsQueriesAgreeWithEveryRun)
+{
+    Records records(file(), wall);
+    writeHistory(records, file(), 400);
+    const std::vector<RunSummary> all = *records.runs();
+    ASSERT_EQ(all.size(), 400u); // the newer game's run is not among them
+
+    const std::optional<RecordsOverview> overview = records.overview();
+    ASSERT_TRUE(overview);
+    EXPECT_EQ(overview->runs, 400);
+    std::vector<SubjectSummary> expected;
+    for (const RunSummary &run : all) {
+        const Subject subject{run.mode, run.subject};
+        auto found = std::find_if(expected.begin(), expected.end(),
+                                  [&](const SubjectSummary &s) { return s.subject == subject; });
+        if (found == expected.end())
+            found = expected.insert(expected.end(), {subject, ""});
+        if (!run.title.empty())
+            found->latestTitle = run.title; // runs come oldest first
+    }
+    std::sort(
+        expected.begin(), expected.end(),
+        [](const SubjectSummary &a, const SubjectSummary &b) { return a.subject < b.subject; });
+    ASSERT_EQ(overview->subjects.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(overview->subjects[i].subject, expected[i].subject) << i;
+        EXPECT_EQ(overview->subjects[i].latestTitle, expected[i].latestTitle) << i;
+    }
+
+    for (const SubjectSummary &s : expected) {
+        SCOPED_TRACE(s.subject.subject);
+        ProgressWindow slow(50);
+        for (const RunSummary &run : all) {
+            if (Subject{run.mode, run.subject} == s.subject)
+                slow.add(run);
+        }
+        const std::optional<ProgressWindow> fast = records.progress(s.subject, 50);
+        ASSERT_TRUE(fast);
+        EXPECT_EQ(fast->total(), slow.total());
+        EXPECT_EQ(fast->fastest().id, slow.fastest().id);
+        EXPECT_EQ(fast->mostAccurate().id, slow.mostAccurate().id);
+        std::vector<std::int64_t> fastIds;
+        std::vector<std::int64_t> slowIds;
+        for (const ProgressPoint &p : fast->points())
+            fastIds.push_back(p.id);
+        for (const ProgressPoint &p : slow.points())
+            slowIds.push_back(p.id);
+        EXPECT_EQ(fastIds, slowIds);
+    }
+
+    for (const auto &[skip, count] : {std::pair{0, 17}, {17, 17}, {390, 17}, {400, 5}}) {
+        const std::optional<std::vector<RunSummary>> page = records.latestRuns(skip, count);
+        ASSERT_TRUE(page);
+        std::vector<std::int64_t> ids;
+        for (const RunSummary &run : *page)
+            ids.push_back(run.id);
+        std::vector<std::int64_t> want;
+        for (int i = skip; i < std::min(skip + count, 400); ++i)
+            want.push_back(all[all.size() - 1 - static_cast<std::size_t>(i)].id);
+        EXPECT_EQ(ids, want) << skip;
+    }
+}
+
+// The window's queries go by index, never by sorting every run: at tens of
+// thousands of runs that is the difference between at once and a wait.
+TEST_F(RecordsTest, TheWindowsQueriesGoByIndex)
+{
+    {
+        Records records(file(), wall);
+        ASSERT_TRUE(records.save(practiceRun(records, 4)).recorded);
+    }
+    Db db(file());
+    const auto plan = [&](const std::string &sql) {
+        std::string text;
+        for (const std::string &row : db.rows("EXPLAIN QUERY PLAN " + sql))
+            text += row + "\n";
+        return text;
+    };
+    const struct
+    {
+        const char *query;
+        const char *index;
+    } cases[] = {
+        {"SELECT id FROM run WHERE +mode IN ('a', 'b') ORDER BY started_at DESC, id DESC LIMIT 20 "
+         "OFFSET 40",
+         "run_by_time"},
+        {"SELECT id FROM run WHERE mode = 'a' AND subject = 'b' AND keys > 0 ORDER BY started_at, "
+         "id",
+         "run_by_subject"},
+        {"SELECT mode, subject, COUNT(*) FROM run GROUP BY mode, subject", "run_by_subject"},
+    };
+    for (const auto &c : cases) {
+        const std::string shown = plan(c.query);
+        EXPECT_NE(shown.find(c.index), std::string::npos) << c.query << "\n" << shown;
+        EXPECT_EQ(shown.find("TEMP B-TREE"), std::string::npos) << c.query << "\n" << shown;
+    }
+}
+
 // A file from a newer game is neither written nor changed.
 TEST_F(RecordsTest, ANewerVersionIsLeftAlone)
 {
