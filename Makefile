@@ -40,6 +40,7 @@ lint: build
 bench: build
 	@$(BUILD)/tests/bench/bench_core
 	@$(BUILD)/tests/bench/bench_sound
+	@$(BUILD)/tests/bench/bench_records
 	@$(MAKE) --no-print-directory perf
 
 # Start-up and key latency against an empty Qt window, in a virtual display

@@ -2,6 +2,7 @@
 
 #include "recordviews.h"
 #include "shell/dialogs.h"
+#include "shell/freememory.h"
 #include "shell/keyboardsettings.h"
 #include "shell/records/keeprun.h"
 #include "shell/records/records.h"
@@ -446,6 +447,9 @@ void Kiroku::Form_Unload()
     m_keys = {};
     m_labels.clear();
     Table->setRows({});
+    services().records.release();
+    // The window's own controls go once the key that closed it is over.
+    QObject::connect(window(), &QObject::destroyed, [] { returnFreedMemory(); });
     host().show(ScreenName::Kidou);
 }
 

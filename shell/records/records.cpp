@@ -65,6 +65,15 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
     return RunLog(mode, std::move(subject), m_wall.nowMs(), clockMs);
 }
 
+void Records::release() noexcept
+{
+    try {
+        close();
+    } catch (...) {
+        m_db = nullptr;
+    }
+}
+
 void Records::close()
 {
     if (!m_db)

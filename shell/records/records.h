@@ -107,6 +107,10 @@ public:
     // runsCsv written atomically to path; false when either fails.
     bool exportCsv(const std::string &path) noexcept;
 
+    // Lets go of the file and of what reading it held in memory (its page
+    // cache above all); the next save or read opens it again.
+    void release() noexcept;
+
     RecordsFault lastFault() const { return m_lastFault; }
     // Where the last corrupt file was moved; empty when none was.
     const std::string &movedAside() const { return m_movedAside; }

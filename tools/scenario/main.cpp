@@ -238,6 +238,9 @@ public:
         // A dialog stays open, as it would for a player, until a key closes
         // it or a queued answer answers it once the command is done.
         m_dialogs.answerQueued();
+        // A window the command closed goes, as the game's event loop lets it
+        // go once the key is over: a long script does not pile them up.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QString &file : m_files.changed())
             print(QStringLiteral("write ") + file);
         return true;
