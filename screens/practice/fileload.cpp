@@ -410,6 +410,7 @@ void FileLoad::startRun()
         return;
     }
     putUpProblem();
+    services().records.openAhead();
 }
 
 // The last problem built is the end marker when its text is "end"; a file

@@ -290,6 +290,7 @@ void Fight::startTyping()
         m_run.log = services().records.startRun(
             RunMode::Mission, QStringLiteral("ミッション%1").arg(n() + 1).toStdString(),
             services().clock.now());
+        services().records.openAhead();
     }
     RandomSource &random = services().random;
     presentWord(choose(random, textCount()));

@@ -155,6 +155,9 @@ void Tester2::startRun()
     GoodT->setEnabled(true);
     Timer3->setEnabled(true);
     instructorStart();
+    // The countdown runs from here: the file opened now costs the run's
+    // first moment, not its result's.
+    services().records.openAhead();
 }
 
 void Tester2::drawLetters()

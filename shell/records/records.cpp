@@ -65,6 +65,15 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
     return RunLog(mode, std::move(subject), m_wall.nowMs(), clockMs);
 }
 
+void Records::openAhead() noexcept
+{
+    try {
+        open();
+    } catch (...) {
+        m_lastFault = RecordsFault::Unavailable;
+    }
+}
+
 void Records::release() noexcept
 {
     try {

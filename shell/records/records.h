@@ -76,6 +76,12 @@ public:
     // durations are measured on the screen's clock from clockMs on.
     RunLog startRun(RunMode mode, std::string subject, std::int64_t clockMs) const;
 
+    // Opens the file ahead of a save that will come: the library loaded and
+    // the file made or migrated while a run is young, so that its end, when
+    // the player waits for the result, is only the writing. A failure here
+    // is met again, and told, by the save.
+    void openAhead() noexcept;
+
     // Stores a run in one transaction, with all its keys. A corrupt file is
     // moved aside ("records.sqlite3.corrupt-…") and a new one started.
     SaveResult save(const RunLog &log) noexcept;

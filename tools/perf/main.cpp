@@ -4,14 +4,20 @@
 //   keystorm-perf --game DIR --empty PROGRAM [--launches N] [--keys N]
 //
 // DIR holds the built game; it is copied to a scratch folder first, so that
-// nothing the game writes lands in the build. Needs an X server without a
-// window manager (make perf starts one with xvfb-run), XTest and DAMAGE.
+// nothing the game writes lands in the build. The programs' own messages go
+// nowhere, or to the file KS_PERF_CHILD_LOG names (with QT_LOGGING_RULES and
+// QT_MESSAGE_PATTERN="%{time process} %{message}", a timeline of the game). Needs an X server
+// without a window manager (make perf starts one with xvfb-run), XTest and DAMAGE.
 //
 // launch -> first window: from fork to the X server's MapNotify of the
 //   program's first window, the median of the warm launches.
 // key -> repaint: during a speed-test run, letters sent through XTest every
 //   17 ms; from each press to the first damage the window reports. A key
 //   after which nothing is drawn within 50 ms counts as 50 ms.
+// the 30 s course's result: from the Return that starts the run to the
+//   MapNotify of its result window, less 30 s; once on SDL's dummy device
+//   (the run of the keys above, the records file new), once with no sound
+//   device at all.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -109,10 +115,16 @@ public:
             for (const std::string &arg : argv)
                 args.push_back(const_cast<char *>(arg.c_str()));
             args.push_back(nullptr);
-            // The programs' own messages would break up the table.
+            // The programs' own messages would break up the table: a log
+            // of them is asked for by name.
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, STDOUT_FILENO);
-            ::dup2(null, STDERR_FILENO);
+            if (const char *log = std::getenv("KS_PERF_CHILD_LOG")) {
+                const int fd = ::open(log, O_WRONLY | O_CREAT | O_APPEND, 0644);
+                ::dup2(fd, STDERR_FILENO);
+            } else {
+                ::dup2(null, STDERR_FILENO);
+            }
             ::execv(args[0], args.data());
             ::_exit(127);
         }
@@ -262,6 +274,18 @@ public:
         ::usleep(300'000);
     }
 
+    // Press to the MapNotify of a top-level window with this title.
+    std::optional<double> msUntilMapped(Clock::time_point from, const std::string &wanted,
+                                        std::chrono::seconds timeout)
+    {
+        const auto mapped = waitFor(from + timeout, [&](const XEvent &e) {
+            return e.type == MapNotify && title(e.xmap.window) == wanted;
+        });
+        if (!mapped)
+            return std::nullopt;
+        return Millis(Clock::now() - from).count();
+    }
+
     // Press to first damage, letters every 17 ms.
     std::vector<double> keyLatencies(Window window, int keys, int &undrawn)
     {
@@ -306,7 +330,13 @@ struct Figures
     std::vector<double> launches;
     std::vector<double> keys;
     int undrawn = 0;
+    // How late the 30-second course's result window came after its 30 s,
+    // on SDL's dummy device and with no sound device at all.
+    std::optional<double> lateDummy;
+    std::optional<double> lateNoDevice;
 };
+
+constexpr const char *kResultTitle = "打速度でスター～コース１結果発表～";
 
 // The game as a player starts it, from a scratch copy of its folder; the
 // music plays through SDL's dummy device, since a test machine has no card.
@@ -344,6 +374,36 @@ void measureLaunches(XServer &x, const Options &options, const fs::path &game, F
     std::fprintf(stderr, "\n");
 }
 
+// The speed tester's 30-second course, reached as a player does: the run's
+// window, its Return pressed at the time returned.
+Clock::time_point startThirtySeconds(XServer &x, Window &run)
+{
+    const auto wait = std::chrono::seconds(20);
+    x.focus(x.waitForWindow("確認", wait));
+    x.tap("Return");
+    x.focus(x.waitForWindow("キーストーム", wait));
+    x.tap("Return");
+    x.focus(x.waitForWindow("打速度テスター～コース選択～", wait));
+    x.tap("Return");
+    run = x.waitForWindow("打速度テスター", wait);
+    x.focus(run);
+    x.drain();
+    const auto started = Clock::now();
+    x.tap("Return");
+    return started;
+}
+
+// From the Return that starts the run to its result window, less the 30 s:
+// what the end of the run waits for.
+std::optional<double> lateness(XServer &x, Clock::time_point started)
+{
+    const std::optional<double> ms =
+        x.msUntilMapped(started, kResultTitle, std::chrono::seconds(45));
+    if (!ms)
+        return std::nullopt;
+    return *ms - 30'000.0;
+}
+
 void measureKeys(XServer &x, const Options &options, const fs::path &game, Figures &empty,
                  Figures &keystorm)
 {
@@ -355,21 +415,33 @@ void measureKeys(XServer &x, const Options &options, const fs::path &game, Figur
         empty.keys = x.keyLatencies(window, options.keys, empty.undrawn);
         std::fprintf(stderr, "  keys on the empty window done\n");
     }
-    // The speed tester's 30-second course, reached as a player does.
+    // The records are new: this run's save is the first, which makes the file.
     const Child child({(game / "keystorm").string()}, game);
-    const auto wait = std::chrono::seconds(20);
-    x.focus(x.waitForWindow("確認", wait));
-    x.tap("Return");
-    x.focus(x.waitForWindow("キーストーム", wait));
-    x.tap("Return");
-    x.focus(x.waitForWindow("打速度テスター～コース選択～", wait));
-    x.tap("Return");
-    const Window run = x.waitForWindow("打速度テスター", wait);
-    x.focus(run);
-    x.tap("Return");
+    Window run = None;
+    const auto started = startThirtySeconds(x, run);
     // 30 seconds hold 1700 keys at this pace; more would meet the results.
     keystorm.keys = x.keyLatencies(run, std::min(options.keys, 1500), keystorm.undrawn);
     std::fprintf(stderr, "  keys on the speed test done\n");
+    keystorm.lateDummy = lateness(x, started);
+    std::fprintf(stderr, "  the result on SDL's dummy device done\n");
+}
+
+// The same run with no sound device at all: SDL left to find one and fail.
+void measureNoDevice(XServer &x, const fs::path &game, Figures &keystorm)
+{
+    const std::string driver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+    ::unsetenv("SDL_AUDIODRIVER");
+    fs::remove(game / "records.sqlite3");
+    {
+        const Child child({(game / "keystorm").string()}, game);
+        Window run = None;
+        const auto started = startThirtySeconds(x, run);
+        int undrawn = 0;
+        x.keyLatencies(run, 100, undrawn);
+        keystorm.lateNoDevice = lateness(x, started);
+    }
+    ::setenv("SDL_AUDIODRIVER", driver.c_str(), 1);
+    std::fprintf(stderr, "  the result with no sound device done\n");
 }
 
 void row(const char *what, double empty, double game, const char *unit, const char *goal)
@@ -395,6 +467,7 @@ int main(int argc, char **argv)
                  options->keys);
     measureLaunches(x, *options, game, empty, keystorm);
     measureKeys(x, *options, game, empty, keystorm);
+    measureNoDevice(x, game, keystorm);
     fs::remove_all(game);
 
     std::printf("\n%-28s %13s %13s %7s   %s\n", "", "empty Qt", "keystorm", "ratio", "goal");
@@ -405,5 +478,13 @@ int main(int argc, char **argv)
         "<= 1.5x");
     std::printf("%-28s %9d %-3s %9d %-3s\n", "keys with nothing drawn", empty.undrawn, "",
                 keystorm.undrawn, "");
+    const auto late = [](const char *what, const std::optional<double> &ms) {
+        if (ms)
+            std::printf("%-28s %13s %9.1f %-3s %7s   %s\n", what, "", *ms, "ms", "", "+-20 ms");
+        else
+            std::printf("%-28s %13s %13s %7s   %s\n", what, "", "no result", "", "+-20 ms");
+    };
+    late("30 s course's result, dummy", keystorm.lateDummy);
+    late("the same, no sound device", keystorm.lateNoDevice);
     return 0;
 }

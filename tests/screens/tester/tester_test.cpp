@@ -462,6 +462,21 @@ TEST_F(TesterTest, RunsAreRecordedFinishedOrAbandoned)
     EXPECT_EQ((*keys)[2].intervalMs, 300);
 }
 
+// The records are opened as the run starts, while the player looks for the
+// first letters, so that its end has only the run to write; a screen of
+// courses left before Return opens nothing.
+TEST_F(TesterTest, TheRecordsAreOpenedAsTheRunStarts)
+{
+    openCourses();
+    press(Qt::Key_Return, "\r");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("records.sqlite3")));
+    press(Qt::Key_Escape, "\x1b");
+    startRun();
+    EXPECT_TRUE(std::filesystem::exists(dir.path("records.sqlite3")));
+    ASSERT_TRUE(records().runs());
+    EXPECT_TRUE(records().runs()->empty());
+}
+
 // Records that cannot be written never stop a game: the player is told of
 // every lost run, before its results, which then show as always.
 TEST_F(TesterTest, EveryRunThatCannotBeRecordedIsToldAndTheResultsStillShow)
