@@ -11,6 +11,7 @@
 #include <QLoggingCategory>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -57,6 +58,8 @@ Records::Records(std::string path, const WallClock &wall, Options options)
 
 Records::~Records()
 {
+    if (m_sync.joinable())
+        m_sync.join();
     close();
 }
 
@@ -68,10 +71,32 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
 void Records::openAhead() noexcept
 {
     try {
-        open();
+        // The journal is folded into the file here, at a run's start, and
+        // not by the save that happens to fill it, at a run's end.
+        if (open() && !m_readOnly)
+            records::stepOnce(m_db, "PRAGMA wal_checkpoint(PASSIVE)");
     } catch (...) {
         m_lastFault = RecordsFault::Unavailable;
     }
+}
+
+void Records::syncInBackground()
+{
+    // One sync at a time: the last one has long finished by the next run's end.
+    if (m_sync.joinable())
+        m_sync.join();
+    m_sync = std::thread([sync = m_options.syncToDisk, wal = m_path + "-wal"] {
+        if (sync) {
+            sync(wal);
+            return;
+        }
+        const int fd = ::open(wal.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        if (::fdatasync(fd) != 0)
+            qCInfo(lcRecords) << "the journal could not be synced:" << std::strerror(errno);
+        ::close(fd);
+    });
 }
 
 void Records::release() noexcept
@@ -209,7 +234,11 @@ int Records::prepareSchema()
     // whole.
     if (!records::stepOnce(m_db, "PRAGMA journal_mode = WAL"))
         return lastError(m_db);
-    if (exec(m_db, "PRAGMA synchronous = FULL") != SQLITE_OK)
+    // A save is written before the result shows, so a file that cannot
+    // take it is told first; it is made safe on the disk right after, by a
+    // sync of the journal that nobody waits for. Until then a crash of the
+    // game loses nothing, a power cut at most that run: the file stays whole.
+    if (exec(m_db, "PRAGMA synchronous = NORMAL; PRAGMA wal_autocheckpoint = 0") != SQLITE_OK)
         return lastError(m_db);
     if (m_options.maxPageCount) {
         const std::string cap =
@@ -314,8 +343,10 @@ SaveResult Records::save(const RunLog &log) noexcept
                 break;
             }
             const int code = insert(log);
-            if (code == SQLITE_OK)
+            if (code == SQLITE_OK) {
+                syncInBackground();
                 return {true, RecordsFault::None};
+            }
             m_lastFault = faultOf(code);
             qCInfo(lcRecords) << "run not recorded:" << api().sqlite3_errstr(code);
             // A file that goes bad while the game runs is moved aside, and the

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -62,6 +63,10 @@ public:
         // The bytes free in a file's folder; tests stand in for a full disk.
         // Unset: the file system's own figure.
         std::function<std::uint64_t(const std::string &path)> freeBytes;
+        // Makes what a save wrote to the journal (path) safe on the disk. Run
+        // on a thread of its own after each save, so the player never waits
+        // for the disk; unset: fdatasync.
+        std::function<void(const std::string &path)> syncToDisk;
     };
 
     explicit Records(std::string path, const WallClock &wall, Options options);
@@ -143,12 +148,14 @@ private:
     int insert(const RunLog &log);
     RecordsFault faultOf(int code) const;
     bool folderFull(const std::string &path) const;
+    void syncInBackground();
     // Below this a folder counts as full: SQLite needs room for its journal.
     static constexpr std::uint64_t kFullBelowBytes = 64 * 1024;
 
     std::string m_path;
     const WallClock &m_wall;
     Options m_options;
+    std::thread m_sync;
     sqlite3 *m_db = nullptr;
     bool m_readOnly = false;
     records::SideFiles m_sideFilesBefore;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -199,6 +200,40 @@ PRAGMA user_version = 1;
     EXPECT_EQ(db.rows(schema), newFile.rows(schema));
     const std::string views = "SELECT name, sql FROM sqlite_master WHERE type = 'view'";
     EXPECT_EQ(db.rows(views), newFile.rows(views));
+}
+
+// A save is written at once, for other readers and past a crash of the game,
+// and made safe on the disk after it has returned: the player does not wait
+// for a slow disk between the run's end and its result.
+TEST_F(RecordsTest, ASaveDoesNotWaitForTheDisk)
+{
+    std::promise<void> diskDone;
+    std::shared_future<void> disk = diskDone.get_future().share();
+    std::promise<std::string> synced;
+    Records::Options options;
+    options.syncToDisk = [&](const std::string &path) {
+        disk.wait();
+        synced.set_value(path);
+    };
+    {
+        Records records(file(), wall, options);
+        // (On a thread of the test's own, so that a save that did wait
+        // fails the test instead of hanging it.)
+        std::future<bool> saving = std::async(
+            std::launch::async, [&] { return records.save(practiceRun(records, 20)).recorded; });
+        const bool returned =
+            saving.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        if (!returned)
+            diskDone.set_value();
+        ASSERT_TRUE(returned) << "the save waited for the disk";
+        ASSERT_TRUE(saving.get());
+        Db reader(file());
+        EXPECT_EQ(reader.value("SELECT count(*) FROM key_event"), "20");
+        std::future<std::string> path = synced.get_future();
+        EXPECT_EQ(path.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+        diskDone.set_value();
+        EXPECT_EQ(path.get(), file() + "-wal");
+    }
 }
 
 // A long history, written straight into the game's own tables: the first
