@@ -72,9 +72,14 @@ void Records::openAhead() noexcept
 {
     try {
         // The journal is folded into the file here, at a run's start, and
-        // not by the save that happens to fill it, at a run's end.
-        if (open() && !m_readOnly)
+        // not by the save that happens to fill it, at a run's end. The first
+        // write to a journal begun afresh syncs its header to the disk: a
+        // write that changes nothing takes that sync here too.
+        if (open() && !m_readOnly) {
             records::stepOnce(m_db, "PRAGMA wal_checkpoint(PASSIVE)");
+            const std::string same = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
+            exec(m_db, same.c_str());
+        }
     } catch (...) {
         m_lastFault = RecordsFault::Unavailable;
     }
