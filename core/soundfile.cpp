@@ -253,7 +253,7 @@ std::string_view readFormat(std::string_view fmt, WaveFormat &format)
 }
 
 // How long the sound lasts, as the bytes it takes at the mixer's format.
-std::string_view checkLength(const WaveFormat &format, std::size_t dataBytes)
+std::string_view checkLength(const WaveFormat &format, std::size_t dataBytes, SoundUse use)
 {
     // A block cut short still counts whole: this is the most it may decode to.
     const std::uint64_t blocks = (dataBytes + format.blockAlign - 1) / format.blockAlign;
@@ -263,10 +263,12 @@ std::string_view checkLength(const WaveFormat &format, std::size_t dataBytes)
     const std::uint64_t mixed = (frames * kMixerRate + format.rate - 1) / format.rate;
     if (mixed * kMixerFrameBytes > kMaxDecodedSoundBytes)
         return "longer than a sound may be";
+    if (use == SoundUse::Effect && mixed * kMixerFrameBytes > kMaxEffectDecodedBytes)
+        return "longer than an effect may be";
     return {};
 }
 
-SoundFileCheck checkWave(std::string_view file)
+SoundFileCheck checkWave(std::string_view file, SoundUse use)
 {
     const SoundFileCheck riff = riffBody(file, "WAVE");
     if (!riff.isPlayable())
@@ -282,7 +284,8 @@ SoundFileCheck checkWave(std::string_view file)
         } else if (chunk->id == "data") {
             if (!format)
                 return refuse("the data before its format");
-            if (const std::string_view why = checkLength(*format, chunk->body.size()); !why.empty())
+            if (const std::string_view why = checkLength(*format, chunk->body.size(), use);
+                !why.empty())
                 return refuse(why);
             return accept(file);
         }
@@ -376,9 +379,9 @@ SoundFileKind soundFileKindByName(std::string_view fileName)
                : SoundFileKind::Wave;
 }
 
-SoundFileCheck checkSoundFile(std::string_view file, SoundFileKind kind)
+SoundFileCheck checkSoundFile(std::string_view file, SoundFileKind kind, SoundUse use)
 {
-    return kind == SoundFileKind::Wave ? checkWave(file) : checkMidi(file);
+    return kind == SoundFileKind::Wave ? checkWave(file, use) : checkMidi(file);
 }
 
 } // namespace ks

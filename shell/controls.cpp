@@ -486,8 +486,9 @@ void TimerControl::writeState(StateWriter &out, const QString &prefix) const
     out.add(prefix + QStringLiteral(".interval"), QString::number(interval()));
 }
 
-SoundPlayer::SoundPlayer(SoundService &sound, const QString &owner, const QString &name, int index)
-    : Control(name, index), m_sound(sound), m_player(sound.createPlayer(owner + '.' + id()))
+SoundPlayer::SoundPlayer(SoundService &sound, const QString &owner, const QString &name,
+                         SoundRole role)
+    : Control(name, -1), m_sound(sound), m_player(sound.createPlayer(owner + '.' + id(), role))
 {}
 
 SoundPlayer::~SoundPlayer()

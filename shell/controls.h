@@ -410,7 +410,7 @@ public:
 class SoundPlayer final : public Control
 {
 public:
-    SoundPlayer(SoundService &sound, const QString &owner, const QString &name, int index = -1);
+    SoundPlayer(SoundService &sound, const QString &owner, const QString &name, SoundRole role);
     ~SoundPlayer() override;
 
     const QString &fileName() const { return m_fileName; }

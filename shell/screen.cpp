@@ -274,9 +274,9 @@ TimerControl *Screen::addTimer(const QString &name, int interval, bool enabled,
     return raw;
 }
 
-SoundPlayer *Screen::addSoundPlayer(const QString &name)
+SoundPlayer *Screen::addSoundPlayer(const QString &name, SoundRole role)
 {
-    auto player = std::make_unique<SoundPlayer>(services().sound, m_name, name);
+    auto player = std::make_unique<SoundPlayer>(services().sound, m_name, name, role);
     SoundPlayer *raw = player.get();
     m_controls.push_back(raw);
     m_ownedControls.push_back(std::move(player));

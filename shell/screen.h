@@ -142,7 +142,7 @@ protected:
                              const QColor &background);
     TimerControl *addTimer(const QString &name, int interval, bool enabled,
                            std::function<void()> handler);
-    SoundPlayer *addSoundPlayer(const QString &name);
+    SoundPlayer *addSoundPlayer(const QString &name, SoundRole role = SoundRole::Effect);
     QMenu *addMenu(const QString &title);
     // A label at the right end of the menu bar: a status line that takes no
     // room from the client area's design.

@@ -32,11 +32,12 @@ public:
     SdlSoundService(const SdlSoundService &) = delete;
     SdlSoundService &operator=(const SdlSoundService &) = delete;
 
-    int createPlayer(const QString &owner) override
+    int createPlayer(const QString &owner, SoundRole role) override
     {
         const int handle = m_thread.newHandle();
         m_handles.insert(handle);
-        m_thread.post({SoundThread::Command::Kind::Create, handle, SoundCommand::Open, owner});
+        m_thread.post(
+            {SoundThread::Command::Kind::Create, handle, SoundCommand::Open, owner, role});
         return handle;
     }
 

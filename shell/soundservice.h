@@ -17,6 +17,15 @@ enum class SoundCommand
     Stop,    // fall silent and go back to the start
 };
 
+// What a player sounds: effects are decoded whole when opened, so that a
+// key's sound starts at once, and may be short; music streams from its file
+// as it plays, whatever its length.
+enum class SoundRole
+{
+    Effect,
+    Music,
+};
+
 // Where the sound players of the screens send their commands. One handle per
 // player control; the service keeps what that player opened. Every failure is
 // silent: a missing file, an unsupported format or no sound device simply
@@ -27,7 +36,7 @@ public:
     virtual ~SoundService() = default;
 
     // owner names the player for traces, "Logo.Oto".
-    virtual int createPlayer(const QString &owner) = 0;
+    virtual int createPlayer(const QString &owner, SoundRole role) = 0;
     // Closes what the player opened and silences it.
     virtual void destroyPlayer(int player) = 0;
     // Open takes the file name the player holds; the other commands act on

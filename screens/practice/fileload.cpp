@@ -122,7 +122,7 @@ void FileLoad::createControls()
     // A player's own file may have any title and author: shown whole.
     LabTitle->setOverflow(Overflow::Whole);
     LabSakusya->setOverflow(Overflow::Whole);
-    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"), SoundRole::Music);
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
     Setsound = addSoundPlayer(QStringLiteral("Setsound"));
     Misssound = addSoundPlayer(QStringLiteral("Misssound"));

@@ -74,7 +74,7 @@ void Ending::createControls()
     PCmoko = services().assets.sheet(QStringLiteral("PCmoko"), 1, 4);
     Image1 = add<Image>(QStringLiteral("Image1"), {4320, 2520, 1200, 1200}, Panel_[6]);
     Oto = addSoundPlayer(QStringLiteral("Oto"));
-    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"), SoundRole::Music);
     Timer1 = addTimer(QStringLiteral("Timer1"), 1000, true, [this] { Timer1_Timer(); });
     KaoT = addTimer(QStringLiteral("KaoT"), 1000, false, [this] { KaoT_Timer(); });
 }

@@ -74,7 +74,7 @@ void Fight::createControls()
                       assets.picture(QStringLiteral("forest_miss")));
     Image1->hide();
 
-    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"), SoundRole::Music);
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
     Setsound = addSoundPlayer(QStringLiteral("Setsound"));
     Misssound = addSoundPlayer(QStringLiteral("Misssound"));

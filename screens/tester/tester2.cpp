@@ -91,7 +91,7 @@ void Tester2::createControls()
     Gunsound = addSoundPlayer(QStringLiteral("Gunsound"));
     Setsound = addSoundPlayer(QStringLiteral("Setsound"));
     Misssound = addSoundPlayer(QStringLiteral("Misssound"));
-    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"));
+    Ongaku = addSoundPlayer(QStringLiteral("Ongaku"), SoundRole::Music);
 
     Timer1 = addTimer(QStringLiteral("Timer1"), 30, false, [this] { Timer1_Timer(); });
     GoodT = addTimer(QStringLiteral("GoodT"), 100, false, [this] { GoodT_Timer(); });

@@ -11,9 +11,11 @@
 
 namespace ks::sound {
 
-void Mixer::createPlayer(int handle, const QString &owner)
+void Mixer::createPlayer(int handle, const QString &owner, SoundRole role)
 {
-    m_players[handle].owner = owner;
+    Player &player = m_players[handle];
+    player.owner = owner;
+    player.role = role;
 }
 
 void Mixer::destroyPlayer(int handle)
@@ -77,37 +79,58 @@ bool Mixer::playing(const Player &player) const
     return false;
 }
 
+// The bytes of a sound file the mixer may be given whole: only a regular
+// file, and one of the size its use allows (a device or a FIFO named as a
+// sound must neither hang the game nor fill its memory).
+std::optional<std::string> Mixer::readChecked(const Player &player, std::size_t maxBytes,
+                                              SoundFileKind kind, SoundUse use) const
+{
+    const Result<std::string> read = readRegularFile(player.fileName.toStdString(), maxBytes);
+    if (!read) {
+        qCDebug(lcSound) << player.owner << "cannot read" << player.fileName;
+        return std::nullopt;
+    }
+    const SoundFileCheck check = checkSoundFile(*read, kind, use);
+    if (!check.isPlayable()) {
+        qCDebug(lcSound) << player.owner << "will not play" << player.fileName << "-"
+                         << QLatin1String(check.refusal.data(), qsizetype(check.refusal.size()));
+        return std::nullopt;
+    }
+    return std::string(check.sound);
+}
+
 void Mixer::open(Player &player, const QString &fileName)
 {
     unload(player);
     player.atStart = true;
     player.fileName = fileName;
+    player.source = Source::None;
     player.bytes.clear();
+    player.stream.reset();
     if (fileName.isEmpty())
         return;
     const std::string name = fileName.toStdString();
-    // Only a regular file, and one of a sound's size: a device or a FIFO
-    // named as music must neither hang the game nor fill its memory.
-    const Result<std::string> read = readRegularFile(name, kMaxSoundFileBytes);
-    if (!read) {
-        qCDebug(lcSound) << player.owner << "cannot read" << fileName;
+    if (soundFileKindByName(name) == SoundFileKind::Midi) {
+        // A tune waits for its Play: decoding it makes a synthesiser, and
+        // only the tune that plays keeps one.
+        if (std::optional<std::string> tune =
+                readChecked(player, kMaxMidiFileBytes, SoundFileKind::Midi, SoundUse::Music)) {
+            player.bytes = std::move(*tune);
+            player.source = Source::Tune;
+        }
         return;
     }
-    const SoundFileKind kind = soundFileKindByName(name);
-    const SoundFileCheck check = checkSoundFile(*read, kind);
-    if (!check.isPlayable()) {
-        qCDebug(lcSound) << player.owner << "will not play" << fileName << "-"
-                         << QLatin1String(check.refusal.data(), qsizetype(check.refusal.size()));
+    if (player.role == SoundRole::Music) {
+        player.stream = WaveStream::open(name);
+        if (player.stream)
+            player.source = Source::WaveTune;
         return;
     }
-    player.midi = kind == SoundFileKind::Midi;
-    player.bytes.assign(check.sound);
     // An effect is decoded now, so that a broken file fails at Open like a
-    // missing one and the first Play sounds at once. A tune waits for its
-    // Play: decoding it makes a synthesiser, and only the tune that plays
-    // keeps one.
-    if (!player.midi && !load(player))
-        player.bytes.clear();
+    // missing one and the first Play sounds at once.
+    player.source = Source::Effect;
+    if (!load(player))
+        player.source = Source::None;
 }
 
 // Decodes the player's file for the open device; false when it cannot.
@@ -115,9 +138,19 @@ bool Mixer::load(Player &player)
 {
     if (player.chunk || player.music)
         return true;
-    if (player.bytes.empty() || !m_device.open())
+    if (player.source == Source::None || !m_device.open())
         return false;
-    return player.midi ? loadMusic(player) : loadEffect(player);
+    switch (player.source) {
+    case Source::Tune:
+        return loadMusic(player);
+    case Source::WaveTune:
+        return loadWaveTune(player);
+    case Source::Effect:
+        return loadEffect(player);
+    case Source::None:
+        break;
+    }
+    return false;
 }
 
 bool Mixer::loadMusic(Player &player)
@@ -144,10 +177,37 @@ bool Mixer::loadMusic(Player &player)
     return true;
 }
 
+bool Mixer::loadWaveTune(Player &player)
+{
+    SDL_RWops *rw = player.stream->reader();
+    player.music = rw ? sdl().Mix_LoadMUSType_RW(rw, MUS_WAV, 1) : nullptr;
+    if (!player.music) {
+        qCDebug(lcSound) << player.owner << "cannot stream" << player.fileName
+                         << sdl().SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
 bool Mixer::loadEffect(Player &player)
 {
-    SDL_RWops *rw = sdl().SDL_RWFromConstMem(player.bytes.data(), int(player.bytes.size()));
+    // The file is read each time the effect is decoded, and let go once it
+    // is: only the decoded sound stays while the device is open.
+    std::optional<std::string> wave =
+        readChecked(player, kMaxEffectFileBytes, SoundFileKind::Wave, SoundUse::Effect);
+    if (!wave)
+        return false;
+    SDL_RWops *rw = sdl().SDL_RWFromConstMem(wave->data(), int(wave->size()));
     player.chunk = rw ? sdl().Mix_LoadWAV_RW(rw, 1) : nullptr;
+    // SDL_mixer keeps the buffer it converted in, sized for the conversion's
+    // worst case: the sound keeps only what it holds. The file and the rest
+    // of the conversion go back to the system, not only to the thread's heap.
+    if (player.chunk && player.chunk->allocated && player.chunk->alen > 0) {
+        if (void *fitted = sdl().SDL_realloc(player.chunk->abuf, player.chunk->alen))
+            player.chunk->abuf = static_cast<Uint8 *>(fitted);
+    }
+    wave.reset();
+    ::malloc_trim(0);
     if (!player.chunk) {
         qCDebug(lcSound) << player.owner << "cannot load" << player.fileName
                          << sdl().SDL_GetError();
@@ -222,7 +282,7 @@ void Mixer::start(Player &player)
 {
     // The tune that had the stream gives up its synthesiser before the next
     // one makes its own, so that two are never alive together.
-    if (player.midi && m_loadedTune && m_loadedTune != &player) {
+    if (player.source == Source::Tune && m_loadedTune && m_loadedTune != &player) {
         m_loadedTune->atStart = true; // as when it loses the stream below
         unload(*m_loadedTune);
     }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "audiodevice.h"
+#include "core/soundfile.h"
 #include "shell/soundservice.h"
+#include "wavestream.h"
 
 #include <QString>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct Mix_Chunk;
@@ -34,7 +37,7 @@ public:
     bool isOpen() const { return m_device.isOpen(); }
     bool sounding() const { return m_device.sounding(); }
 
-    void createPlayer(int handle, const QString &owner);
+    void createPlayer(int handle, const QString &owner, SoundRole role);
     void destroyPlayer(int handle);
     // Handles that are not players are ignored.
     void command(int handle, SoundCommand command, const QString &fileName);
@@ -46,15 +49,29 @@ public:
     void shutDown();
 
 private:
-    // Something a player holds: the file's bytes stay with it, so that what
-    // is decoded from them can be dropped while the device is closed for
-    // being idle and made again when the player next sounds.
+    // What a player opened, and so how it sounds: nothing, an effect decoded
+    // whole onto a channel of its own, a MIDI tune through FluidSynth, or a
+    // WAVE tune streamed from its file. Tunes share the one music stream.
+    enum class Source
+    {
+        None,
+        Effect,
+        Tune,
+        WaveTune,
+    };
+
+    // Something a player holds: what it opened stays with it (a MIDI tune's
+    // bytes, a WAVE tune's open file, an effect's name), so that what is
+    // decoded can be dropped while the device is closed for being idle and
+    // made again when the player next sounds.
     struct Player
     {
         QString owner;
+        SoundRole role = SoundRole::Effect;
         QString fileName;
-        std::string bytes; // what the mixer is given; empty when there is nothing to play
-        bool midi = false; // music through FluidSynth, else an effect on a channel
+        Source source = Source::None;
+        std::string bytes; // a MIDI tune, as the mixer is given it
+        std::optional<WaveStream> stream;
         Mix_Chunk *chunk = nullptr;
         _Mix_Music *music = nullptr;
         std::shared_ptr<TuneSoundfont> soundfont; // while the music is loaded
@@ -65,8 +82,11 @@ private:
     };
 
     void open(Player &player, const QString &fileName);
+    std::optional<std::string> readChecked(const Player &player, std::size_t maxBytes,
+                                           SoundFileKind kind, SoundUse use) const;
     bool load(Player &player);
     bool loadMusic(Player &player);
+    bool loadWaveTune(Player &player);
     bool loadEffect(Player &player);
     void unload(Player &player);
     void play(Player &player);

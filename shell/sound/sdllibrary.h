@@ -19,6 +19,8 @@ namespace ks::sound {
     X(SDL_GetError)                                                                                \
     X(SDL_GetCurrentAudioDriver)                                                                   \
     X(SDL_RWFromConstMem)                                                                          \
+    X(SDL_RWFromFP)                                                                                \
+    X(SDL_realloc)                                                                                 \
     X(Mix_Init)                                                                                    \
     X(Mix_Quit)                                                                                    \
     X(Mix_OpenAudio)                                                                               \

@@ -128,7 +128,7 @@ void SoundThread::execute(const Command &command)
 {
     switch (command.kind) {
     case Command::Kind::Create:
-        m_mixer.createPlayer(command.player, command.text);
+        m_mixer.createPlayer(command.player, command.text, command.role);
         break;
     case Command::Kind::Destroy:
         m_mixer.destroyPlayer(command.player);

@@ -40,7 +40,8 @@ public:
         Kind kind;
         int player = 0;
         SoundCommand sound = SoundCommand::Open;
-        QString text; // the owner for Create, the file for Open
+        QString text;                       // the owner for Create, the file for Open
+        SoundRole role = SoundRole::Effect; // for Create
     };
 
     // The options take effect when no other service holds the thread.

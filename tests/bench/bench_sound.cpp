@@ -51,7 +51,8 @@ void keySound(benchmark::State &state, const char *driver)
     dir.write("gun.wav", shot());
     {
         auto service = ks::createSdlSoundService();
-        const int gun = service->createPlayer(QStringLiteral("Bench.Gunsound"));
+        const int gun =
+            service->createPlayer(QStringLiteral("Bench.Gunsound"), ks::SoundRole::Effect);
         service->command(gun, ks::SoundCommand::Open, QString::fromStdString(dir.path("gun.wav")));
         service->waitForCommands();
         for (auto _ : state) {

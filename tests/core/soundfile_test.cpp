@@ -351,6 +351,35 @@ TEST(SoundFileCheck, OnlySaneWavesAndMidiFilesReachTheMixer)
     }
 }
 
+// An effect is decoded whole and so may last five seconds at the mixer's
+// format; music streams and may last its six minutes. The bounds at their
+// edges, for a file at the mixer's rate and one at a low rate.
+TEST(SoundFileCheck, AnEffectMayLastFiveSecondsAndMusicLonger)
+{
+    const struct
+    {
+        const char *name;
+        std::uint32_t rate;
+        std::size_t dataBytes; // 16-bit mono
+        bool effect, music;
+    } lengths[] = {
+        {"five seconds at 44.1 kHz", 44100, 220500 * 2, true, true},
+        {"a frame more", 44100, 220501 * 2, false, true},
+        {"five seconds at 8 kHz", 8000, 40000 * 2, true, true},
+        {"a frame more at 8 kHz", 8000, 40001 * 2, false, true},
+    };
+    for (const auto &c : lengths) {
+        Wave w = pcm(1, c.rate, 16);
+        w.dataBytes = c.dataBytes;
+        const std::string bytes = w.bytes();
+        EXPECT_EQ(checkSoundFile(bytes, SoundFileKind::Wave, SoundUse::Effect).isPlayable(),
+                  c.effect)
+            << c.name;
+        EXPECT_EQ(checkSoundFile(bytes, SoundFileKind::Wave, SoundUse::Music).isPlayable(), c.music)
+            << c.name;
+    }
+}
+
 // The mixer is given the file as it is, or the MIDI file inside an .rmi.
 TEST(SoundFileCheck, GivesTheMixerTheBareSound)
 {

@@ -2,8 +2,10 @@
 
 namespace ks::headless {
 
-int RecordingSoundService::createPlayer(const QString &owner)
+int RecordingSoundService::createPlayer(const QString &owner, SoundRole role)
 {
+    if (role == SoundRole::Music)
+        music.insert(owner);
     m_owners[++m_next] = owner;
     return m_next;
 }

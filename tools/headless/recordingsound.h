@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 namespace ks::headless {
 
@@ -15,11 +16,13 @@ namespace ks::headless {
 class RecordingSoundService final : public SoundService
 {
 public:
-    int createPlayer(const QString &owner) override;
+    int createPlayer(const QString &owner, SoundRole role) override;
     void destroyPlayer(int player) override;
     void command(int player, SoundCommand command, const QString &fileName) override;
 
     QStringList log;
+    // The players made for music ("FileLoad.Ongaku"); the rest are effects.
+    std::set<QString> music;
     std::function<void(const QString &)> onLog;
     // Paths are logged relative to this directory when they lie in it.
     QString baseDir;

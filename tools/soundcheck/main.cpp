@@ -1,4 +1,4 @@
-// ks-soundcheck [--ms N] [--until-done] FILE...
+// ks-soundcheck [--ms N] [--until-done] [--music] FILE...
 //
 // Opens each file in a player of its own, sounds them all together the way a
 // screen does (Restart) and keeps the process alive for N
@@ -30,7 +30,8 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: ks-soundcheck [--ms MILLISECONDS] [--until-done] FILE...\n", stderr);
+    std::fputs("usage: ks-soundcheck [--ms MILLISECONDS] [--until-done] [--music] FILE...\n",
+               stderr);
     return 2;
 }
 
@@ -40,6 +41,8 @@ int main(int argc, char **argv)
 {
     long ms = 1500;
     bool untilDone = false;
+    // Music streams from its file; effects are decoded whole, as the game's are.
+    ks::SoundRole role = ks::SoundRole::Effect;
     std::vector<QString> files;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -52,6 +55,8 @@ int main(int argc, char **argv)
                 return usage();
         } else if (arg == "--until-done") {
             untilDone = true;
+        } else if (arg == "--music") {
+            role = ks::SoundRole::Music;
         } else if (arg == "--help" || arg == "-h") {
             return usage();
         } else {
@@ -65,7 +70,7 @@ int main(int argc, char **argv)
     std::vector<int> players;
     for (const QString &file : files) {
         const int player =
-            service->createPlayer(QStringLiteral("soundcheck.%1").arg(players.size()));
+            service->createPlayer(QStringLiteral("soundcheck.%1").arg(players.size()), role);
         service->command(player, ks::SoundCommand::Open, file);
         players.push_back(player);
     }

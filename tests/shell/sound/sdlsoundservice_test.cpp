@@ -50,6 +50,7 @@ extern char **environ;
 namespace {
 
 using ks::SoundCommand;
+using ks::SoundRole;
 using ks::SoundService;
 using ks::test::ScopedEnv;
 using ks::test::TempDir;
@@ -373,9 +374,9 @@ public:
     Synchronous *operator->() { return this; }
     void reset() { m_service.reset(); }
 
-    int createPlayer(const QString &owner)
+    int createPlayer(const QString &owner, SoundRole role = SoundRole::Effect)
     {
-        const int player = m_service->createPlayer(owner);
+        const int player = m_service->createPlayer(owner, role);
         m_service->waitForCommands();
         return player;
     }
@@ -400,7 +401,7 @@ protected:
     void SetUp() override
     {
         // Long enough never to end by itself while a test runs.
-        m_dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
+        m_dir.write("long.wav", sineWave(8000, 4.5, 440, 8000));
         m_dir.write("short.wav", sineWave(8000, 0.05, 440, 8000));
         m_dir.write("tune.mid", pianoTune());
         m_dir.write("tune.rmi", rmid(pianoTune()));
@@ -427,7 +428,7 @@ protected:
 
     int openPlayer(const char *name)
     {
-        const int player = m_service->createPlayer(QStringLiteral("Test.Oto"));
+        const int player = m_service->createPlayer(QStringLiteral("Test.Oto"), SoundRole::Effect);
         m_service->command(player, SoundCommand::Open, file(name));
         return player;
     }
@@ -626,7 +627,7 @@ TEST_F(SoundServiceTest, TheKindFollowsFromTheExtension)
 
 TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
 {
-    const int player = m_service->createPlayer(QStringLiteral("Test.Oto"));
+    const int player = m_service->createPlayer(QStringLiteral("Test.Oto"), SoundRole::Effect);
     // Before any Open.
     send(player, SoundCommand::Restart);
     send(player, SoundCommand::Play);
@@ -640,7 +641,7 @@ TEST_F(SoundServiceTest, FailuresAreSilentAndLeaveThePlayerUsable)
         EXPECT_EQ(playingMusic(), 0) << name;
     }
     // Handles that are not, or no longer, players.
-    const int gone = m_service->createPlayer(QStringLiteral("Test.Gone"));
+    const int gone = m_service->createPlayer(QStringLiteral("Test.Gone"), SoundRole::Effect);
     m_service->destroyPlayer(gone);
     for (int handle : {0, -1, gone, player + 1000}) {
         m_service->command(handle, SoundCommand::Open, file("long.wav"));
@@ -669,7 +670,7 @@ TEST_F(SoundServiceTest, FilesThatWouldCrashOrStallTheMixerAreNotHeard)
 {
     m_dir.write("onehz.wav", monoWave(1, 8, std::string(6087, '\x80')));
     m_dir.write("gun.wav", pianoTune());
-    const int player = m_service->createPlayer(QStringLiteral("Test.Gunsound"));
+    const int player = m_service->createPlayer(QStringLiteral("Test.Gunsound"), SoundRole::Effect);
     expectUnheard(player, {"onehz.wav", "gun.wav"});
     m_service->command(player, SoundCommand::Open, file("long.wav"));
     sound(player);
@@ -677,6 +678,25 @@ TEST_F(SoundServiceTest, FilesThatWouldCrashOrStallTheMixerAreNotHeard)
     const int music = openPlayer("tune.mid");
     sound(music);
     EXPECT_EQ(playingMusic(), 1);
+}
+
+// An effect is decoded whole, and so may last five seconds; a tune streams
+// from its file, whatever its length, and sounds on the music stream. A WAVE
+// tune keeps playing after its file is gone: it was opened when checked.
+TEST_F(SoundServiceTest, EffectsAreShortAndWaveTunesStream)
+{
+    m_dir.write("six.wav", sineWave(8000, 6.0, 440, 8000));
+    const int effect = openPlayer("six.wav");
+    sound(effect);
+    EXPECT_EQ(playingChannels(), 0) << "an effect of 6 s was decoded";
+    EXPECT_EQ(playingMusic(), 0);
+
+    const int tune = m_service->createPlayer(QStringLiteral("Test.Ongaku"), SoundRole::Music);
+    m_service->command(tune, SoundCommand::Open, file("six.wav"));
+    ASSERT_TRUE(std::filesystem::remove(m_dir.path("six.wav")));
+    sound(tune);
+    EXPECT_EQ(playingMusic(), 1);
+    EXPECT_EQ(playingChannels(), 0) << "a tune took a channel";
 }
 
 // A music slot can name anything: a device would fill memory if read to its
@@ -688,7 +708,7 @@ TEST_F(SoundServiceTest, DevicesFifosAndFoldersAreSilentAtOnce)
     ASSERT_EQ(::symlink("/dev/zero", m_dir.path("zero.wav").c_str()), 0);
     ASSERT_EQ(::symlink("/dev/zero", m_dir.path("zero.mid").c_str()), 0);
     ASSERT_EQ(::mkdir(m_dir.path("folder.mid").c_str(), 0755), 0);
-    const int player = m_service->createPlayer(QStringLiteral("Test.Ongaku"));
+    const int player = m_service->createPlayer(QStringLiteral("Test.Ongaku"), SoundRole::Music);
     expectUnheard(player, {"fifo.mid", "zero.wav", "zero.mid", "folder.mid"});
     m_service->command(player, SoundCommand::Open, file("tune.mid"));
     sound(player);
@@ -699,7 +719,7 @@ TEST_F(SoundServiceTest, ServicesAliveTogetherShareTheMixer)
 {
     Synchronous other(ks::createSdlSoundService());
     const int mine = openPlayer("long.wav");
-    const int theirs = other->createPlayer(QStringLiteral("Other.Oto"));
+    const int theirs = other->createPlayer(QStringLiteral("Other.Oto"), SoundRole::Effect);
     other->command(theirs, SoundCommand::Open, file("long.wav"));
     sound(mine);
     other->command(theirs, SoundCommand::Restart, QString());
@@ -750,8 +770,8 @@ TEST(SoundServiceDevice, OpensForASoundAndClosesAfterSilence)
         options.idleClose = std::chrono::milliseconds(100);
         options.afterDeviceClose = [&closed] { closed.raise(); };
         Synchronous service(ks::createSdlSoundService(options));
-        const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
-        const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
+        const int effect = service->createPlayer(QStringLiteral("Test.Oto"), SoundRole::Effect);
+        const int music = service->createPlayer(QStringLiteral("Test.Bgm"), SoundRole::Music);
         EXPECT_FALSE(mixerOpen());
         service->command(effect, SoundCommand::Open, QString::fromStdString(dir.path("short.wav")));
         service->command(music, SoundCommand::Open, QString::fromStdString(dir.path("tune.mid")));
@@ -777,7 +797,7 @@ TEST(SoundServiceDevice, CommandsGivenWhileItOpensRunOnceItIsThere)
 {
     const ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     TempDir dir;
-    dir.write("long.wav", sineWave(8000, 20.0, 440, 8000));
+    dir.write("long.wav", sineWave(8000, 4.5, 440, 8000));
     {
         std::promise<void> release;
         std::shared_future<void> released = release.get_future().share();
@@ -788,7 +808,7 @@ TEST(SoundServiceDevice, CommandsGivenWhileItOpensRunOnceItIsThere)
             released.wait();
         };
         auto service = ks::createSdlSoundService(options);
-        const int player = service->createPlayer(QStringLiteral("Logo.Oto"));
+        const int player = service->createPlayer(QStringLiteral("Logo.Oto"), SoundRole::Effect);
         service->command(player, SoundCommand::Open, QString::fromStdString(dir.path("long.wav")));
         service->command(player, SoundCommand::Restart, QString());
         ASSERT_TRUE(opening.await(1));
@@ -809,8 +829,8 @@ TEST(SoundServiceWithoutDevice, EveryCommandIsANoOp)
     {
         Synchronous service(ks::createSdlSoundService());
         EXPECT_FALSE(mixerOpen());
-        const int effect = service->createPlayer(QStringLiteral("Test.Oto"));
-        const int music = service->createPlayer(QStringLiteral("Test.Bgm"));
+        const int effect = service->createPlayer(QStringLiteral("Test.Oto"), SoundRole::Effect);
+        const int music = service->createPlayer(QStringLiteral("Test.Bgm"), SoundRole::Music);
         EXPECT_NE(effect, music);
         for (int player : {effect, music}) {
             const char *name = player == effect ? "tone.wav" : "tune.mid";
