@@ -70,6 +70,9 @@ RunLog Records::startRun(RunMode mode, std::string subject, std::int64_t clockMs
 
 void Records::openAhead() noexcept
 {
+    // A run has begun: nothing here waits for another program's lock. What
+    // cannot be done at once is left to the save, which waits as it always has.
+    const int patience = std::exchange(m_options.busyTimeoutMs, 0);
     try {
         // The journal is folded into the file here, at a run's start, and
         // not by the save that happens to fill it, at a run's end. The first
@@ -83,6 +86,9 @@ void Records::openAhead() noexcept
     } catch (...) {
         m_lastFault = RecordsFault::Unavailable;
     }
+    m_options.busyTimeoutMs = patience;
+    if (m_db)
+        api().sqlite3_busy_timeout(m_db, patience);
 }
 
 void Records::syncInBackground()

@@ -236,6 +236,33 @@ TEST_F(RecordsTest, ASaveDoesNotWaitForTheDisk)
     }
 }
 
+// Opening ahead, as a run starts, never waits for another program's lock:
+// the run goes on, and its save waits for the lock as saves always have.
+TEST_F(RecordsTest, OpeningAheadNeverWaitsForALock)
+{
+    {
+        Records first(file(), wall);
+        ASSERT_TRUE(first.save(practiceRun(first, 4)).recorded);
+    }
+    Records::Options patient;
+    patient.busyTimeoutMs = 60'000;
+    Records records(file(), wall, patient);
+    Db other(file());
+    ASSERT_EQ(other.exec("BEGIN IMMEDIATE; INSERT INTO run (started_at, mode, subject, "
+                         "duration_ms, keys, misses) VALUES ('x', 'practice', 'x', 0, 0, 0)"),
+              SQLITE_OK);
+    // (On a thread of the test's own, so that an open that did wait fails
+    // the test well before the lock's minute is up.)
+    std::future<void> ahead = std::async(std::launch::async, [&] { records.openAhead(); });
+    EXPECT_EQ(ahead.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "the open waited for the lock";
+    std::future<bool> saving = std::async(
+        std::launch::async, [&] { return records.save(practiceRun(records, 4)).recorded; });
+    ASSERT_EQ(other.exec("ROLLBACK"), SQLITE_OK);
+    EXPECT_TRUE(saving.get()) << "the save did not wait for the lock";
+    EXPECT_EQ(Db(file()).value("SELECT count(*) FROM run"), "2");
+}
+
 // A long history, written straight into the game's own tables: the first
 // run saved makes them, the rest are inserted in one transaction.
 void writeHistory(Records &records, const std::string &file, int runs)
