@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace ks {
 namespace {
@@ -121,6 +122,98 @@ TEST(WritePlayerSettings, NeverCostsTheOldFile)
                      return false;
                  }).ok());
     EXPECT_EQ(dir.read(kPlayerSettingsFile), "[typing]\nspelling=table\n");
+}
+
+} // namespace
+} // namespace ks
+
+namespace ks {
+namespace {
+
+// The guide, sound and window choices: each as the file spells it, or its
+// default for anything the game does not know.
+TEST(PlayerChoices, EachKeyOrItsDefault)
+{
+    const struct
+    {
+        const char *file;
+        std::function<bool(const PlayerSettings &)> holds;
+    } cases[] = {
+        {"",
+         [](const PlayerSettings &s) {
+             return !s.keyboardGuide && s.romajiGuide == RomajiGuide::Always && !s.readingLine &&
+                    s.guideSpelling == GuideSpelling::Table && s.effectsVolume == 100 &&
+                    s.musicVolume == 100 && s.scale == WindowScale::One;
+         }},
+        {"[guide]\r\nkeyboard=on\r\n", [](const PlayerSettings &s) { return s.keyboardGuide; }},
+        {"[guide]\r\nkeyboard=yes\r\n", [](const PlayerSettings &s) { return !s.keyboardGuide; }},
+        {"[guide]\r\nromaji=After-Miss\r\n",
+         [](const PlayerSettings &s) { return s.romajiGuide == RomajiGuide::AfterMiss; }},
+        {"[guide]\r\nromaji=hidden ; experts\r\n",
+         [](const PlayerSettings &s) { return s.romajiGuide == RomajiGuide::Hidden; }},
+        {"[guide]\r\nromaji=sometimes\r\n",
+         [](const PlayerSettings &s) { return s.romajiGuide == RomajiGuide::Always; }},
+        {"[guide]\r\nreading=on\r\nspelling=own\r\n",
+         [](const PlayerSettings &s) {
+             return s.readingLine && s.guideSpelling == GuideSpelling::Own &&
+                    s.spelling == SpellingMode::Table; // [typing] is another section
+         }},
+        {"[sound]\r\neffects=0\r\nmusic=050\r\n",
+         [](const PlayerSettings &s) { return s.effectsVolume == 0 && s.musicVolume == 50; }},
+        {"[sound]\r\neffects=101\r\nmusic=-5\r\n",
+         [](const PlayerSettings &s) { return s.effectsVolume == 100 && s.musicVolume == 100; }},
+        {"[sound]\r\neffects=loud\r\nmusic=\r\n",
+         [](const PlayerSettings &s) { return s.effectsVolume == 100 && s.musicVolume == 100; }},
+        {"[sound]\r\neffects=99999999999999999999\r\n",
+         [](const PlayerSettings &s) { return s.effectsVolume == 100; }},
+        {"[window]\r\nscale=1.5\r\n",
+         [](const PlayerSettings &s) { return s.scale == WindowScale::OneAndAHalf; }},
+        {"[window]\r\nscale=2\r\n",
+         [](const PlayerSettings &s) { return s.scale == WindowScale::Two; }},
+        {"[window]\r\nscale=3\r\n",
+         [](const PlayerSettings &s) { return s.scale == WindowScale::One; }},
+    };
+    TempDir dir;
+    for (const auto &c : cases) {
+        dir.write(kPlayerSettingsFile, c.file);
+        EXPECT_TRUE(c.holds(readPlayerSettings(dir.path(kPlayerSettingsFile)))) << c.file;
+    }
+}
+
+// A choice left at its default is not written into a file that never had
+// it, so the spelling menu writes what it always wrote; a choice made is
+// written, and read back the same; one made back to the default stays.
+TEST(PlayerChoices, OnlyChoicesMadeAreWritten)
+{
+    TempDir dir;
+    const std::string path = dir.path(kPlayerSettingsFile);
+    dir.write(kPlayerSettingsFile, "; mine\r\n[typing]\r\nspelling=table\r\n");
+    ASSERT_TRUE(writePlayerSettings(path, PlayerSettings{SpellingMode::Any}));
+    EXPECT_EQ(dir.read(kPlayerSettingsFile), "; mine\r\n[typing]\r\nspelling=any\r\n");
+
+    PlayerSettings chosen;
+    chosen.keyboardGuide = true;
+    chosen.romajiGuide = RomajiGuide::AfterMiss;
+    chosen.readingLine = true;
+    chosen.guideSpelling = GuideSpelling::Own;
+    chosen.effectsVolume = 35;
+    chosen.musicVolume = 0;
+    chosen.scale = WindowScale::Two;
+    ASSERT_TRUE(writePlayerSettings(path, chosen));
+    const PlayerSettings back = readPlayerSettings(path);
+    EXPECT_TRUE(back.keyboardGuide);
+    EXPECT_EQ(back.romajiGuide, RomajiGuide::AfterMiss);
+    EXPECT_TRUE(back.readingLine);
+    EXPECT_EQ(back.guideSpelling, GuideSpelling::Own);
+    EXPECT_EQ(back.effectsVolume, 35);
+    EXPECT_EQ(back.musicVolume, 0);
+    EXPECT_EQ(back.scale, WindowScale::Two);
+
+    ASSERT_TRUE(writePlayerSettings(path, PlayerSettings{}));
+    const std::string reset = dir.read(kPlayerSettingsFile);
+    EXPECT_NE(reset.find("keyboard=off"), std::string::npos) << reset;
+    EXPECT_NE(reset.find("effects=100"), std::string::npos) << reset;
+    EXPECT_NE(reset.find("scale=1\r\n"), std::string::npos) << reset;
 }
 
 } // namespace
