@@ -156,8 +156,8 @@ Result<PlayerSettings> loadPlayerSettings(const std::string &path)
 
 PlayerSettings readPlayerSettings(const std::string &path)
 {
-    const Result<IniFile> file = readIniFile(path);
-    return file ? playerSettingsFrom(*file) : PlayerSettings{};
+    const Result<PlayerSettings> settings = loadPlayerSettings(path);
+    return settings ? *settings : PlayerSettings{};
 }
 
 Result<void> writePlayerSettings(const std::string &path, const PlayerSettings &settings,

@@ -105,38 +105,35 @@ template <class T, class RowOf> std::optional<std::vector<T>> rowsOf(Statement &
 
 } // namespace
 
-Records::Reading Records::openToRead()
+template <class T, class Query> std::optional<T> Records::readOr(T nothingYet, Query query) noexcept
 {
-    // Looking makes no file: no file is no runs yet.
-    if (!m_db && ::access(m_path.c_str(), F_OK) != 0)
-        return Reading::NoFile;
-    return open() ? Reading::Open : Reading::Failed;
+    try {
+        // Looking makes no file: no file is no runs yet.
+        if (!m_db && ::access(m_path.c_str(), F_OK) != 0)
+            return nothingYet;
+        if (!open())
+            return std::nullopt;
+        return query();
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
 std::optional<std::vector<RunSummary>> Records::runs() noexcept
 {
-    try {
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(std::vector<RunSummary>())
-                                              : std::nullopt;
+    return readOr(std::vector<RunSummary>(), [&]() -> std::optional<std::vector<RunSummary>> {
         Statement query(
             m_db,
             (std::string("SELECT ") + kRunColumns + " FROM run ORDER BY started_at, id").c_str());
         if (!query.ok())
             return std::nullopt;
         return rowsOf<RunSummary>(query, summaryOf);
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<RecordsOverview> Records::overview() noexcept
 {
-    try {
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(RecordsOverview()) : std::nullopt;
+    return readOr(RecordsOverview(), [&]() -> std::optional<RecordsOverview> {
         // One pass over the subject index; a practice file's latest title is
         // found by walking its runs back from the newest, which stops at the
         // first titled one.
@@ -162,18 +159,13 @@ std::optional<RecordsOverview> Records::overview() noexcept
             overview.subjects.begin(), overview.subjects.end(),
             [](const SubjectSummary &a, const SubjectSummary &b) { return a.subject < b.subject; });
         return overview;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<ProgressWindow> Records::progress(const Subject &subject, std::size_t window) noexcept
 {
-    try {
+    return readOr(ProgressWindow(window), [&]() -> std::optional<ProgressWindow> {
         ProgressWindow progress(window);
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(progress) : std::nullopt;
         // Only the figures a point needs; the complete runs chosen here as
         // the window chooses them, so it sees fewer rows.
         Statement query(m_db, "SELECT id, duration_ms, keys, misses FROM run "
@@ -194,18 +186,12 @@ std::optional<ProgressWindow> Records::progress(const Subject &subject, std::siz
         if (query.code() != SQLITE_DONE)
             return std::nullopt;
         return progress;
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<std::vector<RunSummary>> Records::latestRuns(int skip, int count) noexcept
 {
-    try {
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(std::vector<RunSummary>())
-                                              : std::nullopt;
+    return readOr(std::vector<RunSummary>(), [&]() -> std::optional<std::vector<RunSummary>> {
         Statement query(m_db, (std::string("SELECT ") + kRunColumns +
                                " FROM run WHERE +mode IN (?, ?, ?) "
                                "ORDER BY started_at DESC, id DESC LIMIT ? OFFSET ?")
@@ -218,18 +204,12 @@ std::optional<std::vector<RunSummary>> Records::latestRuns(int skip, int count) 
         query.bind(4, std::int64_t{std::max(count, 0)});
         query.bind(5, std::int64_t{std::max(skip, 0)});
         return rowsOf<RunSummary>(query, summaryOf);
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<std::vector<KeyEvent>> Records::keysOfLatestRuns(int count) noexcept
 {
-    try {
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(std::vector<KeyEvent>())
-                                              : std::nullopt;
+    return readOr(std::vector<KeyEvent>(), [&]() -> std::optional<std::vector<KeyEvent>> {
         Statement query(m_db, "SELECT expected, typed, kana, interval_ms FROM key_event "
                               "WHERE run_id IN (SELECT id FROM run ORDER BY started_at DESC, id "
                               "DESC LIMIT ?) ORDER BY run_id, seq");
@@ -241,9 +221,7 @@ std::optional<std::vector<KeyEvent>> Records::keysOfLatestRuns(int count) noexce
                                           Kana(row.text(2)),
                                           static_cast<std::int32_t>(row.integer(3))});
         });
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 std::optional<std::string> Records::runsCsv() noexcept
@@ -283,11 +261,7 @@ std::optional<std::string> Records::runsCsv() noexcept
 
 std::optional<std::vector<std::string>> Records::viewRows(View view) noexcept
 {
-    try {
-        const Reading reading = openToRead();
-        if (reading != Reading::Open)
-            return reading == Reading::NoFile ? std::optional(std::vector<std::string>())
-                                              : std::nullopt;
+    return readOr(std::vector<std::string>(), [&]() -> std::optional<std::vector<std::string>> {
         Statement query(m_db, view == View::Runs
                                   ? "SELECT mode, subject, title, duration_ms, keys, misses, "
                                     "hit_rate, keys_per_minute, result FROM runs "
@@ -303,9 +277,7 @@ std::optional<std::vector<std::string>> Records::viewRows(View view) noexcept
                 text += (c ? " | " : "") + row.text(c);
             return std::optional(std::move(text));
         });
-    } catch (...) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool Records::exportCsv(const std::string &path) noexcept

@@ -132,13 +132,9 @@ public:
     static constexpr int kSchemaVersion = records::kSchemaVersion;
 
 private:
-    enum class Reading
-    {
-        NoFile,
-        Open,
-        Failed,
-    };
-    Reading openToRead();
+    // What query reads from the open file; nothingYet before the file is
+    // made, nothing when it cannot be opened or read.
+    template <class T, class Query> std::optional<T> readOr(T nothingYet, Query query) noexcept;
     bool open();
     // SQLITE_OK, or the code that stopped it.
     int openOnce();
