@@ -185,6 +185,9 @@ void ChartView::paintEvent(QPaintEvent *)
     // Run numbers under the first and the last point, and a few between.
     const int labelEvery = std::max(1, count / 6);
     for (int i = 0; i < count; i += labelEvery) {
+        // The last run is always numbered: one too near it would overlap.
+        if (i != count - 1 && (count - 1 - i) * 2 < labelEvery)
+            continue;
         p.drawText(QRectF(xOf(i) - 24, plot.bottom() + 2, 48, 16), Qt::AlignCenter,
                    QString::number(m_firstNumber + i));
     }
