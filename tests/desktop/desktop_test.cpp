@@ -325,6 +325,12 @@ const LoadBoxCase kLoadBoxes[] = {
      "ミッション", kMenu},
     {"OptionsWithoutSettings", [](DesktopTest &t) { fs::remove(t.file("settei.dat")); },
      [](DesktopTest &t) { t.openItem(4); }, "オプション", kMenu},
+    {"PracticeWithUnreadableChoices",
+     [](DesktopTest &t) {
+         writeFile(t.file("keystorm.ini"),
+                   "[typing]\r\nspelling=any\r\n" + std::string(std::size_t{1} << 20, ';'));
+     },
+     [](DesktopTest &t) { t.openItem(2); }, "練習問題", "練習問題"},
     {"RecordsFromACorruptFile",
      [](DesktopTest &t) { writeFile(t.file("records.sqlite3"), std::string(4096, '#')); },
      [](DesktopTest &t) { t.openItem(5); }, "記録", "記録"},
